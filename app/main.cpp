@@ -1,0 +1,36 @@
+#include <QApplication>
+#include <QIcon>
+
+#include <chrono>
+
+#include "app/environmentreport.h"
+#include "app/startup.h"
+#include "resources/resources.h"
+#include "ui/mainwindow.h"
+
+int main(int argc, char *argv[])
+{
+    // Taken before anything else so the show-time line covers the whole start-up.
+    const qint64 startTime = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+
+    setApplicationIdentity();
+    QApplication app(argc, argv);
+    reportSystemEnvironment();
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    initQuirraResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quirra-128.png")));
+    QApplication::setDesktopFileName(QStringLiteral("quirra"));
+
+    // The window is scoped so it is destroyed before the application object.
+    int result = 0;
+    {
+        MainWindow window;
+        showMainWindow(window, startTime);
+        logCommandLineFile(QCoreApplication::arguments());
+        result = QApplication::exec();
+    }
+    return result;
+}

@@ -1,0 +1,49 @@
+#include "app/startup.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFileInfo>
+#include <QThread>
+
+#include "ui/mainwindow.h"
+
+void setApplicationIdentity()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Quirra"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("quirra"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quirra"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.8.5"));
+}
+
+void showMainWindow(MainWindow &window, qint64 startTime)
+{
+    window.startTime = startTime;
+    window.setWindowTitle(QStringLiteral("Quirra"));
+    window.resize(1024, 768);
+    window.move(100, 100);
+
+    window.show();
+    window.raise();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QThread::msleep(1);
+    window.activateWindow();
+    // Some window managers refuse focus to a window that asks for it too early;
+    // clearing and setting the state again is the accepted way to insist.
+    if (!window.isActiveWindow()) {
+        window.setWindowState(Qt::WindowNoState);
+        window.setWindowState(Qt::WindowActive);
+    }
+
+    qDebug() << "MainWindow created at position:" << window.pos() << "with size:" << window.size()
+             << "isVisible:" << window.isVisible() << "isActiveWindow:" << window.isActiveWindow();
+}
+
+void logCommandLineFile(const QStringList &arguments)
+{
+    if (arguments.size() <= 1)
+        return;
+    const QString path = arguments.at(1);
+    const QFileInfo info(path);
+    if (info.exists() && info.isFile())
+        qDebug() << "打开文件: " << path;
+}
