@@ -136,6 +136,7 @@ private slots:
     void enhancementPixels_data();
     void enhancementPixels();
     void enhancementMatchesChannelFormula();
+    void enhancementOfMixedRows();
     void enhancementLeavesInputAndNullAlone();
 
     void capabilitiesAndStatus();
@@ -290,26 +291,65 @@ void TestEsclScanner::enhancementPixels()
 {
     QFETCH(QRgb, input);
     QFETCH(QRgb, expected);
-    QImage image(3, 2, QImage::Format_ARGB32);
+    // Seven columns: four pixels take the vector path, three the table.
+    QImage image(7, 2, QImage::Format_ARGB32);
     image.fill(input);
     const QImage result = ESCLScanner::enhanceScannedPage(image);
     QCOMPARE(result.format(), QImage::Format_RGB32);
-    QCOMPARE(result.size(), QSize(3, 2));
-    QCOMPARE(result.pixel(2, 1), expected);
-    QCOMPARE(qAlpha(result.pixel(0, 0)), 255);
+    QCOMPARE(result.size(), QSize(7, 2));
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 7; ++x)
+            QCOMPARE(result.pixel(x, y), expected);
+    }
 }
 
 void TestEsclScanner::enhancementMatchesChannelFormula()
 {
-    // Every channel value on a dark background (sum stays far below the white test).
-    QImage image(256, 1, QImage::Format_RGB32);
-    for (int c = 0; c < 256; ++c)
-        image.setPixel(c, 0, qRgb(c, 0, 0));
+    // Every value in each channel alone, on black (the sum stays below the white
+    // test), at every position of the four-pixel groups and in the row tails.
+    const int width = 256 + 3;
+    QImage image(width, 3, QImage::Format_RGB32);
+    for (int x = 0; x < width; ++x) {
+        const int c = x < 256 ? x : 255 - x % 256;
+        image.setPixel(x, 0, qRgb(c, 0, 0));
+        image.setPixel(x, 1, qRgb(0, c, 0));
+        image.setPixel(x, 2, qRgb(0, 0, c));
+    }
     const QImage result = ESCLScanner::enhanceScannedPage(image);
-    for (int c = 0; c < 256; ++c) {
-        const int c1 = qMin(c + 10, 255);
-        const int expected = qBound(0, static_cast<int>((c1 - 128) * 1.15 + 128), 255);
-        QCOMPARE(qRed(result.pixel(c, 0)), expected);
+    const int black = qBound(0, static_cast<int>((10 - 128) * 1.15 + 128), 255);
+    for (int x = 0; x < width; ++x) {
+        const int c = x < 256 ? x : 255 - x % 256;
+        const int expected = qBound(0, static_cast<int>((qMin(c + 10, 255) - 128) * 1.15 + 128), 255);
+        QCOMPARE(result.pixel(x, 0), qRgb(expected, black, black));
+        QCOMPARE(result.pixel(x, 1), qRgb(black, expected, black));
+        QCOMPARE(result.pixel(x, 2), qRgb(black, black, expected));
+    }
+}
+
+void TestEsclScanner::enhancementOfMixedRows()
+{
+    // Paper and ink side by side, so that each pixel of a group is judged on its own sum.
+    auto channel = [](int c) {
+        return qBound(0, static_cast<int>((qMin(c + 10, 255) - 128) * 1.15 + 128), 255);
+    };
+    QImage image(13, 5, QImage::Format_RGB32);
+    quint32 seed = 7;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int base = (seed >> 16) % 2 ? 230 + int(seed >> 28) : int(seed >> 24);
+            image.setPixel(x, y, qRgb(base, qMin(255, base + 7), qMax(0, base - 9)));
+        }
+    }
+    const QImage result = ESCLScanner::enhanceScannedPage(image);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb in = image.pixel(x, y);
+            const QRgb expected = qRed(in) + qGreen(in) + qBlue(in) > 722
+                ? qRgb(255, 255, 255)
+                : qRgb(channel(qRed(in)), channel(qGreen(in)), channel(qBlue(in)));
+            QCOMPARE(result.pixel(x, y), expected);
+        }
     }
 }
 
