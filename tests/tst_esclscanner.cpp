@@ -1,6 +1,7 @@
 // The eSCL client against a real HTTP/HTTPS scanner on loopback.
 #include <QImage>
 #include <QSignalSpy>
+#include <QTcpSocket>
 #include <QtTest>
 #include <memory>
 
@@ -163,6 +164,7 @@ private slots:
     void documentTimeoutDropsLateReply();
     void jobTimeoutDeletesLateJob();
     void restartAfterCancelKeepsOneFetchChain();
+    void destructorDeletesHeldJob_data();
     void destructorDeletesHeldJob();
     void httpsSelfSigned();
 
@@ -869,17 +871,32 @@ void TestEsclScanner::restartAfterCancelKeepsOneFetchChain()
     QCOMPARE(server.count("DELETE", jobPath("2")), 1);
 }
 
+void TestEsclScanner::destructorDeletesHeldJob_data()
+{
+    QTest::addColumn<bool>("https");
+    QTest::addColumn<bool>("freshConnection");
+    QTest::newRow("HTTP, kept-alive connection") << false << false;
+    QTest::newRow("HTTP, new connection") << false << true;
+    QTest::newRow("HTTPS, new connection") << true << true;
+}
+
 void TestEsclScanner::destructorDeletesHeldJob()
 {
-    EsclTestServer server;
+    QFETCH(bool, https);
+    QFETCH(bool, freshConnection);
+    EsclTestServer server(https ? EsclTestServer::Scheme::Https : EsclTestServer::Scheme::Http);
     QVERIFY(server.start());
     server.enqueue("POST", jobsPath, Response::created("/eSCL/ScanJobs/21"));
-    server.enqueue("GET", documentPath("21"), Response::document("garbage"));
+    Response garbage = Response::document("garbage");
+    garbage.closeAfterResponse = freshConnection;
+    server.enqueue("GET", documentPath("21"), garbage);
     auto scanner = makeScanner(server);
     SignalRecorder recorder(scanner.get());
     scanner->startScan(settingsFor(0));
     QTRY_VERIFY(recorder.ended());
     QCOMPARE(scanner->currentJobId(), QStringLiteral("21"));
+    if (freshConnection)
+        QTRY_COMPARE(server.findChildren<QTcpSocket *>().size(), 0);
     scanner.reset();
     // The DELETE must reach the scanner although its client is gone.
     QTRY_COMPARE(server.count("DELETE", jobPath("21")), 1);

@@ -284,12 +284,18 @@ void EsclTestServer::respond(QTcpSocket *socket, const Response &response)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
     for (const auto &header : response.headers)
         head += header.first + ": " + header.second + "\r\n";
+    if (response.closeAfterResponse)
+        head += "Connection: close\r\n";
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n\r\n";
     if (response.closeMidBody) {
-        socket->write(head + response.body.left(response.body.size() / 2));
+        socket->write(head);
+        socket->write(response.body.left(response.body.size() / 2));
         socket->flush();
         socket->disconnectFromHost();
         return;
     }
-    socket->write(head + response.body);
+    socket->write(head);
+    socket->write(response.body);
+    if (response.closeAfterResponse)
+        socket->disconnectFromHost();
 }

@@ -48,6 +48,8 @@ public:
         int delayMs = 0;
         // Sends the headers (with the full Content-Length) and half the body, then closes.
         bool closeMidBody = false;
+        // Answers with "Connection: close" and closes, so the next request needs a new connection.
+        bool closeAfterResponse = false;
 
         static Response withStatus(int status);
         static Response created(const QByteArray &location);
