@@ -61,7 +61,8 @@ ESCLScanner::~ESCLScanner()
     // The network manager is our child and would take the DELETE down with it
     // before it leaves the machine. It moves to the application and goes once
     // the scanner has answered, or after a grace period.
-    if (QCoreApplication *application = QCoreApplication::instance()) {
+    QCoreApplication *application = QCoreApplication::instance();
+    if (application && !QCoreApplication::closingDown()) {
         networkManager->setParent(application);
         connect(deletion, &QNetworkReply::finished, networkManager, &QObject::deleteLater);
         QTimer::singleShot(orphanedDeleteGraceMs, networkManager, &QObject::deleteLater);
