@@ -142,6 +142,7 @@ private slots:
 
     void capabilitiesAndStatus();
     void capabilitiesFailure();
+    void setBaseUrlMovesRequests();
     void jobRequestCarriesDocument();
     void feederPagesThen404();
     void platenSingleGet();
@@ -416,6 +417,23 @@ void TestEsclScanner::capabilitiesFailure()
     QTRY_COMPARE(recorder.events.size(), 1);
     QVERIFY2(recorder.events.at(0).startsWith(QStringLiteral("error 查询扫描仪能力失败: ")),
         qPrintable(recorder.events.at(0)));
+}
+
+void TestEsclScanner::setBaseUrlMovesRequests()
+{
+    EsclTestServer first;
+    EsclTestServer second;
+    QVERIFY(first.start());
+    QVERIFY(second.start());
+    second.enqueue("GET", "/eSCL/ScannerCapabilities", Response::text("<caps/>"));
+    LogCapture log;
+    auto scanner = makeScanner(first);
+    SignalRecorder recorder(scanner.get());
+    scanner->setBaseUrl(second.baseUrl());
+    QCOMPARE(log.lines().last(), QStringLiteral("ESCLScanner URL 设置为: \"%1\"").arg(second.baseUrl()));
+    scanner->queryCapabilities();
+    QTRY_COMPARE(recorder.events, QStringList({ "capabilities <caps/>" }));
+    QCOMPARE(first.requests().size(), 0);
 }
 
 void TestEsclScanner::jobRequestCarriesDocument()
