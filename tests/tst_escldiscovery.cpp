@@ -79,7 +79,7 @@ private:
     EsclDiscovery::Waits fastWaits() const
     {
         EsclDiscovery::Waits waits;
-        waits.browserFinishMs = 1500;
+        waits.browserFinishMs = 3000;
         waits.verifyMs = 1000;
         return waits;
     }
