@@ -193,8 +193,7 @@ void ESCLScanner::fetchNextDocument()
     if (jobId.isEmpty())
         return;
     const QString url = baseUrl + QStringLiteral("/eSCL/ScanJobs/") + jobId + QStringLiteral("/NextDocument");
-    qDebug() << "获取扫描文档:" << url;
-    qDebug() << "(尝试" << busyRetryCount + 1 << "次)";
+    qDebug() << "获取扫描文档:" << url << "(尝试" << busyRetryCount + 1 << "次)";
     QNetworkReply *reply = networkManager->get(makeRequest(url));
     reply->setProperty(generationProperty, scanGeneration);
     connect(reply, &QNetworkReply::finished, this, &ESCLScanner::onDocumentReplyFinished);

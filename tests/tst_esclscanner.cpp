@@ -489,7 +489,8 @@ void TestEsclScanner::feederPagesThen404()
     QVERIFY(log.contains(QStringLiteral("任务 ID: \"31\"")));
     QVERIFY(log.contains(QStringLiteral("没有更多文档，扫描完成。共扫描 3 页")));
     QCOMPARE(log.linesStartingWith(QStringLiteral("ADF 模式，尝试获取下一页...")).size(), 3);
-    QVERIFY(log.contains(QStringLiteral("(尝试 1 次)")));
+    QVERIFY(log.contains(
+        QStringLiteral("获取扫描文档: \"%1/eSCL/ScanJobs/31/NextDocument\" (尝试 1 次)").arg(server.baseUrl())));
     QVERIFY(scanner->currentJobId().isEmpty());
 }
 
@@ -580,7 +581,8 @@ void TestEsclScanner::busyRetries()
     QCOMPARE(busyLines.size(), 15);
     if (productionWaits)
         QCOMPARE(busyLines.at(0), QStringLiteral("扫描仪忙碌 (503)， 1500 ms 后重试..."));
-    QVERIFY(log.contains(QStringLiteral("(尝试 16 次)")));
+    QCOMPARE(log.linesStartingWith(QStringLiteral("获取扫描文档:")).last(),
+        QStringLiteral("获取扫描文档: \"%1/eSCL/ScanJobs/16/NextDocument\" (尝试 16 次)").arg(server.baseUrl()));
     QVERIFY(log.contains(QStringLiteral("HTTP 状态码: 503")));
 }
 
