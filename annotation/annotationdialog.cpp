@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFontComboBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -189,7 +190,8 @@ QWidget *AnnotationDialog::buildPanel()
     layout->addWidget(modeCombo);
 
     auto *separator = new QFrame(panel);
-    separator->setFrameShape(QFrame::HLine);
+    // A sunken or plain frame line would be drawn in the palette's dark colours over the style's grey.
+    separator->setFrameShape(QFrame::NoFrame);
     separator->setFixedHeight(1);
     separator->setStyleSheet(QStringLiteral("background-color: #e0e0e0;"));
     layout->addWidget(separator);
@@ -240,22 +242,27 @@ QWidget *AnnotationDialog::buildPanel()
 
 QWidget *AnnotationDialog::buildPaletteRow(QList<QPushButton *> &buttons, int checkedIndex)
 {
+    // Eight 32-pixel swatches 8 pixels apart need 312 pixels, more than the 290 the panel
+    // leaves inside its margins, so the swatches are laid out as two rows of four.
     auto *paletteRow = new QWidget;
-    auto *layout = new QHBoxLayout(paletteRow);
+    auto *layout = new QGridLayout(paletteRow);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
+    const int perRow = 4;
     for (int i = 0; i < colorPalette.size(); ++i) {
         auto *button = new QPushButton(paletteRow);
+        button->setObjectName(QStringLiteral("colorButton%1").arg(i));
         button->setCheckable(true);
         button->setFixedSize(32, 32);
         button->setCursor(Qt::PointingHandCursor);
+        button->setToolTip(colorPalette.at(i).name());
         button->setStyleSheet(QLatin1String(swatchStyle).arg(colorPalette.at(i).name()));
         button->setChecked(i == checkedIndex);
         connect(button, &QPushButton::clicked, this, [this, i] { onColorSelected(i); });
-        layout->addWidget(button);
+        layout->addWidget(button, i / perRow, i % perRow);
         buttons << button;
     }
-    layout->addStretch();
+    layout->setColumnStretch(perRow, 1);
     return paletteRow;
 }
 
@@ -294,7 +301,9 @@ QWidget *AnnotationDialog::buildTextPage()
     layout->addWidget(fontSizeSpin);
 
     layout->addWidget(sectionLabel(tr("字体颜色"), page));
-    layout->addWidget(buildPaletteRow(textColorButtons, 1));
+    QWidget *textPalette = buildPaletteRow(textColorButtons, 1);
+    textPalette->setObjectName(QStringLiteral("textPalette"));
+    layout->addWidget(textPalette);
 
     layout->addWidget(sectionLabel(tr("透明度"), page));
     transparencySlider = slider(50, 255, 255, QStringLiteral("transparencySlider"), page);
@@ -376,7 +385,9 @@ QWidget *AnnotationDialog::buildDrawingPage()
     layout->addWidget(toolCombo);
 
     layout->addWidget(sectionLabel(tr("颜色"), page));
-    layout->addWidget(buildPaletteRow(drawColorButtons, 5));
+    QWidget *drawPalette = buildPaletteRow(drawColorButtons, 5);
+    drawPalette->setObjectName(QStringLiteral("drawPalette"));
+    layout->addWidget(drawPalette);
 
     layout->addWidget(sectionLabel(tr("线宽"), page));
     lineWidthSlider = slider(1, 20, 2, QStringLiteral("lineWidthSlider"), page);
