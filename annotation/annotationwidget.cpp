@@ -430,6 +430,8 @@ void AnnotationWidget::showTextEditor(const QPoint &pos)
     palette.setColor(QPalette::Text, currentStyle.color);
     editor->setPalette(palette);
     editor->setStyleSheet(editorStyleSheet(currentStyle.font));
+    // Polishing applies the sheet's min-width; done first, so the width rules below have the last word.
+    editor->ensurePolished();
 
     editor->clear();
     editor->setFixedWidth(std::max(200, 10 * QFontMetrics(currentStyle.font).height()));
