@@ -39,7 +39,6 @@ private slots:
     void textEditorEscapeDropsText();
     void textEditorClickElsewhereKeepsTypedText();
     void textEditorGrowsWithText();
-    void textEditorTakesStyle();
     void doubleClickEditsText();
     void editDialogCancelChangesNothing();
     void contextMenuDeletes();
@@ -456,23 +455,6 @@ void AnnotationWidgetTest::textEditorGrowsWithText()
     QVERIFY(editor->width() > floor);
     editor->setText(QStringLiteral("a"));
     QCOMPARE(editor->width(), 200);
-}
-
-void AnnotationWidgetTest::textEditorTakesStyle()
-{
-    Canvas canvas(page(400, 300), 1.0);
-    QFont font;
-    font.setPointSize(24);
-    canvas.widget.setTextFont(font);
-    canvas.widget.setTextMode(true);
-    QTest::mouseClick(&canvas.widget, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-    QLineEdit *editor = canvas.widget.textEditor();
-    QCOMPARE(editor->font().pointSize(), 24);
-    QVERIFY(editor->styleSheet().contains(QStringLiteral("font-size: 24pt;")));
-    QCOMPARE(editor->palette().color(QPalette::Active, QPalette::Text), QColor(Qt::red));
-    canvas.widget.setCurrentColor(Qt::blue);
-    QCOMPARE(editor->palette().color(QPalette::Inactive, QPalette::Text), QColor(Qt::blue));
-    QCOMPARE(editor->palette().color(QPalette::Disabled, QPalette::Text), QColor(Qt::blue));
 }
 
 void AnnotationWidgetTest::doubleClickEditsText()
