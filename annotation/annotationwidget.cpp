@@ -51,7 +51,16 @@ AnnotationWidget::AnnotationWidget(const QImage &image, QWidget *parent)
     connect(tool, &AnnotationTool::annotationsChanged, this, &AnnotationWidget::onAnnotationsChanged);
 }
 
-AnnotationWidget::~AnnotationWidget() = default;
+AnnotationWidget::~AnnotationWidget()
+{
+    // The editor outlives this part of the object by a little: ~QWidget deletes it after the
+    // focus has moved away from it, and its editing-finished notification must not reach a
+    // canvas that is half destroyed.
+    if (editor) {
+        editor->removeEventFilter(this);
+        disconnect(editor, nullptr, this, nullptr);
+    }
+}
 
 void AnnotationWidget::setCurrentTool(int type)
 {
