@@ -1,9 +1,11 @@
 #include "annotation/annotationtool.h"
 
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QScreen>
 #include <QtMath>
 
 #include <cmath>
@@ -26,6 +28,17 @@ QImage paintableCopy(const QImage &image)
     default:
         return image.copy();
     }
+}
+
+// The resolution QFontMetrics assumes for a font without a device, which is what the text
+// boxes are measured with.
+int fontMetricsDpi(int fallback)
+{
+    if (QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
+        return 96;
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        return qRound(screen->logicalDotsPerInchY());
+    return fallback;
 }
 
 QPen outlinePen(const AnnotationItem &item, Qt::PenCapStyle cap, Qt::PenJoinStyle join)
@@ -141,12 +154,22 @@ QImage AnnotationTool::renderAnnotations(const QImage &image) const
     if (image.isNull())
         return QImage();
     QImage result = paintableCopy(image);
+    // A page read from a file often carries its scan resolution, and QPainter sizes point fonts
+    // by the device's resolution: on a 300 dpi page a text would come out three times the size
+    // of its box. Text is painted at the resolution the boxes were measured at instead.
+    const int dotsX = result.dotsPerMeterX();
+    const int dotsY = result.dotsPerMeterY();
+    const int dotsPerMeter = qRound(fontMetricsDpi(96) / 0.0254);
+    result.setDotsPerMeterX(dotsPerMeter);
+    result.setDotsPerMeterY(dotsPerMeter);
     QPainter painter(&result);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     for (const AnnotationItem &item : annotations)
         drawAnnotation(painter, item);
     painter.end();
+    result.setDotsPerMeterX(dotsX);
+    result.setDotsPerMeterY(dotsY);
     return result;
 }
 

@@ -38,6 +38,7 @@ private slots:
     void renderOnTwoLevelPageKeepsColour_data();
     void renderOnTwoLevelPageKeepsColour();
     void freehandStrokesEveryPoint();
+    void textSizeIgnoresPageResolution();
 };
 
 namespace {
@@ -514,6 +515,28 @@ void AnnotationToolTest::freehandStrokesEveryPoint()
     QVERIFY(qGray(out.pixel(90, 50)) < 128);
     // Stroked, not filled: the inside of the corner stays white.
     QVERIFY(isWhite(out.pixel(60, 40)));
+}
+
+void AnnotationToolTest::textSizeIgnoresPageResolution()
+{
+    AnnotationTool tool;
+    AnnotationItem item;
+    item.type = AnnotationItem::Text;
+    item.text = QStringLiteral("WWW 机密");
+    item.color = Qt::black;
+    item.font.setPointSize(20);
+    item.rect = QRect(5, 5, 300, 80);
+    tool.addAnnotation(item);
+    const QImage screenPage = whitePage(400, 200);
+    QImage scannedPage = screenPage;
+    scannedPage.setDotsPerMeterX(11811);
+    scannedPage.setDotsPerMeterY(11811);
+    const QImage fromScreen = tool.renderAnnotations(screenPage);
+    const QImage fromScan = tool.renderAnnotations(scannedPage);
+    QVERIFY(fromScreen != screenPage);
+    QCOMPARE(fromScan.convertToFormat(QImage::Format_RGB32).copy(), fromScreen);
+    QCOMPARE(fromScan.dotsPerMeterX(), 11811);
+    QCOMPARE(fromScan.dotsPerMeterY(), 11811);
 }
 
 QTEST_MAIN(AnnotationToolTest)
