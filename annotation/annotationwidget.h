@@ -94,6 +94,8 @@ private:
     int currentTool = AnnotationItem::Rectangle;
     AnnotationItem currentStyle;
     QImage pageImage;
+    // pageImage in a format the annotations can be painted on (shared with it for colour pages).
+    QImage paintablePage;
     // Both are rebuilt lazily: an edit only marks them stale, and the next paint (or anyone
     // asking for the composite) renders once. A drag or a watermark grid makes dozens of
     // edits in a row, each of which would otherwise re-render the whole page.

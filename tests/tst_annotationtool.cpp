@@ -485,6 +485,7 @@ void AnnotationToolTest::renderOnTwoLevelPageKeepsColour_data()
     QTest::newRow("mono") << int(QImage::Format_Mono);
     QTest::newRow("grey") << int(QImage::Format_Grayscale8);
     QTest::newRow("indexed") << int(QImage::Format_Indexed8);
+    QTest::newRow("24-bit") << int(QImage::Format_RGB888);
 }
 
 void AnnotationToolTest::renderOnTwoLevelPageKeepsColour()
