@@ -132,6 +132,15 @@ void BM_RenderOnly(benchmark::State &state)
 }
 BENCHMARK(BM_RenderOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The floor of any full-size render: copying the page.
+void BM_CopyOnly(benchmark::State &state)
+{
+    const QImage page = a4Page(QImage::Format_RGB32);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(page.copy().constBits());
+}
+BENCHMARK(BM_CopyOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_RescaleOnly(benchmark::State &state)
 {
     const QImage page = a4Page(QImage::Format_RGB32);
