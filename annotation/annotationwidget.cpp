@@ -169,9 +169,10 @@ QSize AnnotationWidget::textBoxSize(const QString &text, const QFont &font)
 
 void AnnotationWidget::onAnnotationsChanged()
 {
-    // Undo, redo or a clear may take the selected text away; drop a selection that no longer
-    // names a text annotation so the dialog stops showing it as selected.
-    if (!internalEdit && selectedTextIndex >= 0 && !hasSelectedText()) {
+    // Undo, redo, a clear or a removal may take the selected text away or shift another one
+    // under its index; drop such a selection so the dialog's font and colour controls cannot
+    // reach a text the user did not select.
+    if (!internalEdit && selectedTextIndex >= 0 && !selectionStillHolds()) {
         selectedTextIndex = -1;
         dragging = false;
         emit textAnnotationSelected(-1);
@@ -281,6 +282,7 @@ void AnnotationWidget::mousePressEvent(QMouseEvent *event)
     const int hit = textAnnotationAt(pos);
     if (hit >= 0) {
         selectedTextIndex = hit;
+        rememberSelection();
         dragging = true;
         lastDragPoint = pos;
         setCursor(Qt::ClosedHandCursor);
@@ -519,6 +521,7 @@ void AnnotationWidget::editTextAnnotation(int index)
     internalEdit = true;
     tool->updateAnnotation(index, item);
     internalEdit = false;
+    rememberSelection();
     refreshDisplay();
     emit imageChanged();
 }
@@ -548,6 +551,7 @@ void AnnotationWidget::dragSelectedBy(const QPoint &delta)
     for (const AnnotationItem &item : qAsConst(list))
         tool->addAnnotation(item);
     internalEdit = false;
+    rememberSelection();
 }
 
 bool AnnotationWidget::hasSelectedText() const
@@ -556,11 +560,27 @@ bool AnnotationWidget::hasSelectedText() const
         && tool->annotationList().at(selectedTextIndex).type == AnnotationItem::Text;
 }
 
+void AnnotationWidget::rememberSelection()
+{
+    if (hasSelectedText())
+        selectedItem = tool->annotationList().at(selectedTextIndex);
+}
+
+bool AnnotationWidget::selectionStillHolds() const
+{
+    if (!hasSelectedText())
+        return false;
+    const AnnotationItem &item = tool->annotationList().at(selectedTextIndex);
+    return item.rect == selectedItem.rect && item.text == selectedItem.text && item.color == selectedItem.color
+        && item.font == selectedItem.font && item.transparency == selectedItem.transparency;
+}
+
 void AnnotationWidget::updateSelectedText(const AnnotationItem &item)
 {
     internalEdit = true;
     tool->updateAnnotation(selectedTextIndex, item);
     internalEdit = false;
+    rememberSelection();
     refreshDisplay();
     emit imageChanged();
 }

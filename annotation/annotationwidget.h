@@ -88,6 +88,8 @@ private:
     void deleteTextAnnotation(int index);
     void dragSelectedBy(const QPoint &delta);
     bool hasSelectedText() const;
+    void rememberSelection();
+    bool selectionStillHolds() const;
     void updateSelectedText(const AnnotationItem &item);
     void updateHoverCursor(const QPoint &pos);
 
@@ -110,6 +112,8 @@ private:
     QPoint currentPoint;
     bool textMode = false;
     int selectedTextIndex = -1;
+    // The selected annotation as last seen, to notice another one taking its index.
+    AnnotationItem selectedItem;
     bool dragging = false;
     QPoint lastDragPoint;
     QLineEdit *editor = nullptr;

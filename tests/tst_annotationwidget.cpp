@@ -358,6 +358,15 @@ void AnnotationWidgetTest::undoOfSelectedTextDropsSelection()
     canvas.tool()->redo();
     QTest::keyClick(&canvas.widget, Qt::Key_Delete);
     QCOMPARE(canvas.tool()->count(), 1);
+
+    // Another text shifted under the selected index is not taken for the selected one.
+    canvas.tool()->addAnnotation(textItem(QPoint(10, 150), QStringLiteral("second")));
+    QTest::mouseClick(&canvas.widget, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    QCOMPARE(canvas.widget.selectedIndex(), 0);
+    canvas.tool()->removeAnnotation(0);
+    QCOMPARE(canvas.widget.selectedIndex(), -1);
+    canvas.widget.setSelectedTextColor(Qt::green);
+    QCOMPARE(canvas.tool()->annotationAt(0).color, QColor(Qt::black));
 }
 
 void AnnotationWidgetTest::textEditorAddsTextOnce()
