@@ -39,6 +39,7 @@ private slots:
     void textEditorEscapeDropsText();
     void textEditorClickElsewhereKeepsTypedText();
     void textEditorGrowsWithText();
+    void destroyingCanvasWithOpenEditorAddsNothing();
     void doubleClickEditsText();
     void editDialogCancelChangesNothing();
     void contextMenuDeletes();
@@ -464,6 +465,23 @@ void AnnotationWidgetTest::textEditorGrowsWithText()
     QVERIFY(editor->width() > floor);
     editor->setText(QStringLiteral("a"));
     QCOMPARE(editor->width(), 200);
+}
+
+void AnnotationWidgetTest::destroyingCanvasWithOpenEditorAddsNothing()
+{
+    auto *widget = new AnnotationWidget(page(400, 300));
+    widget->setTextMode(true);
+    widget->show();
+    QApplication::setActiveWindow(widget);
+    QVERIFY(QTest::qWaitForWindowActive(widget));
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(40, 30));
+    QTest::keyClicks(widget->textEditor(), QStringLiteral("typed"));
+    QTRY_VERIFY(widget->textEditor()->hasFocus());
+    int finished = 0;
+    connect(widget, &AnnotationWidget::textEditingFinished, this, [&finished] { ++finished; });
+    // The focus leaves the editor while the canvas is being torn down.
+    delete widget;
+    QCOMPARE(finished, 0);
 }
 
 void AnnotationWidgetTest::doubleClickEditsText()
