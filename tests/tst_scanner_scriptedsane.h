@@ -68,6 +68,9 @@ public:
     SANE_Status parametersStatus = SANE_STATUS_GOOD;
     // Called after each read that returned data, with the number of reads so far.
     std::function<void(int reads)> afterRead;
+    // Runs inside sane_init (on the calling thread), e.g. to hold the background task.
+    std::function<void()> duringInit;
+    SANE_Status countStatus = SANE_STATUS_GOOD;
 
     // Records ---------------------------------------------------------------
     int initCalls = 0;
@@ -79,6 +82,15 @@ public:
     QList<QByteArray> setOrder; // option names in the order they were set
     QMap<QByteArray, QByteArray> setStrings;
     QMap<QByteArray, SANE_Word> setWords;
+    // Every call by name, and the calls made while the library was not initialised.
+    QStringList events;
+    int callsWhileExited = 0;
+
+    QStringList eventLog()
+    {
+        QMutexLocker lock(&mutex);
+        return events;
+    }
 
     static Frame grayFrame(int width, int height, uchar value = 0x80)
     {
@@ -126,10 +138,15 @@ public:
     // SaneApi -----------------------------------------------------------------
     SANE_Status init(SANE_Int *versionCode) override
     {
+        if (duringInit)
+            duringInit();
         QMutexLocker lock(&mutex);
         ++initCalls;
+        events << QStringLiteral("init");
         if (versionCode)
             *versionCode = SANE_VERSION_CODE(1, 2, 3);
+        if (initStatus == SANE_STATUS_GOOD)
+            ++initDepth;
         return initStatus;
     }
 
@@ -137,11 +154,15 @@ public:
     {
         QMutexLocker lock(&mutex);
         ++exitCalls;
+        events << QStringLiteral("exit");
+        if (initDepth > 0)
+            --initDepth;
     }
 
     SANE_Status getDevices(const SANE_Device ***deviceList, SANE_Bool) override
     {
         QMutexLocker lock(&mutex);
+        note("getDevices");
         deviceStorage.clear();
         saneDevices.clear();
         devicePointers.clear();
@@ -161,6 +182,7 @@ public:
     SANE_Status open(const char *name, SANE_Handle *handle) override
     {
         QMutexLocker lock(&mutex);
+        note("open");
         opened << QByteArray(name);
         if (unopenable.contains(QByteArray(name))) {
             *handle = nullptr;
@@ -176,12 +198,14 @@ public:
     void close(SANE_Handle) override
     {
         QMutexLocker lock(&mutex);
+        note("close");
         --openHandles;
     }
 
     const SANE_Option_Descriptor *getOptionDescriptor(SANE_Handle, SANE_Int option) override
     {
         QMutexLocker lock(&mutex);
+        note("getOptionDescriptor");
         if (option < 0 || option > options.size())
             return nullptr;
         return &descriptors[size_t(option)];
@@ -190,11 +214,14 @@ public:
     SANE_Status controlOption(SANE_Handle, SANE_Int index, SANE_Action action, void *value, SANE_Int *info) override
     {
         QMutexLocker lock(&mutex);
+        note("controlOption");
         if (info)
             *info = 0;
         if (index == 0) {
             if (action != SANE_ACTION_GET_VALUE)
                 return SANE_STATUS_INVAL;
+            if (countStatus != SANE_STATUS_GOOD)
+                return countStatus;
             *static_cast<SANE_Int *>(value) = options.size() + 1;
             return SANE_STATUS_GOOD;
         }
@@ -229,6 +256,7 @@ public:
     SANE_Status start(SANE_Handle) override
     {
         QMutexLocker lock(&mutex);
+        note("start");
         const SANE_Status status = startStatuses.isEmpty() ? defaultStart : startStatuses.takeFirst();
         ++startCalls;
         if (status != SANE_STATUS_GOOD)
@@ -244,6 +272,7 @@ public:
     SANE_Status getParameters(SANE_Handle, SANE_Parameters *parameters) override
     {
         QMutexLocker lock(&mutex);
+        note("getParameters");
         if (parametersStatus != SANE_STATUS_GOOD)
             return parametersStatus;
         // The next frame of a sheet follows the end of the previous one.
@@ -270,6 +299,7 @@ public:
         SANE_Status status = SANE_STATUS_GOOD;
         {
             QMutexLocker lock(&mutex);
+            note("read");
             *length = 0;
             if (frames.isEmpty() || frameIndex >= frames.size())
                 return SANE_STATUS_EOF;
@@ -318,6 +348,14 @@ public:
     }
 
 private:
+    // Called with the mutex held.
+    void note(const char *call)
+    {
+        events << QLatin1String(call);
+        if (initDepth == 0)
+            ++callsWhileExited;
+    }
+
     void buildDescriptors()
     {
         descriptors.assign(size_t(options.size()) + 1, SANE_Option_Descriptor {});
@@ -351,6 +389,7 @@ private:
     }
 
     QMutex mutex;
+    int initDepth = 0;
     int handleToken = 0;
     std::vector<SANE_Option_Descriptor> descriptors;
     std::deque<std::vector<SANE_String_Const>> lists;
