@@ -58,6 +58,10 @@ void ScanWorker::closeDevice()
 {
     if (!device)
         return;
+    if (acquisitionStarted) {
+        sane->cancel(device);
+        acquisitionStarted = false;
+    }
     sane->close(device);
     device = nullptr;
     qDebug() << "设备已关闭";
@@ -175,8 +179,10 @@ bool ScanWorker::startWithRetries()
 {
     SANE_Status status = sane->start(device);
     bool busyRetry = false;
-    if (status == SANE_STATUS_GOOD)
+    if (status == SANE_STATUS_GOOD) {
+        acquisitionStarted = true;
         return true;
+    }
 
     if (status == SANE_STATUS_NO_DOCS) {
         // Some network (eSCL) devices report an empty feeder for a flatbed
@@ -192,6 +198,7 @@ bool ScanWorker::startWithRetries()
                 break;
             status = sane->start(device);
             if (status == SANE_STATUS_GOOD) {
+                acquisitionStarted = true;
                 qDebug() << "重试成功！扫描仪已就绪";
                 return true;
             }
@@ -220,6 +227,7 @@ bool ScanWorker::startWithRetries()
                 break;
             status = sane->start(device);
             if (status == SANE_STATUS_GOOD) {
+                acquisitionStarted = true;
                 qDebug() << "设备已就绪，扫描开始";
                 return true;
             }

@@ -76,6 +76,7 @@ public:
     int initCalls = 0;
     int exitCalls = 0;
     int startCalls = 0;
+    int cancelCalls = 0;
     int reads = 0;
     QList<QByteArray> opened;
     int openHandles = 0;
@@ -339,6 +340,13 @@ public:
         default:
             return "Scripted status";
         }
+    }
+
+    void cancel(SANE_Handle) override
+    {
+        QMutexLocker lock(&mutex);
+        note("cancel");
+        ++cancelCalls;
     }
 
     int openHandleCount()

@@ -33,6 +33,7 @@ private slots:
     void unreadableOptionCountFailsTheSetUp();
     void cancelMidReadEmitsNothing();
     void cancelWithoutScanIsDropped();
+    void startedScanEndsWithCancelBeforeClose();
 
     void feederEmptyAtStart();
     void feederThreeSheets();
@@ -299,6 +300,26 @@ void ScannerWorkerTest::cancelWithoutScanIsDropped()
     worker->cancelScan();
     scan();
     QCOMPARE(completed->count(), 1);
+}
+
+// SANE wants sane_cancel once a frontend is done with an acquisition (backends
+// with a reader thread stop it there); feeder sheets follow each other without it.
+void ScannerWorkerTest::startedScanEndsWithCancelBeforeClose()
+{
+    scan();
+    QStringList events = sane->eventLog();
+    QCOMPARE(events.mid(events.size() - 2), (QStringList { "cancel", "close" }));
+
+    sane->startStatuses = { SANE_STATUS_IO_ERROR };
+    scan();
+    events = sane->eventLog();
+    QCOMPARE(sane->cancelCalls, 1);
+
+    sane->startStatuses = { SANE_STATUS_GOOD, SANE_STATUS_GOOD, SANE_STATUS_NO_DOCS };
+    scan(QStringLiteral("自动进纸器"));
+    events = sane->eventLog();
+    QCOMPARE(sane->cancelCalls, 2);
+    QCOMPARE(events.mid(events.size() - 2), (QStringList { "cancel", "close" }));
 }
 
 void ScannerWorkerTest::feederEmptyAtStart()
