@@ -316,6 +316,7 @@ QImage ScanWorker::readFrame(const FrameParameters &parameters, bool feederFrame
 
     std::vector<SANE_Byte> buffer(readChunkBytes);
     qint64 total = 0;
+    int lastProgress = -1;
     for (;;) {
         if (!feederFrame && isCancelRequested()) {
             qDebug() << "扫描被取消";
@@ -343,7 +344,12 @@ QImage ScanWorker::readFrame(const FrameParameters &parameters, bool feederFrame
                 const int progress = expected < 1
                     ? 50
                     : static_cast<int>(std::min<qint64>(99, std::max<qint64>(0, total * 100 / expected)));
-                emit scanProgress(progress);
+                // Every chunk would be hundreds of queued events per page for
+                // the GUI thread; a repeated percentage tells it nothing new.
+                if (progress != lastProgress) {
+                    lastProgress = progress;
+                    emit scanProgress(progress);
+                }
                 QCoreApplication::processEvents();
             }
             if (feederFrame && isCancelRequested())
