@@ -43,6 +43,7 @@ private slots:
     void scanWithoutSelectionTakesTheFirstDevice();
     void scanWithoutDevicesFails();
     void scanRunsOnTheWorkerThread();
+    void requestsAreServedOneAfterAnother();
     void backgroundInitialisationHandsOverSafely();
     void backgroundInitialisationFailure();
     void shutdownStopsTheWorkerBeforeExit();
@@ -432,6 +433,47 @@ void ScannerControllerTest::scanRunsOnTheWorkerThread()
     release.release(10);
     QVERIFY(completed.wait());
     QCOMPARE(completed.at(0).at(0).value<QImage>().size(), QSize(8, 4));
+}
+
+// A request that arrives while a scan reads (and processes events) waits for
+// it instead of running inside it.
+void ScannerControllerTest::requestsAreServedOneAfterAnother()
+{
+    sane->sheetFrames = [](int sheet) {
+        ScriptedSane::Frame frame = ScriptedSane::grayFrame(100, 100, uchar(sheet));
+        frame.chunk = 500;
+        return QList<ScriptedSane::Frame> { frame };
+    };
+    // Slow reads, and the later requests are made once the first one reads.
+    QSemaphore reading;
+    sane->afterRead = [&](int reads) {
+        if (reads == 1)
+            reading.release();
+        QThread::msleep(1);
+    };
+    auto controller = makeController();
+    controller->getAvailableScanners(false);
+    QVERIFY(controller->selectScanner(QStringLiteral("scripted:0")));
+    LogCapture log;
+    QSignalSpy completed(controller.get(), &ScannerController::scanComplete);
+    QVERIFY(controller->startScan(QString(), QString(), 0, QString(), QString()));
+    QVERIFY(reading.tryAcquire(1, 5000));
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(controller->startScan(QString(), QString(), 0, QString(), QString()));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 3, 20000);
+    QTRY_COMPARE(log.linesStartingWith(QStringLiteral("设备已关闭")).size(), 3);
+    // Each scan reads to its end before the next one opens the device.
+    QStringList lifecycle;
+    for (const QString &line : log.lines()) {
+        if (line.startsWith(QStringLiteral("成功打开设备")))
+            lifecycle << QStringLiteral("open");
+        else if (line.startsWith(QStringLiteral("扫描完成")))
+            lifecycle << QStringLiteral("done");
+        else if (line.startsWith(QStringLiteral("设备已关闭")))
+            lifecycle << QStringLiteral("close");
+    }
+    QCOMPARE(lifecycle, (QStringList { "open", "done", "close", "open", "done", "close", "open", "done", "close" }));
+    QCOMPARE(sane->maxOpenHandles, 1);
 }
 
 // The background task builds its lists apart and hands them over on the GUI

@@ -80,6 +80,7 @@ public:
     int reads = 0;
     QList<QByteArray> opened;
     int openHandles = 0;
+    int maxOpenHandles = 0;
     QList<QByteArray> setOrder; // option names in the order they were set
     QMap<QByteArray, QByteArray> setStrings;
     QMap<QByteArray, SANE_Word> setWords;
@@ -191,6 +192,7 @@ public:
         }
         buildDescriptors();
         ++openHandles;
+        maxOpenHandles = std::max(maxOpenHandles, openHandles);
         *handle = &handleToken;
         sheet = 0;
         return SANE_STATUS_GOOD;

@@ -26,6 +26,7 @@ private slots:
     void previewRetriesNoDocsLikeAFlatbedScan();
     void noDocsFailureExplainsItself();
     void progressReachesHundredOnlyAtTheEnd();
+    void openLengthProgressAssumesThreeThousandLines();
     void readFailureIsAnError();
     void eofBeforeFirstLineIsAnError();
     void unsupportedFrameIsAnError();
@@ -210,6 +211,26 @@ void ScannerWorkerTest::progressReachesHundredOnlyAtTheEnd()
     const QImage image = completed->at(0).at(0).value<QImage>();
     QCOMPARE(image.size(), QSize(100, 50));
     QCOMPARE(image.pixel(99, 49), qRgb(1, 2, 3));
+}
+
+// lines = -1: progress is measured against 3000 lines, the image grows and
+// is cropped to the rows read.
+void ScannerWorkerTest::openLengthProgressAssumesThreeThousandLines()
+{
+    sane->sheetFrames = [](int) {
+        Frame frame = ScriptedSane::grayFrame(10, 250, 0x40);
+        frame.parameters.lines = -1;
+        frame.chunk = 100;
+        return QList<Frame> { frame };
+    };
+    scan();
+    QCOMPARE(completed->count(), 1);
+    const QImage image = completed->at(0).at(0).value<QImage>();
+    QCOMPARE(image.size(), QSize(10, 250));
+    QCOMPARE(qGray(image.pixel(9, 249)), 0x40);
+    // 2500 of an assumed 30000 bytes.
+    QCOMPARE(progress->at(progress->count() - 2).at(0).toInt(), 8);
+    QCOMPARE(progress->last().at(0).toInt(), 100);
 }
 
 void ScannerWorkerTest::readFailureIsAnError()
