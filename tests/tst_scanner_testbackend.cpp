@@ -29,6 +29,8 @@ private slots:
     void readFailureIsAnError();
     void cancelMidReadEmitsNothing();
     void cancelDuringFeederRunKeepsDeliveredPages();
+    void destructionMidScanClosesTheDeviceBeforeExit_data();
+    void destructionMidScanClosesTheDeviceBeforeExit();
 
 private:
     std::unique_ptr<ScannerController> selectedController(const QString &device = QStringLiteral("test:0"));
@@ -279,6 +281,34 @@ void ScannerTestBackendTest::cancelDuringFeederRunKeepsDeliveredPages()
     QVERIFY(delivered < 10);
     QCOMPARE(finished.at(0).at(0).toInt(), delivered);
     QCOMPARE(errors.count(), 0);
+}
+
+void ScannerTestBackendTest::destructionMidScanClosesTheDeviceBeforeExit_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::newRow("flatbed") << "Flatbed";
+    QTest::newRow("feeder") << "自动进纸器";
+}
+
+// The window may be closed while a scan runs: the worker must end the scan and
+// close its handle before the library goes.
+void ScannerTestBackendTest::destructionMidScanClosesTheDeviceBeforeExit()
+{
+    QFETCH(QString, source);
+    QVERIFY(config->writeTestConf(
+        conf("read-limit true\nread-limit-size 4096\nread-delay true\nread-delay-duration 2000\n")));
+    LogCapture log;
+    auto controller = selectedController();
+    QVERIFY(controller);
+    QSignalSpy progress(controller.get(), &ScannerController::scanProgress);
+    QVERIFY(controller->startScan(QString(), QStringLiteral("彩色"), 300, source, QString()));
+    QTRY_VERIFY_WITH_TIMEOUT(progress.count() > 1, 20000);
+    controller.reset();
+    const int closed = log.indexOf(QStringLiteral("设备已关闭"));
+    const int exited = log.indexOf(QStringLiteral("SANE已关闭"));
+    QVERIFY(closed >= 0);
+    QVERIFY(exited > closed);
+    QCOMPARE(log.lines().last(), QStringLiteral("ScannerController已销毁"));
 }
 
 QTEST_MAIN(ScannerTestBackendTest)
