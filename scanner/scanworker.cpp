@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QDebug>
 #include <QMetaObject>
 #include <QMutexLocker>
@@ -20,6 +21,8 @@ constexpr int readChunkBytes = 32768;
 constexpr int noDocsRetries = 5;
 constexpr int busyRetries = 10;
 constexpr int busyRetryMilliseconds = 2000;
+constexpr int progressStep = 10;
+constexpr int progressIntervalMs = 40;
 
 } // namespace
 
@@ -317,6 +320,8 @@ QImage ScanWorker::readFrame(const FrameParameters &parameters, bool feederFrame
     std::vector<SANE_Byte> buffer(readChunkBytes);
     qint64 total = 0;
     int lastProgress = -1;
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
     for (;;) {
         if (!feederFrame && isCancelRequested()) {
             qDebug() << "扫描被取消";
@@ -344,10 +349,14 @@ QImage ScanWorker::readFrame(const FrameParameters &parameters, bool feederFrame
                 const int progress = expected < 1
                     ? 50
                     : static_cast<int>(std::min<qint64>(99, std::max<qint64>(0, total * 100 / expected)));
-                // Every chunk would be hundreds of queued events per page for
-                // the GUI thread; a repeated percentage tells it nothing new.
-                if (progress != lastProgress) {
+                // Every chunk would be hundreds of queued events per page, each
+                // waking the GUI thread. A progress bar needs a new value about
+                // 25 times a second, or when it moved by a tenth.
+                if (progress != lastProgress
+                    && (lastProgress < 0 || progress - lastProgress >= progressStep
+                        || sinceProgress.elapsed() >= progressIntervalMs)) {
                     lastProgress = progress;
+                    sinceProgress.restart();
                     emit scanProgress(progress);
                 }
                 QCoreApplication::processEvents();
