@@ -33,6 +33,7 @@ private slots:
     void selectionFallsBackToTheDisplayName();
     void capabilities_data();
     void capabilities();
+    void refreshSetsOnlyActiveSettableOptions();
     void paperCheck_data();
     void paperCheck();
     void pageSizes_data();
@@ -259,6 +260,29 @@ void ScannerControllerTest::capabilities()
     QCOMPARE(controller->supportsADF(), adf);
     QCOMPARE(controller->duplexModes(), duplexModes);
     QCOMPARE(controller->supportsDuplex(), duplex);
+}
+
+// Selection refreshes the device's options from the current settings, but
+// only those the backend lets software set right now.
+void ScannerControllerTest::refreshSetsOnlyActiveSettableOptions()
+{
+    sane->options = { ScriptedSane::wordOption("resolution", SANE_TYPE_INT, 75),
+        ScriptedSane::stringOption("mode", { "Gray", "Color" }),
+        ScriptedSane::stringOption("source", { "Flatbed", "ADF" }),
+        ScriptedSane::stringOption("color-mode", { "Gray", "Color" }, false) };
+    Option hardware = ScriptedSane::wordOption("resolution", SANE_TYPE_INT, 75);
+    hardware.softSelect = false;
+    sane->options.first() = hardware;
+    auto controller = makeController();
+    controller->getAvailableScanners(false);
+    controller->setResolution(600);
+    controller->setColorMode(QStringLiteral("Gray"));
+    controller->setPaperSource(QStringLiteral("ADF"));
+    QVERIFY(controller->selectScanner(QStringLiteral("scripted:0")));
+    QCOMPARE(sane->setStrings.value("mode"), QByteArray("Gray"));
+    QCOMPARE(sane->setStrings.value("source"), QByteArray("ADF"));
+    QVERIFY(!sane->setWords.contains("resolution"));
+    QVERIFY(!sane->setStrings.contains("color-mode"));
 }
 
 void ScannerControllerTest::paperCheck_data()

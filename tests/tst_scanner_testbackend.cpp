@@ -20,6 +20,7 @@ private slots:
     void enumerationInBothModes();
     void backgroundInitialisationListsBothDevices();
     void selectionDetectsTheFeeder();
+    void optionDumpListsTheBackendsOptions();
     void colorScanAtRequestedResolution();
     void grayScan();
     void lineartScan();
@@ -107,6 +108,19 @@ void ScannerTestBackendTest::selectionDetectsTheFeeder()
     QCOMPARE(controller->duplexModes(), QStringList { "Simplex" });
     // The backend has no sensor-like option: paper is assumed.
     QVERIFY(controller->checkADFPaper());
+}
+
+void ScannerTestBackendTest::optionDumpListsTheBackendsOptions()
+{
+    auto controller = selectedController();
+    QVERIFY(controller);
+    LogCapture log;
+    controller->debugScannerOptions();
+    QVERIFY(log.contains(QStringLiteral("=== 扫描仪选项调试信息 ===")));
+    QVERIFY(log.contains(QStringLiteral("设备:  \"test:0\"")));
+    QVERIFY(log.contains(QStringLiteral("选项 8: source")));
+    QVERIFY(log.contains(QStringLiteral("    - Automatic Document Feeder")));
+    QCOMPARE(log.lines().last(), QStringLiteral("=== 调试信息结束 ==="));
 }
 
 // The backend's resolution is FIXED; the requested 300 dpi must reach it.
