@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QRect>
+#include <QVector>
+
+// Every page algorithm of the application: rotation, crop, colour adjustments,
+// two-level conversion, blank-page test, deskew, document clean-up and content
+// regions. Operations never modify their input; they return a new image (a null
+// image for a null input) and log their steps to the Qt debug logger.
+//
+// Threading: meant for the GUI thread. Long loops emit processingProgress and call
+// QCoreApplication::processEvents() so the window stays responsive; the class keeps
+// no state, so re-entry from those events is harmless.
+class ImageProcessor : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ImageProcessor(QObject *parent = nullptr);
+
+    // Basic adjustments
+    QImage rotateLeft(const QImage &image);
+    QImage rotateRight(const QImage &image);
+    // Positive angles turn clockwise; beyond 0.5 degrees the result is cropped to
+    // the area fully covered by the page.
+    QImage rotateByAngle(const QImage &image, double angle);
+    QImage cropToRotatedContent(const QImage &image, double angle);
+    QImage cropImage(const QImage &image, const QRect &rect);
+    QImage adjustBrightnessContrast(const QImage &image, int brightness, int contrast);
+    QImage adjustHueSaturation(const QImage &image, int hue, int saturation);
+    QImage autoLevel(const QImage &image);
+    QImage toGrayscale(const QImage &image);
+    QImage toBinary(const QImage &image, int threshold);
+    int computeAutoThreshold(const QImage &image);
+    // threshold -1 picks it automatically (Otsu).
+    QImage binarize(const QImage &image, int threshold = -1);
+    QImage applyGamma(const QImage &image, double gamma);
+    // kernel holds size x size weights in row order, applied as given (not mirrored).
+    QImage applyKernel(const QImage &image, const QVector<double> &kernel, int size);
+
+    // Blank-page detection
+    bool isBlankPage(const QImage &image, int whiteThreshold = 240, double blankRatio = 0.98);
+
+    // Deskew
+    QImage deskew(const QImage &image);
+    double detectSkewByLines(const QImage &gray);
+    double detectSkewByText(const QImage &image);
+    QImage detectEdges(const QImage &image);
+
+    // Document clean-up
+    QImage enhanceDocument(const QImage &image);
+    QImage enhanceColorDocument(const QImage &image);
+    QImage removeBackground(const QImage &image);
+    QImage bleach(const QImage &image, int threshold = 240, int strength = 80);
+    QImage removeBorder(const QImage &image, int border);
+    QImage sharpen(const QImage &image, int strength);
+    QImage denoise(const QImage &image, int strength);
+
+    // Content regions, split and merge
+    QRect detectContentBounds(const QImage &image, int threshold = 240);
+    QImage autoCropBlankMargins(const QImage &image, int threshold = 240);
+    // Left then right block (horizontal), or top then bottom block; 0, 1 or 2 rectangles.
+    QList<QRect> detectContentRegions(const QImage &image, bool horizontal, int threshold = 240);
+    QList<QImage> splitLeftRight(const QImage &image, int threshold = 240);
+    QList<QImage> splitTopBottom(const QImage &image, int threshold = 240);
+    QImage mergeSideBySide(const QImage &first, const QImage &second, int spacing = 0, int edgeTrim = 0);
+    QImage mergeStacked(const QImage &first, const QImage &second, int spacing = 0, int edgeTrim = 0);
+
+signals:
+    void processingProgress(int percentage);
+    // Declared for callers that listen for them; no operation emits them.
+    void processingComplete(const QImage &processedImage);
+    void processingError(const QString &errorMessage);
+
+private:
+    // Emits progress and lets the event loop run, as every long loop does at its
+    // progress points.
+    void reportProgress(int percentage);
+    QList<QImage> splitImage(const QImage &image, bool horizontal, int threshold);
+    QImage mergeImages(const QImage &first, const QImage &second, int spacing, int edgeTrim, bool sideBySide);
+};
