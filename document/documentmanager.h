@@ -60,6 +60,8 @@ signals:
     void documentError(const QString &errorMessage);
 
 private:
+    bool writeImages(const QString &path, int *failures);
+
     QVector<QImage> m_pages;
     int m_currentIndex = -1;
     QString m_filePath;
