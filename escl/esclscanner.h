@@ -91,9 +91,10 @@ private:
     void createScanJob();
     void fetchNextDocument();
     void scheduleFetch(int delayMs);
-    void finishJob();
+    QString takeJobId();
+    void finishJob(const QString &endedJob);
     void deleteScanJob();
-    void deleteJob(const QString &id);
+    QNetworkReply *deleteJob(const QString &id);
     // Ends the current scan for every reply and deferred fetch still on its way.
     void endScanGeneration();
     bool isCurrent(QNetworkReply *reply) const;
