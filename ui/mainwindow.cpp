@@ -134,14 +134,14 @@ void MainWindow::createToolBar()
         &MainWindow::onRotateLeftClicked);
     connect(addAction(tr("右旋转"), ":/icons/rotate-right.svg", tr("向右旋转90度")), &QAction::triggered, this,
         &MainWindow::onRotateRightClicked);
-    connect(addAction(tr("高级设置"), ":/icons/settings-gear.svg", tr("高级图像处理设置")), &QAction::triggered,
-        this, &MainWindow::onAdvancedSettingsClicked);
+    connect(addAction(tr("高级设置"), ":/icons/settings-gear.svg", tr("高级图像处理设置")), &QAction::triggered, this,
+        &MainWindow::onAdvancedSettingsClicked);
     connect(addAction(tr("扫描设置"), ":/icons/scan-network.svg", tr("扫描仪搜索设置")), &QAction::triggered, this,
         &MainWindow::onScanSettingsClicked);
     connect(addAction(tr("界面布局"), ":/icons/layout-switch.svg", tr("切换界面布局")), &QAction::triggered, this,
         &MainWindow::onLayoutSettingsClicked);
-    connect(addAction(tr("合并图片"), ":/icons/layout-columns.svg", tr("将选中的图片合并为一张")),
-        &QAction::triggered, this, &MainWindow::onMergeImagesClicked);
+    connect(addAction(tr("合并图片"), ":/icons/layout-columns.svg", tr("将选中的图片合并为一张")), &QAction::triggered,
+        this, &MainWindow::onMergeImagesClicked);
     connect(addAction(tr("批注标记"), ":/icons/edit.svg", tr("在图片上添加批注和标记")), &QAction::triggered, this,
         &MainWindow::onAnnotateImageClicked);
 
@@ -404,8 +404,8 @@ QDockWidget *MainWindow::scanSettingsDock() const
 
 void MainWindow::chooseSaveFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("选择保存路径"), savePathEdit->text(),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("选择保存路径"), savePathEdit->text(), QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     if (!folder.isEmpty())
         savePathEdit->setText(folder);
 }
@@ -444,10 +444,9 @@ void MainWindow::loadSettings()
         = saveFormatCombo->findText(settings.value(QStringLiteral("save/format"), QStringLiteral("PDF")).toString());
     if (format >= 0)
         saveFormatCombo->setCurrentIndex(format);
-    savePathEdit->setText(settings
-                              .value(QStringLiteral("save/path"),
-                                  QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-                              .toString());
+    savePathEdit->setText(
+        settings.value(QStringLiteral("save/path"), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+            .toString());
     autoSaveCheck->setChecked(settings.value(QStringLiteral("save/autoSave"), true).toBool());
     autoSaveCounter = settings.value(QStringLiteral("save/counter"), 0).toInt();
 
@@ -620,8 +619,8 @@ void MainWindow::onLayoutSettingsClicked()
     layout->addWidget(presets);
 
     QPushButton *resetButton = new QPushButton(tr("🔄 恢复默认布局"), &dialog);
-    resetButton->setStyleSheet(QStringLiteral(
-        "QPushButton { background-color: #FFA500; color: white; font-weight: bold; padding: 8px; }"));
+    resetButton->setStyleSheet(
+        QStringLiteral("QPushButton { background-color: #FFA500; color: white; font-weight: bold; padding: 8px; }"));
     connect(resetButton, &QPushButton::clicked, this, [this]() {
         applyLayout1();
         statusBarWidget->showMessage(tr("✓ 已恢复默认布局"), 3000);

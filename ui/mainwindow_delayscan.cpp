@@ -3,8 +3,14 @@
 
 // The delay-scan mode is filled in by its own work; the button and the timer
 // are already connected to these.
-void MainWindow::onDelayScanButtonClicked() { }
+void MainWindow::onDelayScanButtonClicked()
+{
+}
 
-void MainWindow::onFinishDelayScanClicked() { }
+void MainWindow::onFinishDelayScanClicked()
+{
+}
 
-void MainWindow::onDelayTimerTick() { }
+void MainWindow::onDelayTimerTick()
+{
+}

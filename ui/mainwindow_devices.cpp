@@ -8,12 +8,22 @@ void MainWindow::onScannerSelected(int index)
     Q_UNUSED(index)
 }
 
-void MainWindow::onScanSettingsClicked() { }
+void MainWindow::onScanSettingsClicked()
+{
+}
 
-void MainWindow::onAddESCLDevice() { }
+void MainWindow::onAddESCLDevice()
+{
+}
 
-void MainWindow::onRemoveESCLDevice() { }
+void MainWindow::onRemoveESCLDevice()
+{
+}
 
-void MainWindow::createScannerController() { }
+void MainWindow::createScannerController()
+{
+}
 
-void MainWindow::searchScanners() { }
+void MainWindow::searchScanners()
+{
+}

@@ -17,6 +17,11 @@
 
 namespace {
 
+// Making a row current from the document's side selects that row alone, so a
+// later drag or merge works on what the user sees highlighted, not on rows
+// left selected by earlier additions.
+constexpr QItemSelectionModel::SelectionFlags currentOnly = QItemSelectionModel::ClearAndSelect;
+
 QString pageItemText(int row)
 {
     return MainWindow::tr("页面 %1").arg(row + 1);
@@ -37,15 +42,15 @@ QString imageFileFilter()
 
 void MainWindow::onPageAdded(int index)
 {
-    QListWidgetItem *item = new QListWidgetItem(PageListWidget::thumbnailFor(documentManager->page(index)),
-        pageItemText(index));
+    QListWidgetItem *item
+        = new QListWidgetItem(PageListWidget::thumbnailFor(documentManager->page(index)), pageItemText(index));
     {
         // The structural change alone must not look like a user selecting a row.
         const QSignalBlocker blocker(pageList);
         pageList->insertItem(index, item);
     }
     renumber(pageList, index + 1);
-    pageList->setCurrentRow(index);
+    pageList->setCurrentRow(index, currentOnly);
 }
 
 void MainWindow::onPageRemoved(int index)
@@ -67,7 +72,7 @@ void MainWindow::onPageMoved(int oldIndex, int newIndex)
         pageList->insertItem(newIndex, item);
     }
     renumber(pageList, 0);
-    pageList->setCurrentRow(newIndex);
+    pageList->setCurrentRow(newIndex, currentOnly);
 }
 
 void MainWindow::onCurrentPageChanged(int index)
@@ -81,7 +86,7 @@ void MainWindow::onCurrentPageChanged(int index)
             pageList->clear();
     } else {
         if (index < pageList->count())
-            pageList->setCurrentRow(index);
+            pageList->setCurrentRow(index, currentOnly);
         currentImage = documentManager->page(index);
         displayImage(currentImage);
     }
@@ -113,17 +118,16 @@ void MainWindow::showPagesListContextMenu(const QPoint &pos)
     };
     using Slot = void (MainWindow::*)();
 
-    addEntry(&menu, tr("添加图片"), ":/icons/scan.svg", tr("从文件添加新图片到文档末尾"),
-        &MainWindow::onAddImageFromFile);
+    addEntry(
+        &menu, tr("添加图片"), ":/icons/scan.svg", tr("从文件添加新图片到文档末尾"), &MainWindow::onAddImageFromFile);
     if (pageList->itemAt(pos)) {
         const int row = pageList->currentRow();
-        addEntry(&menu, tr("插入图片"), ":/icons/scan.svg", tr("在当前位置插入新图片"),
-            &MainWindow::onInsertImageFromFile);
+        addEntry(
+            &menu, tr("插入图片"), ":/icons/scan.svg", tr("在当前位置插入新图片"), &MainWindow::onInsertImageFromFile);
         menu.addSeparator();
         addEntry(&menu, tr("上移"), ":/icons/rotate-left.svg", tr("将此页面向上移动一位"), &MainWindow::onMovePageUp)
             ->setEnabled(row > 0);
-        addEntry(&menu, tr("下移"), ":/icons/rotate-right.svg", tr("将此页面向下移动一位"),
-            &MainWindow::onMovePageDown)
+        addEntry(&menu, tr("下移"), ":/icons/rotate-right.svg", tr("将此页面向下移动一位"), &MainWindow::onMovePageDown)
             ->setEnabled(row < pageList->count() - 1);
         menu.addSeparator();
         QMenu *split = menu.addMenu(QIcon(QStringLiteral(":/icons/layout-columns.svg")), tr("拆分图片"));
@@ -134,8 +138,8 @@ void MainWindow::showPagesListContextMenu(const QPoint &pos)
         addEntry(split, tr("上下拆分"), ":/icons/layout.svg", tr("从中间上下拆分，适合上下排列的证件"),
             &MainWindow::onSplitImageVertical);
         menu.addSeparator();
-        addEntry(&menu, tr("删除此页"), ":/icons/delete.svg", tr("删除当前选中的页面"),
-            &MainWindow::onDeleteCurrentPage);
+        addEntry(
+            &menu, tr("删除此页"), ":/icons/delete.svg", tr("删除当前选中的页面"), &MainWindow::onDeleteCurrentPage);
     }
     if (pageList->count() == 0) {
         addEntry(&menu, tr("暂无页面"), nullptr, tr("添加图片开始创建文档"), Slot(nullptr))->setEnabled(false);
@@ -192,9 +196,9 @@ void MainWindow::onDeleteCurrentPage()
     if (row < 0)
         return;
     const QString itemText = pageList->item(row)->text();
-    const QMessageBox::StandardButton answer = QMessageBox::question(this, tr("确认删除"),
-        tr("确定要删除 \"%1\" 吗？\n此操作无法撤销。").arg(itemText), QMessageBox::Yes | QMessageBox::No,
-        QMessageBox::No);
+    const QMessageBox::StandardButton answer
+        = QMessageBox::question(this, tr("确认删除"), tr("确定要删除 \"%1\" 吗？\n此操作无法撤销。").arg(itemText),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
     documentManager->removePage(row);
@@ -223,8 +227,8 @@ void MainWindow::onClearAllClicked()
 {
     if (documentManager->pageCount() == 0)
         return;
-    const QMessageBox::StandardButton answer = QMessageBox::question(this, tr("确认清除"),
-        tr("确定要删除所有扫描的图片吗？此操作不可撤销！"), QMessageBox::Yes | QMessageBox::No);
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, tr("确认清除"), tr("确定要删除所有扫描的图片吗？此操作不可撤销！"), QMessageBox::Yes | QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
     while (documentManager->pageCount() > 0)
@@ -235,9 +239,9 @@ void MainWindow::onClearAllPages()
 {
     if (pageList->count() == 0)
         return;
-    const QMessageBox::StandardButton answer = QMessageBox::question(this, tr("确认清空"),
-        tr("确定要删除所有页面吗？\n此操作将清空当前文档，无法撤销。"), QMessageBox::Yes | QMessageBox::No,
-        QMessageBox::No);
+    const QMessageBox::StandardButton answer
+        = QMessageBox::question(this, tr("确认清空"), tr("确定要删除所有页面吗？\n此操作将清空当前文档，无法撤销。"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes)
         return;
     documentManager->newDocument();
@@ -272,6 +276,14 @@ void MainWindow::onPagesDropped(const QList<int> &rows, int targetRow)
         if (from != position) {
             movePage(from, position);
             current.move(from, position);
+        }
+    }
+    // Every swap made the page it moved current; the dragged page is the one
+    // the user is looking at.
+    for (int position = 0; position < order.size(); ++position) {
+        if (rows.contains(order.at(position))) {
+            documentManager->setCurrentPage(position);
+            break;
         }
     }
 }

@@ -20,7 +20,9 @@ void MainWindow::onScanButtonClicked()
     // Scanning is wired up by the scan-control work; nothing starts yet.
 }
 
-void MainWindow::onPreviewButtonClicked() { }
+void MainWindow::onPreviewButtonClicked()
+{
+}
 
 void MainWindow::onScanProgress(int percentage)
 {
@@ -42,11 +44,17 @@ void MainWindow::onADFStatusChanged(bool hasDocument)
     Q_UNUSED(hasDocument)
 }
 
-void MainWindow::onADFEmptyWarning() { }
+void MainWindow::onADFEmptyWarning()
+{
+}
 
-void MainWindow::forceScanWithADF() { }
+void MainWindow::forceScanWithADF()
+{
+}
 
-void MainWindow::onMultiPageScanStarted() { }
+void MainWindow::onMultiPageScanStarted()
+{
+}
 
 void MainWindow::onMultiPageScanFinished(int totalPages)
 {

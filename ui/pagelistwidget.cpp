@@ -21,8 +21,8 @@ QList<int> PageListWidget::reorderedRows(int count, QList<int> moved, int target
 {
     std::sort(moved.begin(), moved.end());
     moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
-    moved.erase(std::remove_if(moved.begin(), moved.end(), [count](int row) { return row < 0 || row >= count; }),
-        moved.end());
+    moved.erase(
+        std::remove_if(moved.begin(), moved.end(), [count](int row) { return row < 0 || row >= count; }), moved.end());
     targetRow = qBound(0, targetRow, count);
 
     QList<int> order;

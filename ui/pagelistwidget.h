@@ -27,9 +27,9 @@ public:
     // The row before which a drop at pos (viewport coordinates) inserts.
     int dropRowAt(const QPoint &pos) const;
 
+    // Public so a drop can be delivered without a running drag (tests).
+    void dropEvent(QDropEvent *event) override;
+
 signals:
     void pagesDropped(const QList<int> &rows, int targetRow);
-
-protected:
-    void dropEvent(QDropEvent *event) override;
 };
