@@ -3,13 +3,13 @@
 #include <QFuture>
 #include <QImage>
 #include <QMap>
-#include <QMutex>
 #include <QObject>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QThread>
 
+#include <atomic>
 #include <memory>
 
 class SaneApi;
@@ -20,10 +20,11 @@ class ScanWorker;
 // worker thread that acquires pages.
 //
 // Threading: every public method runs on the GUI thread. The first
-// initialisation runs on the global thread pool and hands its results back
-// under `stateMutex`; scan requests and cancels cross to the worker only
-// through the queued startScanWorker/cancelScanWorker signals, and the
-// worker's results come back queued. The GUI thread never waits for a scan.
+// initialisation runs on the global thread pool and touches no member: it
+// hands its device lists to the GUI thread in a queued call, so nothing the
+// GUI reads is written concurrently. Scan requests and cancels cross to the
+// worker only through the queued startScanWorker/cancelScanWorker signals, and
+// the worker's results come back queued. The GUI thread never waits for a scan.
 class ScannerController : public QObject
 {
     Q_OBJECT
@@ -96,12 +97,13 @@ signals:
     void cancelScanWorker();
 
 private:
-    void runBackgroundInitialization();
-    void finishBackgroundInitialization(
-        bool initialized, const QStringList &names, const QMap<QString, QString> &nameMap);
+    void runBackgroundInitialization(bool reinitialize);
+    void finishBackgroundInitialization(const QStringList &names, const QMap<QString, QString> &nameMap);
+    void failBackgroundInitialization();
     QString derivedDeviceName() const;
     QString statusText(int status) const;
-    void waitForBackgroundTask();
+    bool initializeLibrary(int *status, int *versionCode);
+    void exitLibrary();
 
     QStringList scannerCache;
     QStringList availableScanners;
@@ -126,9 +128,12 @@ private:
     QStringList m_duplexModes;
     QString duplexMode = QStringLiteral("Simplex");
 
-    // Guards the members the background initialisation writes.
-    mutable QMutex stateMutex;
     std::shared_ptr<SaneApi> sane;
+    // sane_init calls of this controller not yet matched by sane_exit.
+    int libraryHolds = 0;
+    // Set by the background task once its sane_init succeeded; read after the
+    // task has finished, when its queued hand-over may never be delivered.
+    std::atomic_bool taskHoldsLibrary { false };
 
     static bool lastIncludeNetwork;
 };

@@ -71,7 +71,10 @@ private:
     bool startWithRetries();
     void runMultiPageScan();
     QImage readScanData(const FrameParameters &parameters);
+    QImage readFrame(const FrameParameters &parameters, bool feederFrame);
     bool isCancelRequested() const;
+    bool stopRequestedNow() const;
+    QImage noteOverheadAndTake(FrameAssembler &assembler, size_t readBufferBytes);
     void sleepFor(int milliseconds);
     QString statusText(int status) const;
 

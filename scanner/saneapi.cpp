@@ -1,0 +1,3 @@
+#include "scanner/saneapi.h"
+
+SaneApi::~SaneApi() = default;

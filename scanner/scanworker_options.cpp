@@ -1,0 +1,123 @@
+#include "scanner/scanworker.h"
+
+#include <QDebug>
+
+#include "scanner/optionvocabulary.h"
+#include "scanner/saneapi.h"
+#include "scanner/saneoptions.h"
+
+using namespace OptionVocabulary;
+
+bool ScanWorker::setScanOptions(const QString &colorMode, int resolution, bool isPreview, const QString &paperSource,
+    const QString &duplexMode, double width, double height)
+{
+    if (!device) {
+        qDebug() << "设备未打开，无法设置选项";
+        return false;
+    }
+    const QString target = paperSource.isEmpty() ? QStringLiteral("Flatbed") : paperSource;
+
+    SANE_Int count = 0;
+    const SANE_Status countStatus = SaneOptions::optionCount(*sane, device, &count);
+    if (countStatus != SANE_STATUS_GOOD) {
+        qDebug() << "获取选项数量失败: " << statusText(countStatus);
+        return false;
+    }
+    qDebug() << "设备选项数量: " << count;
+    qDebug() << "目标纸张来源: " << target;
+
+    for (SANE_Int i = 1; i < count; ++i) {
+        const SANE_Option_Descriptor *descriptor = sane->getOptionDescriptor(device, i);
+        if (!descriptor)
+            continue;
+        const QString name = SaneOptions::name(descriptor);
+        if (name.isEmpty())
+            continue;
+        qDebug() << "发现选项:" << name << "类型:" << descriptor->type;
+
+        // Backends declare the resolution as INT or as FIXED; both get the dpi.
+        if (name == QLatin1String("resolution")
+            && (descriptor->type == SANE_TYPE_INT || descriptor->type == SANE_TYPE_FIXED)) {
+            const SANE_Status status
+                = SaneOptions::setWord(*sane, device, i, SaneOptions::resolutionWord(descriptor, resolution));
+            if (status == SANE_STATUS_GOOD)
+                qDebug() << "分辨率设置为: " << resolution << " dpi";
+            else
+                qDebug() << "设置分辨率失败: " << statusText(status);
+        }
+
+        if (isColorModeOptionName(name) && descriptor->type == SANE_TYPE_STRING) {
+            QString value;
+            if (SaneOptions::hasStringListConstraint(descriptor))
+                value = pickColorMode(colorMode, SaneOptions::stringList(descriptor));
+            else
+                value = colorModeWithoutList(colorMode);
+            if (!value.isEmpty()) {
+                const SANE_Status status = SaneOptions::setString(*sane, device, i, descriptor, value);
+                if (status == SANE_STATUS_GOOD) {
+                    qDebug() << "颜色模式设置为: " << value;
+                    QString current;
+                    if (SaneOptions::getString(*sane, device, i, descriptor, &current) == SANE_STATUS_GOOD) {
+                        qDebug() << "验证当前颜色模式: " << current;
+                        if (current != value)
+                            qDebug() << value << " 实际:" << current;
+                    }
+                } else {
+                    qDebug() << "设置颜色模式失败: " << statusText(status);
+                }
+            }
+        }
+
+        if (isSourceOptionName(name) && descriptor->type == SANE_TYPE_STRING) {
+            QString value;
+            if (SaneOptions::hasStringListConstraint(descriptor))
+                value = pickSource(target, SaneOptions::stringList(descriptor));
+            else
+                value = sourceWithoutList(target);
+            if (!value.isEmpty()) {
+                const SANE_Status status = SaneOptions::setString(*sane, device, i, descriptor, value);
+                if (status == SANE_STATUS_GOOD)
+                    qDebug() << "纸张来源设置为: " << value;
+                else
+                    qDebug() << "设置纸张来源失败: " << statusText(status);
+            }
+        }
+
+        if (!duplexMode.isEmpty() && isDuplexOptionName(name)) {
+            if (descriptor->type == SANE_TYPE_STRING && SaneOptions::hasStringListConstraint(descriptor)) {
+                const QString value = pickDuplex(duplexMode, SaneOptions::stringList(descriptor));
+                if (!value.isEmpty()) {
+                    const SANE_Status status = SaneOptions::setString(*sane, device, i, descriptor, value);
+                    if (status == SANE_STATUS_GOOD)
+                        qDebug() << "双面扫描模式设置为: " << value;
+                    else
+                        qDebug() << "设置双面扫描模式失败: " << statusText(status);
+                }
+            } else if (descriptor->type == SANE_TYPE_BOOL) {
+                const bool on = duplexSwitchValue(duplexMode);
+                const SANE_Status status = SaneOptions::setWord(*sane, device, i, on ? SANE_TRUE : SANE_FALSE);
+                if (status == SANE_STATUS_GOOD)
+                    qDebug() << "双面扫描设置为: " << (on ? "启用" : "禁用");
+                else
+                    qDebug() << "设置双面扫描失败: " << statusText(status);
+            }
+        }
+
+        // Only previews set the area; a normal scan keeps the backend's.
+        if (isPreview && isScanAreaOptionName(name) && descriptor->type == SANE_TYPE_FIXED) {
+            SANE_Word value = 0;
+            if (name == QLatin1String("br-x"))
+                value = SaneOptions::fixedWord(width);
+            else if (name == QLatin1String("br-y"))
+                value = SaneOptions::fixedWord(height);
+            const SANE_Status status = SaneOptions::setWord(*sane, device, i, value);
+            if (status != SANE_STATUS_GOOD)
+                qDebug() << "设置扫描区域失败:" << name << statusText(status);
+            else if (name == QLatin1String("br-x"))
+                qDebug() << "设置扫描宽度为:" << width << "mm";
+            else if (name == QLatin1String("br-y"))
+                qDebug() << "设置扫描高度为:" << height << "mm";
+        }
+    }
+    return true;
+}
