@@ -1,8 +1,12 @@
 #include <QMouseEvent>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cmath>
+
 #include "ui/croppableimagewidget.h"
+#include "ui/imagescaler.h"
 
 namespace {
 
@@ -57,6 +61,9 @@ private slots:
     void nullImageClearsLabel();
     void leavingCropModeClearsSelection();
     void selectionIsFramedAndSurroundingsDarkened();
+    void fitMatchesSmoothScaling_data();
+    void fitMatchesSmoothScaling();
+    void fitOfNothingIsNothing();
 };
 
 // Widget positions become page pixels; a selection of less than 11 x 11 page
@@ -267,6 +274,87 @@ void CroppableImageWidgetTest::selectionIsFramedAndSurroundingsDarkened()
 
     widget.setCropMode(false);
     QCOMPARE(ownPainting(&widget).pixelColor(30, 30), QColor(Qt::white));
+}
+
+// The fast reduction gives the size and, within a few levels, the colours that
+// Qt's smooth scaling gives, for every page format and awkward sizes.
+void CroppableImageWidgetTest::fitMatchesSmoothScaling_data()
+{
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("box");
+    const QList<QPair<const char *, QImage::Format>> formats { { "rgb888", QImage::Format_RGB888 },
+        { "rgb32", QImage::Format_RGB32 }, { "grey", QImage::Format_Grayscale8 }, { "argb32", QImage::Format_ARGB32 },
+        { "mono", QImage::Format_Mono } };
+    for (const auto &format : formats) {
+        QTest::newRow(qPrintable(QStringLiteral("%1 A4 in view").arg(format.first)))
+            << format.second << QSize(2480, 3508) << QSize(640, 660);
+        QTest::newRow(qPrintable(QStringLiteral("%1 A4 thumbnail").arg(format.first)))
+            << format.second << QSize(2480, 3508) << QSize(100, 100);
+        QTest::newRow(qPrintable(QStringLiteral("%1 odd size").arg(format.first)))
+            << format.second << QSize(1001, 777) << QSize(97, 300);
+        QTest::newRow(qPrintable(QStringLiteral("%1 enlarged").arg(format.first)))
+            << format.second << QSize(50, 40) << QSize(400, 400);
+    }
+}
+
+void CroppableImageWidgetTest::fitMatchesSmoothScaling()
+{
+    QFETCH(QImage::Format, format);
+    QFETCH(QSize, size);
+    QFETCH(QSize, box);
+    // Broad stripes and blocks, so both results must keep them where they are.
+    QImage page(size, QImage::Format_RGB32);
+    {
+        QPainter painter(&page);
+        for (int row = 0; row < 6; ++row) {
+            for (int column = 0; column < 8; ++column) {
+                // Exact integer edges, the same ones the edge test below assumes.
+                const int left = column * size.width() / 8, right = (column + 1) * size.width() / 8;
+                const int top = row * size.height() / 6, bottom = (row + 1) * size.height() / 6;
+                painter.fillRect(QRect(left, top, right - left, bottom - top),
+                    (row + column) % 2 ? QColor(20, 40, 200) : QColor(250, 240, 90));
+            }
+        }
+    }
+    page = page.convertToFormat(format);
+
+    const QImage fitted = ImageScaler::fitInto(page, box);
+    const QImage reference = page.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QCOMPARE(fitted.size(), reference.size());
+    // Where a stripe edge crosses an output pixel the two filters may blend
+    // differently; everywhere else they must agree.
+    auto nearEdge = [](int out, int outSize, int sourceSize, int stripes) {
+        const double perPixel = double(sourceSize) / outSize;
+        const double centre = (out + 0.5) * perPixel;
+        const double stripe = double(sourceSize) / stripes;
+        const double offset = std::fmod(centre, stripe);
+        return qMin(offset, stripe - offset) < 1.5 * perPixel;
+    };
+    int compared = 0;
+    for (int y = 0; y < fitted.height(); ++y) {
+        if (nearEdge(y, fitted.height(), size.height(), 6))
+            continue;
+        for (int x = 0; x < fitted.width(); ++x) {
+            if (nearEdge(x, fitted.width(), size.width(), 8))
+                continue;
+            const QColor a = fitted.pixelColor(x, y);
+            const QColor b = reference.pixelColor(x, y);
+            const int difference
+                = qMax(qAbs(a.red() - b.red()), qMax(qAbs(a.green() - b.green()), qAbs(a.blue() - b.blue())));
+            QVERIFY2(difference <= 8,
+                qPrintable(QStringLiteral("(%1, %2): %3 against %4").arg(x).arg(y).arg(a.name(), b.name())));
+            ++compared;
+        }
+    }
+    QVERIFY(compared > fitted.width() * fitted.height() / 3);
+}
+
+void CroppableImageWidgetTest::fitOfNothingIsNothing()
+{
+    QVERIFY(ImageScaler::fitInto(QImage(), QSize(100, 100)).isNull());
+    QVERIFY(ImageScaler::fitInto(page(10, 10), QSize(0, 100)).isNull());
+    QCOMPARE(ImageScaler::fitInto(page(1000, 10), QSize(10, 10)).size(), QSize(10, 1));
 }
 
 QTEST_MAIN(CroppableImageWidgetTest)
