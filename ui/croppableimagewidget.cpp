@@ -127,6 +127,9 @@ void CroppableImageWidget::mouseReleaseEvent(QMouseEvent *event)
     if (cropMode && selecting && hasShownImage() && event->button() == Qt::LeftButton) {
         selecting = false;
         endPoint = event->pos();
+        // The band stays up as the outline of the kept selection, so it must end
+        // where the button was released, not at the last move.
+        rubberBand->setGeometry(selectionFrom(startPoint, endPoint));
         selectedRect = widgetToImage(selectionFrom(startPoint, endPoint));
         // Anything smaller than 11 x 11 page pixels is taken for a stray click.
         if (selectedRect.right() - selectedRect.left() > 9 && selectedRect.bottom() - selectedRect.top() > 9) {
