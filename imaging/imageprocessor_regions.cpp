@@ -20,16 +20,21 @@ ContentExtent findContent(const QImage &gray, int x0, int x1, int y0, int y1, in
     ContentExtent extent;
     extent.minX = x1;
     extent.minY = y1;
+    // Per row only the first and the last content pixel can move the extent.
     for (int y = y0; y < y1; ++y) {
         const uchar *line = gray.constScanLine(y);
-        for (int x = x0; x < x1; ++x) {
-            if (line[x] < threshold) {
-                extent.minX = qMin(extent.minX, x);
-                extent.maxX = qMax(extent.maxX, x);
-                extent.minY = qMin(extent.minY, y);
-                extent.maxY = qMax(extent.maxY, y);
-            }
-        }
+        int left = x0;
+        while (left < x1 && line[left] >= threshold)
+            ++left;
+        if (left == x1)
+            continue;
+        int right = x1 - 1;
+        while (line[right] >= threshold)
+            --right;
+        extent.minX = qMin(extent.minX, left);
+        extent.maxX = qMax(extent.maxX, right);
+        extent.minY = qMin(extent.minY, y);
+        extent.maxY = qMax(extent.maxY, y);
     }
     return extent;
 }
