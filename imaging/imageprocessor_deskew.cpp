@@ -5,6 +5,7 @@
 #include <QTransform>
 
 #include <cmath>
+#include <mutex>
 
 namespace {
 
@@ -127,44 +128,102 @@ double ImageProcessor::detectSkewByLines(const QImage &gray)
     double angle = -15.0;
     for (int n = 0; n < angleCount; ++n, angle += 0.2)
         angles[n] = angle;
-    int votes[angleCount] = {};
     const int samples = reach + 1; // i = -reach, -reach + 2, ... <= reach
-    const uchar *bits = edges.constBits();
-    const qsizetype stride = edges.bytesPerLine();
-    // Angles are independent; each thread takes a share of them. No progress here.
+    // Ray offsets of every angle. A sample is trunc(c * i + x): for an integer x this
+    // is floor(c * i) + x, except that a sum in (-1, 0) truncates to 0 - unless the
+    // fraction of c * i lies so close to 0 or 1 that the rounding of the sum could
+    // cross an integer. Such angles (none in practice) take the double path.
+    struct Offset
+    {
+        int whole;
+        int fraction; // 1 when c * i is not an integer
+    };
+    QVector<Offset> along(angleCount * samples);
+    QVector<Offset> across(angleCount * samples);
+    QVector<double> alongExact(angleCount * samples);
+    QVector<double> acrossExact(angleCount * samples);
+    bool integerPath[angleCount];
+    for (int n = 0; n < angleCount; ++n) {
+        const double c = std::cos(angles[n] * M_PI / 180.0);
+        const double s = std::sin(angles[n] * M_PI / 180.0);
+        integerPath[n] = true;
+        for (int i = -reach, k = 0; i <= reach; i += 2, ++k) {
+            const double values[2] = { c * i, s * i };
+            Offset *targets[2] = { &along[n * samples + k], &across[n * samples + k] };
+            for (int axis = 0; axis < 2; ++axis) {
+                const double whole = std::floor(values[axis]);
+                const double fraction = values[axis] - whole;
+                if (fraction != 0.0 && (fraction < 1e-6 || fraction > 1 - 1e-6))
+                    integerPath[n] = false;
+                *targets[axis] = { int(whole), fraction != 0.0 ? 1 : 0 };
+            }
+            alongExact[n * samples + k] = values[0];
+            acrossExact[n * samples + k] = values[1];
+        }
+    }
+
+    // Edge pixels as bytes, with a zero margin wider than a ray so samples need no
+    // bounds test.
+    const int margin = reach + 2;
+    const int paddedWidth = width + 2 * margin;
+    QVector<uchar> map(seeds.isEmpty() ? 0 : paddedWidth * (height + 2 * margin), 0);
+    if (!seeds.isEmpty()) {
+        for (int y = 0; y < height; ++y) {
+            const uchar *line = edges.constScanLine(y);
+            uchar *out = map.data() + (y + margin) * paddedWidth + margin;
+            for (int x = 0; x < width; ++x)
+                out[x] = uchar(isSet(line, x));
+        }
+    }
+    const uchar *origin = map.constData() + margin * paddedWidth + margin;
+
+    int votes[angleCount] = {};
+    std::mutex merge;
+    // Seed by seed (its neighbourhood stays in the cache for all 151 rays), the seeds
+    // shared among the threads; the per-angle counts are summed. No progress here.
     runRows(
-        seeds.size() * samples, angleCount, 0, [](int) { return 0; },
+        angleCount * samples, seeds.size(), 0, [](int) { return 0; },
         [&](int first, int end) {
-            QVector<double> along(samples);
-            QVector<double> across(samples);
-            for (int n = first; n < end; ++n) {
-                const double c = std::cos(angles[n] * M_PI / 180.0);
-                const double s = std::sin(angles[n] * M_PI / 180.0);
-                int count = 0;
-                for (int i = -reach, k = 0; i <= reach; i += 2, ++k) {
-                    along[k] = c * i;
-                    across[k] = s * i;
-                    ++count;
-                }
-                int angleVotes = 0;
-                for (const QPoint &seed : seeds) {
-                    const double x = seed.x();
-                    const double y = seed.y();
+            int local[angleCount] = {};
+            for (int index = first; index < end; ++index) {
+                const int x = seeds[index].x();
+                const int y = seeds[index].y();
+                for (int n = 0; n < angleCount; ++n) {
                     int hits = 0;
-                    for (int k = 0; k < count; ++k) {
-                        // Enough hits decide the vote; too few left to reach it decide it too.
-                        if (hits > minimumHits || hits + (count - k) <= minimumHits)
-                            break;
-                        const int px = static_cast<int>(along[k] + x);
-                        const int py = static_cast<int>(across[k] + y);
-                        if (px >= 0 && px < width && py >= 0 && py < height && isSet(bits + py * stride, px))
-                            ++hits;
+                    // In groups of four samples; between groups, enough hits decide the
+                    // vote, and so do too few samples left to reach it.
+                    if (integerPath[n]) {
+                        const Offset *dx = along.constData() + n * samples;
+                        const Offset *dy = across.constData() + n * samples;
+                        for (int k = 0; k < samples;) {
+                            const int stop = qMin(samples, k + 4);
+                            for (; k < stop; ++k) {
+                                int px = dx[k].whole + x;
+                                int py = dy[k].whole + y;
+                                px += int(px == -1) & dx[k].fraction;
+                                py += int(py == -1) & dy[k].fraction;
+                                hits += origin[py * paddedWidth + px];
+                            }
+                            if (hits > minimumHits || hits + (samples - k) <= minimumHits)
+                                break;
+                        }
+                    } else {
+                        const double *dx = alongExact.constData() + n * samples;
+                        const double *dy = acrossExact.constData() + n * samples;
+                        for (int k = 0; k < samples; ++k) {
+                            const int px = static_cast<int>(dx[k] + x);
+                            const int py = static_cast<int>(dy[k] + y);
+                            if (uint(px) < uint(width) && uint(py) < uint(height))
+                                hits += origin[py * paddedWidth + px];
+                        }
                     }
                     if (hits > minimumHits)
-                        ++angleVotes;
+                        ++local[n];
                 }
-                votes[n] = angleVotes;
             }
+            std::lock_guard<std::mutex> lock(merge);
+            for (int n = 0; n < angleCount; ++n)
+                votes[n] += local[n];
         });
 
     double bestAngle = 0.0;

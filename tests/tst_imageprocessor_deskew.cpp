@@ -15,6 +15,7 @@ class ImageProcessorDeskewTest : public QObject
 
 private slots:
     void edgesMarkRisesOnly();
+    void edgesReportThreePasses();
     void ruledPageAngleIsFound_data();
     void ruledPageAngleIsFound();
     void deskewRotatesBackAndCrops();
@@ -98,6 +99,20 @@ void ImageProcessorDeskewTest::edgesMarkRisesOnly()
     for (int y = 0; y < 3; ++y)
         memset(step.scanLine(y) + 3, 126, 3);
     QCOMPARE(processor.detectEdges(step).pixelIndex(2, 1), 1);
+}
+
+void ImageProcessorDeskewTest::edgesReportThreePasses()
+{
+    // Two kernel passes and the two-level step, each with its own 0..100.
+    ImageProcessor processor;
+    QSignalSpy progress(&processor, &ImageProcessor::processingProgress);
+    LogCapture capture;
+    processor.detectEdges(whitePage(3, 45));
+    QList<int> values;
+    for (const QList<QVariant> &arguments : progress)
+        values << arguments.at(0).toInt();
+    QCOMPARE(values, QList<int>({ 0, 44, 88, 100, 0, 44, 88, 100, 0, 44, 88, 100 }));
+    QCOMPARE(capture.lines(), QStringList({ "图像已转换为灰度", "图像已转换为二值图像，阈值:  100" }));
 }
 
 void ImageProcessorDeskewTest::ruledPageAngleIsFound_data()
