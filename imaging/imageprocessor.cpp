@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -61,8 +62,15 @@ void ImageProcessor::runRows(int width, int height, int interval, const std::fun
         std::vector<std::thread> helpers;
         helpers.reserve(size_t(threads - 1));
         const int rows = end - first;
-        for (int t = 1; t < threads; ++t)
-            helpers.emplace_back(work, first + rows * t / threads, first + rows * (t + 1) / threads);
+        int t = 1;
+        try {
+            for (; t < threads; ++t)
+                helpers.emplace_back(work, first + rows * t / threads, first + rows * (t + 1) / threads);
+        } catch (const std::system_error &) {
+            // No thread to be had: the shares not handed out run here.
+            for (int rest = t; rest < threads; ++rest)
+                work(first + rows * rest / threads, first + rows * (rest + 1) / threads);
+        }
         work(first, first + rows / threads);
         for (std::thread &helper : helpers)
             helper.join();

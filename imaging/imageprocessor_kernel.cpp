@@ -11,7 +11,8 @@
 // weight in row order for each channel of each pixel. The fast path keeps exactly
 // that: the four channels of a pixel sit in the four lanes of one vector, every
 // lane sees the same multiplications and additions in the same order (no fused
-// multiply-add), and neighbouring pixels only run side by side. Weights of exactly
+// multiply-add: this file is built with -ffp-contract=off), and neighbouring
+// pixels only run side by side. Weights of exactly
 // zero are skipped: adding 0 x value changes no sum.
 
 namespace {
@@ -103,6 +104,19 @@ __attribute__((target("avx2"))) inline uint packPixel(__m256d sum)
     return uint(_mm_cvtsi128_si32(bytes));
 }
 
+__attribute__((target("avx2"))) void convolveRowAvx2Tail(
+    const std::vector<const double *> &tapRows, const std::vector<Tap> &taps, int x, int width, QRgb *out)
+{
+    for (; x < width; ++x) {
+        __m256d sum = _mm256_setzero_pd();
+        for (size_t t = 0; t < taps.size(); ++t) {
+            const __m256d w = _mm256_set1_pd(taps[t].weight);
+            sum = _mm256_add_pd(sum, _mm256_mul_pd(w, _mm256_loadu_pd(tapRows[t] + size_t(x + taps[t].column) * 4)));
+        }
+        out[x] = packPixel(sum);
+    }
+}
+
 __attribute__((target("avx2"))) void convolveRowAvx2(
     const std::vector<const double *> &tapRows, const std::vector<Tap> &taps, int width, QRgb *out)
 {
@@ -132,19 +146,57 @@ __attribute__((target("avx2"))) void convolveRowAvx2(
         out[x + 6] = packPixel(s6);
         out[x + 7] = packPixel(s7);
     }
-    for (; x < width; ++x) {
-        __m256d sum = _mm256_setzero_pd();
+    convolveRowAvx2Tail(tapRows, taps, x, width, out);
+}
+
+// Two neighbouring pixels per 512-bit vector, sixteen pixels in flight.
+__attribute__((target("avx512f"))) void convolveRowAvx512(
+    const std::vector<const double *> &tapRows, const std::vector<Tap> &taps, int width, QRgb *out)
+{
+    const size_t count = taps.size();
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        __m512d s[8];
+        for (__m512d &sum : s)
+            sum = _mm512_setzero_pd();
         for (size_t t = 0; t < count; ++t) {
-            const __m256d w = _mm256_set1_pd(taps[t].weight);
-            sum = _mm256_add_pd(sum, _mm256_mul_pd(w, _mm256_loadu_pd(tapRows[t] + size_t(x + taps[t].column) * 4)));
+            const double *p = tapRows[t] + size_t(x + taps[t].column) * 4;
+            const __m512d w = _mm512_set1_pd(taps[t].weight);
+            s[0] = _mm512_add_pd(s[0], _mm512_mul_pd(w, _mm512_loadu_pd(p)));
+            s[1] = _mm512_add_pd(s[1], _mm512_mul_pd(w, _mm512_loadu_pd(p + 8)));
+            s[2] = _mm512_add_pd(s[2], _mm512_mul_pd(w, _mm512_loadu_pd(p + 16)));
+            s[3] = _mm512_add_pd(s[3], _mm512_mul_pd(w, _mm512_loadu_pd(p + 24)));
+            s[4] = _mm512_add_pd(s[4], _mm512_mul_pd(w, _mm512_loadu_pd(p + 32)));
+            s[5] = _mm512_add_pd(s[5], _mm512_mul_pd(w, _mm512_loadu_pd(p + 40)));
+            s[6] = _mm512_add_pd(s[6], _mm512_mul_pd(w, _mm512_loadu_pd(p + 48)));
+            s[7] = _mm512_add_pd(s[7], _mm512_mul_pd(w, _mm512_loadu_pd(p + 56)));
         }
-        out[x] = packPixel(sum);
+        const __m512d low = _mm512_setzero_pd();
+        const __m512d high = _mm512_set1_pd(255.0);
+        for (int i = 0; i < 8; ++i) {
+            // max(sum, 0) first, so NaN ends at 0 as in the scalar rule. (The masked
+            // forms with every lane selected avoid GCC's undefined-source temporaries.)
+            const __m512d clamped = _mm512_mask_min_pd(low, 0xff, _mm512_mask_max_pd(low, 0xff, s[i], low), high);
+            const __m256i lanes = _mm512_mask_cvttpd_epi32(_mm256_setzero_si256(), 0xff, clamped);
+            const __m128i a = _mm256_castsi256_si128(lanes);
+            const __m128i b = _mm256_extracti128_si256(lanes, 1);
+            const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_setzero_si128());
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(out + x + 2 * i), bytes);
+        }
     }
+    if (x < width)
+        convolveRowAvx2Tail(tapRows, taps, x, width, out);
 }
 
 bool hasAvx2()
 {
     static const bool supported = __builtin_cpu_supports("avx2");
+    return supported;
+}
+
+bool hasAvx512()
+{
+    static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2");
     return supported;
 }
 #endif
@@ -183,6 +235,10 @@ QImage ImageProcessor::applyKernel(const QImage &image, const QVector<double> &k
                     tapRows[t] = cache.row(y - half + taps[t].row);
                 auto *out = reinterpret_cast<QRgb *>(result.scanLine(y));
 #ifdef QUIRRA_KERNEL_AVX2
+                if (hasAvx512()) {
+                    convolveRowAvx512(tapRows, taps, width, out);
+                    continue;
+                }
                 if (hasAvx2()) {
                     convolveRowAvx2(tapRows, taps, width, out);
                     continue;
