@@ -11,6 +11,7 @@
 #endif
 
 #include "imaging/fasthsv.h"
+#include "imaging/rowwriter.h"
 
 namespace {
 
@@ -31,13 +32,13 @@ int clampByte(double value)
 }
 
 // Replaces each colour channel through its own table; alpha is kept.
-void mapChannels(const QImage &source, QImage &result, int firstRow, int endRow, const uchar *red, const uchar *green,
-    const uchar *blue)
+void mapChannels(const QImage &source, const RowWriter &result, int firstRow, int endRow, const uchar *red,
+    const uchar *green, const uchar *blue)
 {
     const int width = source.width();
     for (int y = firstRow; y < endRow; ++y) {
         const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
-        auto *out = reinterpret_cast<QRgb *>(result.scanLine(y));
+        auto *out = reinterpret_cast<QRgb *>(result(y));
         for (int x = 0; x < width; ++x) {
             const QRgb p = in[x];
             out[x] = (p & 0xff000000u) | (uint(red[(p >> 16) & 0xff]) << 16) | (uint(green[(p >> 8) & 0xff]) << 8)
@@ -150,9 +151,10 @@ QImage ImageProcessor::adjustBrightnessContrast(const QImage &image, int brightn
     if (result.isNull())
         return result;
     const int height = source.height();
+    const RowWriter rows(result);
     runRows(
         source.width(), height, 20, [height](int y) { return y * 100 / height; },
-        [&](int first, int end) { mapChannels(source, result, first, end, table, table, table); });
+        [&](int first, int end) { mapChannels(source, rows, first, end, table, table, table); });
     emit processingProgress(100);
     qDebug() << "已调整亮度: " << brightness << ", 对比度: " << contrast;
     return result;
@@ -182,6 +184,7 @@ QImage ImageProcessor::adjustHueSaturation(const QImage &image, int hue, int sat
         return result;
     const int width = source.width();
     const int height = source.height();
+    const RowWriter rows(result);
     runRows(
         width, height, 20, [height](int y) { return y * 100 / height; },
         [&](int first, int end) {
@@ -190,7 +193,7 @@ QImage ImageProcessor::adjustHueSaturation(const QImage &image, int hue, int sat
             QRgb lastOut = FastHsv::toRgb(-1, 0, 0);
             for (int y = first; y < end; ++y) {
                 const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
-                auto *out = reinterpret_cast<QRgb *>(result.scanLine(y));
+                auto *out = reinterpret_cast<QRgb *>(rows(y));
                 for (int x = 0; x < width; ++x) {
                     const QRgb p = in[x] & 0x00ffffffu;
                     if (p != lastIn) {
@@ -273,9 +276,10 @@ QImage ImageProcessor::autoLevel(const QImage &image)
     QImage result = argb32Like(source);
     if (result.isNull())
         return result;
+    const RowWriter rows(result);
     runRows(
         width, height, 20, [height](int y) { return y * 50 / height + 50; },
-        [&](int first, int end) { mapChannels(source, result, first, end, tables[2], tables[1], tables[0]); });
+        [&](int first, int end) { mapChannels(source, rows, first, end, tables[2], tables[1], tables[0]); });
     emit processingProgress(100);
     qDebug() << "已自动调整图像水平";
     return result;
@@ -307,13 +311,14 @@ QImage ImageProcessor::toBinary(const QImage &image, int threshold)
     if (result.isNull())
         return result;
     result.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+    const RowWriter rows(result);
     runRows(
         width, height, 20, [height](int y) { return y * 100 / height; },
         [&](int first, int end) {
             QVector<uchar> buffer(width);
             for (int y = first; y < end; ++y) {
                 const uchar *in = grayRow(source, y, buffer.data());
-                uchar *out = result.scanLine(y);
+                uchar *out = rows(y);
                 for (int byte = 0; byte < (width + 7) / 8; ++byte) {
                     uint bits = 0;
                     const int count = qMin(8, width - 8 * byte);
@@ -416,9 +421,10 @@ QImage ImageProcessor::applyGamma(const QImage &image, double gamma)
     if (result.isNull())
         return result;
     const int height = source.height();
+    const RowWriter rows(result);
     runRows(
         source.width(), height, 20, [height](int y) { return y * 100 / height; },
-        [&](int first, int end) { mapChannels(source, result, first, end, table, table, table); });
+        [&](int first, int end) { mapChannels(source, rows, first, end, table, table, table); });
     emit processingProgress(100);
     qDebug() << "已应用伽马校正: " << gamma;
     return result;

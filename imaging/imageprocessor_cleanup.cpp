@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "imaging/fasthsv.h"
+#include "imaging/rowwriter.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ QImage ImageProcessor::enhanceColorDocument(const QImage &image)
         const int width = source.width();
         const int height = source.height();
         if (!result.isNull()) {
+            const RowWriter rows(result);
             runRows(
                 width, height, 20, [height](int y) { return y * 50 / height; },
                 [&](int first, int end) {
@@ -79,7 +81,7 @@ QImage ImageProcessor::enhanceColorDocument(const QImage &image)
                     QRgb lastOut = FastHsv::toRgb(-1, 0, 0);
                     for (int y = first; y < end; ++y) {
                         const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
-                        auto *out = reinterpret_cast<QRgb *>(result.scanLine(y));
+                        auto *out = reinterpret_cast<QRgb *>(rows(y));
                         for (int x = 0; x < width; ++x) {
                             const QRgb p = in[x] & 0x00ffffffu;
                             if (p != lastIn) {
@@ -147,12 +149,13 @@ QImage ImageProcessor::removeBackground(const QImage &image)
     }
     QImage result = argb32Like(source);
     if (!result.isNull()) {
+        const RowWriter rows(result);
         runRows(
             width, height, 20, [height](int y) { return y * 50 / height + 50; },
             [&](int first, int end) {
                 for (int y = first; y < end; ++y) {
                     const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
-                    auto *out = reinterpret_cast<QRgb *>(result.scanLine(y));
+                    auto *out = reinterpret_cast<QRgb *>(rows(y));
                     for (int x = 0; x < width; ++x) {
                         const QRgb p = in[x];
                         const uchar *row = tables.constData() + 256 * brightnessOf(p);
@@ -224,12 +227,13 @@ QImage ImageProcessor::bleach(const QImage &image, int threshold, int strength)
     QImage result = argb32Like(source);
     if (result.isNull())
         return result;
+    const RowWriter rows(result);
     runRows(
         width, height, rowInterval, [height](int y) { return y * 70 / height + 30; },
         [&](int first, int end) {
             for (int y = first; y < end; ++y) {
                 const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
-                auto *out = reinterpret_cast<QRgb *>(result.scanLine(y));
+                auto *out = reinterpret_cast<QRgb *>(rows(y));
                 for (int x = 0; x < width; ++x) {
                     const QRgb p = in[x];
                     const int r = qRed(p);

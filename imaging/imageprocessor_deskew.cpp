@@ -7,6 +7,8 @@
 #include <cmath>
 #include <mutex>
 
+#include "imaging/rowwriter.h"
+
 namespace {
 
 bool isSet(const uchar *line, int x)
@@ -60,16 +62,17 @@ QImage ImageProcessor::detectEdges(const QImage &image)
     auto percent = [height](int y) {
         return y * 100 / height;
     };
+    const RowWriter rows(result);
     runRows(width, height, 20, percent, [&](int first, int end) {
-        QVector<int> rows(3 * (width + 2));
-        int *above = rows.data();
+        QVector<int> padded(3 * (width + 2));
+        int *above = padded.data();
         int *current = above + width + 2;
         int *below = current + width + 2;
         paddedRedRow(source, qMax(0, first - 1), above);
         paddedRedRow(source, first, current);
         for (int y = first; y < end; ++y) {
             paddedRedRow(source, qMin(height - 1, y + 1), below);
-            uchar *out = result.scanLine(y);
+            uchar *out = rows(y);
             memset(out, 0, size_t((width + 7) / 8));
             for (int x = 0; x < width; ++x) {
                 const int gx

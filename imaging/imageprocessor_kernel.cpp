@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "imaging/rowwriter.h"
+
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #define QUIRRA_KERNEL_AVX2 1
@@ -225,6 +227,7 @@ QImage ImageProcessor::applyKernel(const QImage &image, const QVector<double> &k
         }
     }
 
+    const RowWriter rows(result);
     runRows(
         width, height, 20, [height](int y) { return y * 100 / height; },
         [&](int first, int end) {
@@ -233,7 +236,7 @@ QImage ImageProcessor::applyKernel(const QImage &image, const QVector<double> &k
             for (int y = first; y < end; ++y) {
                 for (size_t t = 0; t < taps.size(); ++t)
                     tapRows[t] = cache.row(y - half + taps[t].row);
-                auto *out = reinterpret_cast<QRgb *>(result.scanLine(y));
+                auto *out = reinterpret_cast<QRgb *>(rows(y));
 #ifdef QUIRRA_KERNEL_AVX2
                 if (hasAvx512()) {
                     convolveRowAvx512(tapRows, taps, width, out);
