@@ -1,5 +1,6 @@
 #include "imaging/imageprocessor.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "imaging/rowwriter.h"
@@ -26,6 +27,30 @@ struct Tap
     double weight;
 };
 
+void convertPixelsScalar(const QRgb *in, int width, double *out)
+{
+    for (int x = 0; x < width; ++x) {
+        const QRgb p = in[x];
+        out[4 * x] = p & 0xff;
+        out[4 * x + 1] = (p >> 8) & 0xff;
+        out[4 * x + 2] = (p >> 16) & 0xff;
+        out[4 * x + 3] = p >> 24;
+    }
+}
+
+#ifdef QUIRRA_KERNEL_AVX2
+__attribute__((target("avx2"))) void convertPixelsAvx2(const QRgb *in, int width, double *out)
+{
+    int x = 0;
+    for (; x < width; ++x) {
+        const __m128i bytes = _mm_cvtsi32_si128(int(in[x]));
+        _mm256_storeu_pd(out + 4 * x, _mm256_cvtepi32_pd(_mm_cvtepu8_epi32(bytes)));
+    }
+}
+#endif
+
+void convertPixels(const QRgb *in, int width, double *out);
+
 // Source rows converted to doubles (blue, green, red, alpha per pixel, as the bytes
 // lie in memory), padded by `half` repeated edge pixels on both sides.
 class RowCache
@@ -49,14 +74,12 @@ public:
         if (loaded[size_t(slot)] != j) {
             const int width = source.width();
             const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(qBound(0, j, source.height() - 1)));
-            for (int x = -half; x < width + half; ++x) {
-                const QRgb p = in[qBound(0, x, width - 1)];
-                double *d = data + size_t(x + half) * 4;
-                d[0] = p & 0xff;
-                d[1] = (p >> 8) & 0xff;
-                d[2] = (p >> 16) & 0xff;
-                d[3] = p >> 24;
-            }
+            convertPixels(in, width, data + size_t(half) * 4);
+            for (int x = -half; x < 0; ++x)
+                std::copy(data + size_t(half) * 4, data + size_t(half) * 4 + 4, data + size_t(x + half) * 4);
+            for (int x = width; x < width + half; ++x)
+                std::copy(
+                    data + size_t(width - 1 + half) * 4, data + size_t(width + half) * 4, data + size_t(x + half) * 4);
             loaded[size_t(slot)] = j;
         }
         return data;
@@ -202,6 +225,17 @@ bool hasAvx512()
     return supported;
 }
 #endif
+
+void convertPixels(const QRgb *in, int width, double *out)
+{
+#ifdef QUIRRA_KERNEL_AVX2
+    if (hasAvx2()) {
+        convertPixelsAvx2(in, width, out);
+        return;
+    }
+#endif
+    convertPixelsScalar(in, width, out);
+}
 
 } // namespace
 
