@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "imaging/colourcache.h"
 #include "imaging/fasthsv.h"
 #include "imaging/rowwriter.h"
 
@@ -188,20 +189,15 @@ QImage ImageProcessor::adjustHueSaturation(const QImage &image, int hue, int sat
     runRows(
         width, height, 20, [height](int y) { return y * 100 / height; },
         [&](int first, int end) {
-            // Pages repeat colours a lot (paper, ink), so the last conversion is kept.
-            QRgb lastIn = 0;
-            QRgb lastOut = FastHsv::toRgb(-1, 0, 0);
+            ColourCache convert([&](QRgb p) {
+                const FastHsv::Hsv hsv = FastHsv::fromRgb(p);
+                return FastHsv::toRgb(hsv.h >= 0 ? hueTable[hsv.h] : -1, saturationTable[hsv.s], hsv.v);
+            });
             for (int y = first; y < end; ++y) {
                 const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
                 auto *out = reinterpret_cast<QRgb *>(rows(y));
                 for (int x = 0; x < width; ++x) {
-                    const QRgb p = in[x] & 0x00ffffffu;
-                    if (p != lastIn) {
-                        const FastHsv::Hsv hsv = FastHsv::fromRgb(p);
-                        lastOut = FastHsv::toRgb(hsv.h >= 0 ? hueTable[hsv.h] : -1, saturationTable[hsv.s], hsv.v);
-                        lastIn = p;
-                    }
-                    out[x] = lastOut;
+                    out[x] = convert(in[x] & 0x00ffffffu);
                 }
             }
         });

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "imaging/colourcache.h"
 #include "imaging/fasthsv.h"
 #include "imaging/rowwriter.h"
 
@@ -76,20 +77,15 @@ QImage ImageProcessor::enhanceColorDocument(const QImage &image)
             runRows(
                 width, height, 20, [height](int y) { return y * 50 / height; },
                 [&](int first, int end) {
-                    // Pages repeat colours a lot (paper, ink), so the last conversion is kept.
-                    QRgb lastIn = 0;
-                    QRgb lastOut = FastHsv::toRgb(-1, 0, 0);
+                    ColourCache convert([&](QRgb p) {
+                        const FastHsv::Hsv hsv = FastHsv::fromRgb(p);
+                        return FastHsv::toRgb(hsv.h, saturationTable[hsv.s], valueTable[hsv.v]);
+                    });
                     for (int y = first; y < end; ++y) {
                         const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
                         auto *out = reinterpret_cast<QRgb *>(rows(y));
                         for (int x = 0; x < width; ++x) {
-                            const QRgb p = in[x] & 0x00ffffffu;
-                            if (p != lastIn) {
-                                const FastHsv::Hsv hsv = FastHsv::fromRgb(p);
-                                lastOut = FastHsv::toRgb(hsv.h, saturationTable[hsv.s], valueTable[hsv.v]);
-                                lastIn = p;
-                            }
-                            out[x] = lastOut;
+                            out[x] = convert(in[x] & 0x00ffffffu);
                         }
                     }
                 });
