@@ -15,7 +15,10 @@
 //
 // Threading: meant for the GUI thread. Long loops emit processingProgress and call
 // QCoreApplication::processEvents() so the window stays responsive; the class keeps
-// no state, so re-entry from those events is harmless.
+// no state, so re-entry from those events is harmless. Pixel loops spread their rows
+// over helper threads internally, but signals, event processing and logging happen
+// on the calling thread only, between bands of rows, and every result is the same
+// as a single-threaded run.
 class ImageProcessor : public QObject
 {
     Q_OBJECT
