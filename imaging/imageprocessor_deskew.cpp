@@ -171,14 +171,26 @@ double ImageProcessor::detectSkewByLines(const QImage &gray)
     const int paddedWidth = width + 2 * margin;
     QVector<uchar> map(seeds.isEmpty() ? 0 : paddedWidth * (height + 2 * margin), 0);
     if (!seeds.isEmpty()) {
+        // Eight pixels at a time; the bits past the width are zero, and the margin
+        // (wider than 7) takes the few bytes written past the row.
+        quint64 spread[256];
+        for (int byte = 0; byte < 256; ++byte) {
+            uchar pixels[8];
+            for (int bit = 0; bit < 8; ++bit)
+                pixels[bit] = uchar((byte >> (7 - bit)) & 1);
+            memcpy(&spread[byte], pixels, 8);
+        }
         for (int y = 0; y < height; ++y) {
             const uchar *line = edges.constScanLine(y);
             uchar *out = map.data() + (y + margin) * paddedWidth + margin;
-            for (int x = 0; x < width; ++x)
-                out[x] = uchar(isSet(line, x));
+            for (int byte = 0; byte < (width + 7) / 8; ++byte)
+                memcpy(out + 8 * byte, &spread[line[byte]], 8);
         }
     }
     const uchar *origin = map.constData() + margin * paddedWidth + margin;
+    QVector<int> offsets(angleCount * samples);
+    for (int j = 0; j < angleCount * samples; ++j)
+        offsets[j] = across[j].whole * paddedWidth + along[j].whole;
 
     int votes[angleCount] = {};
     std::mutex merge;
@@ -191,11 +203,25 @@ double ImageProcessor::detectSkewByLines(const QImage &gray)
             for (int index = first; index < end; ++index) {
                 const int x = seeds[index].x();
                 const int y = seeds[index].y();
+                // |c * i| and |s * i| never exceed the reach.
+                const bool awayFromEdge = x > reach && y > reach;
+                const uchar *seedPixel = origin + y * paddedWidth + x;
                 for (int n = 0; n < angleCount; ++n) {
                     int hits = 0;
                     // In groups of four samples; between groups, enough hits decide the
                     // vote, and so do too few samples left to reach it.
-                    if (integerPath[n]) {
+                    if (integerPath[n] && awayFromEdge) {
+                        // No sample can reach column or row -1 here, so each is a
+                        // fixed offset from the seed.
+                        const int *offset = offsets.constData() + n * samples;
+                        for (int k = 0; k < samples;) {
+                            const int stop = qMin(samples, k + 4);
+                            for (; k < stop; ++k)
+                                hits += seedPixel[offset[k]];
+                            if (hits > minimumHits || hits + (samples - k) <= minimumHits)
+                                break;
+                        }
+                    } else if (integerPath[n]) {
                         const Offset *dx = along.constData() + n * samples;
                         const Offset *dy = across.constData() + n * samples;
                         for (int k = 0; k < samples;) {
