@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QVector>
 
+#include <functional>
+
 // Every page algorithm of the application: rotation, crop, colour adjustments,
 // two-level conversion, blank-page test, deskew, document clean-up and content
 // regions. Operations never modify their input; they return a new image (a null
@@ -13,7 +15,10 @@
 //
 // Threading: meant for the GUI thread. Long loops emit processingProgress and call
 // QCoreApplication::processEvents() so the window stays responsive; the class keeps
-// no state, so re-entry from those events is harmless.
+// no state, so re-entry from those events is harmless. Pixel loops spread their rows
+// over helper threads internally, but signals, event processing and logging happen
+// on the calling thread only, between bands of rows, and every result is the same
+// as a single-threaded run.
 class ImageProcessor : public QObject
 {
     Q_OBJECT
@@ -79,6 +84,22 @@ private:
     // Emits progress and lets the event loop run, as every long loop does at its
     // progress points.
     void reportProgress(int percentage);
+    // Runs work(firstRow, endRow) over the rows of a width x height image in bands
+    // spread over the cores (small images stay on the calling thread).
+    // Between bands, on the calling thread, reports progressAt(row) for every row that
+    // is a multiple of interval (none when interval is 0), in row order, so the progress convention and the
+    // event processing stay those of a plain row loop. Each row is written by exactly
+    // one thread, so the result does not depend on the split.
+    void runRows(int width, int height, int interval, const std::function<int(int)> &progressAt,
+        const std::function<void(int, int)> &work);
+    // The input as ARGB32, shared rather than copied when it already is.
+    static QImage argb32Source(const QImage &image);
+    // A new uninitialised ARGB32 image of the source's size that carries its resolution,
+    // offset, texts and colour space, as a converted copy would.
+    static QImage argb32Like(const QImage &source);
+    // Grey values of one row as the Grayscale8 conversion gives them; rows of ARGB32,
+    // RGB32 and Grayscale8 sources are read directly, others through buffer.
+    static const uchar *grayRow(const QImage &source, int y, uchar *buffer);
     QList<QImage> splitImage(const QImage &image, bool horizontal, int threshold);
     QImage mergeImages(const QImage &first, const QImage &second, int spacing, int edgeTrim, bool sideBySide);
 };

@@ -18,7 +18,13 @@ bool ImageProcessor::isBlankPage(const QImage &image, int whiteThreshold, double
         qDebug() << "无法检测空图像";
         return false;
     }
-    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    // Only about 200 x 280 points of a page are read: take their grey values straight
+    // from the page (the values the Grayscale8 conversion would give) instead of
+    // converting every pixel first.
+    const QImage::Format format = image.format();
+    const bool direct = format == QImage::Format_ARGB32 || format == QImage::Format_RGB32;
+    const QImage gray
+        = direct || format == QImage::Format_Grayscale8 ? image : image.convertToFormat(QImage::Format_Grayscale8);
     const int width = gray.width();
     const int height = gray.height();
     if (qint64(width) * height == 0)
@@ -40,9 +46,10 @@ bool ImageProcessor::isBlankPage(const QImage &image, int whiteThreshold, double
     for (int y = my; y < height - my; y += step) {
         const int region = y < topEnd ? 0 : (y >= bottomStart ? 2 : 1);
         const uchar *line = gray.constScanLine(y);
+        const auto *pixels = reinterpret_cast<const QRgb *>(line);
         for (int x = mx; x < width - mx; x += step) {
             ++total[region];
-            if (line[x] >= whiteThreshold)
+            if ((direct ? qGray(pixels[x]) : line[x]) >= whiteThreshold)
                 ++white[region];
         }
     }

@@ -20,16 +20,21 @@ ContentExtent findContent(const QImage &gray, int x0, int x1, int y0, int y1, in
     ContentExtent extent;
     extent.minX = x1;
     extent.minY = y1;
+    // Per row only the first and the last content pixel can move the extent.
     for (int y = y0; y < y1; ++y) {
         const uchar *line = gray.constScanLine(y);
-        for (int x = x0; x < x1; ++x) {
-            if (line[x] < threshold) {
-                extent.minX = qMin(extent.minX, x);
-                extent.maxX = qMax(extent.maxX, x);
-                extent.minY = qMin(extent.minY, y);
-                extent.maxY = qMax(extent.maxY, y);
-            }
-        }
+        int left = x0;
+        while (left < x1 && line[left] >= threshold)
+            ++left;
+        if (left == x1)
+            continue;
+        int right = x1 - 1;
+        while (line[right] >= threshold)
+            --right;
+        extent.minX = qMin(extent.minX, left);
+        extent.maxX = qMax(extent.maxX, right);
+        extent.minY = qMin(extent.minY, y);
+        extent.maxY = qMax(extent.maxY, y);
     }
     return extent;
 }
@@ -98,9 +103,12 @@ QList<QRect> ImageProcessor::detectContentRegions(const QImage &image, bool hori
         if (width > 1) {
             const ContentExtent e = findContent(gray, 0, half, 0, height, threshold);
             if (e.found()) {
-                const QRect r = QRect(qMax(0, e.minX - 5), qMax(0, e.minY - 5),
-                    qMin(e.maxX - e.minX + 10, half - e.minX), e.maxY - e.minY + 10)
-                                    .intersected(page);
+                // The block stops at the split line; measured from its padded left edge,
+                // so content reaching the line keeps its last columns.
+                const int x = qMax(0, e.minX - 5);
+                const QRect r
+                    = QRect(x, qMax(0, e.minY - 5), qMin(e.maxX - e.minX + 10, half - x), e.maxY - e.minY + 10)
+                          .intersected(page);
                 regions.append(r);
                 qDebug() << "检测到左侧内容:" << r;
             }
@@ -118,9 +126,10 @@ QList<QRect> ImageProcessor::detectContentRegions(const QImage &image, bool hori
         if (height > 1) {
             const ContentExtent e = findContent(gray, 0, width, 0, half, threshold);
             if (e.found()) {
-                const QRect r = QRect(qMax(0, e.minX - 5), qMax(0, e.minY - 5), e.maxX - e.minX + 10,
-                    qMin(e.maxY - e.minY + 10, half - e.minY))
-                                    .intersected(page);
+                const int y = qMax(0, e.minY - 5);
+                const QRect r
+                    = QRect(qMax(0, e.minX - 5), y, e.maxX - e.minX + 10, qMin(e.maxY - e.minY + 10, half - y))
+                          .intersected(page);
                 regions.append(r);
                 qDebug() << "检测到上部内容:" << r;
             }
