@@ -2,6 +2,7 @@
 // multi-page TIFF writer lives in documentmanager_tiff.cpp.
 #include "document/documentmanager.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QDebug>
 #include <QDir>
@@ -12,7 +13,8 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+
+#include "document/filereplacement.h"
 
 namespace {
 
@@ -21,29 +23,44 @@ bool isJpegSuffix(const QString &lowerSuffix)
     return lowerSuffix == QLatin1String("jpg") || lowerSuffix == QLatin1String("jpeg");
 }
 
-// Writes one image through a QSaveFile, so that a failed write never leaves a truncated
-// file behind nor destroys the file it was meant to replace.
+// The image is encoded in memory and written in one piece, so a short write (a full
+// disk) is seen for what it is.
 bool writeImageFile(const QImage &image, const QString &path, QString *errorText)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    QByteArray encoded;
+    {
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, suffix.toLatin1());
+        if (isJpegSuffix(suffix))
+            writer.setQuality(90);
+        if (!writer.write(image)) {
+            *errorText = writer.errorString();
+            return false;
+        }
+    }
+    QFile file;
+    if (!FileReplacement::open(path, &file, errorText))
+        return false;
+    if (file.write(encoded) != encoded.size()) {
         *errorText = file.errorString();
+        FileReplacement::discard(&file);
         return false;
     }
-    QImageWriter writer(&file, suffix.toLatin1());
-    if (isJpegSuffix(suffix))
-        writer.setQuality(90);
-    if (!writer.write(image)) {
-        *errorText = writer.errorString();
-        file.cancelWriting();
+    return FileReplacement::commit(&file, path, errorText);
+}
+
+// Every write failure but a short last one leaves an error on the unbuffered file; a
+// short last write cuts off the end-of-file marker.
+bool isCompletePdf(QFile *file)
+{
+    if (file->error() != QFileDevice::NoError)
         return false;
-    }
-    if (!file.commit()) {
-        *errorText = file.errorString();
+    const qint64 size = file->size();
+    if (size < 16 || !file->seek(size - 16))
         return false;
-    }
-    return true;
+    return file->read(16).trimmed().endsWith("%%EOF");
 }
 
 } // namespace
@@ -104,11 +121,12 @@ bool DocumentManager::saveAsPdf(const QString &path)
         return false;
     }
 
-    // The PDF goes to a temporary file that replaces the target only once it is complete:
-    // the PDF writer itself never reports a failed write.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qDebug() << "无法创建PDF文件: " << path << file.errorString();
+    // The PDF writer never reports a failed write; the file is checked before it
+    // replaces the target.
+    QFile file;
+    QString errorText;
+    if (!FileReplacement::open(path, &file, &errorText)) {
+        qDebug() << "无法创建PDF文件: " << path << errorText;
         emit documentError(tr("保存PDF文件失败: %1").arg(path));
         return false;
     }
@@ -138,14 +156,14 @@ bool DocumentManager::saveAsPdf(const QString &path)
             painted = painter.end();
         }
     }
-    if (!painted) {
-        file.cancelWriting();
-        qDebug() << "无法写入PDF文件: " << path;
+    if (!painted || !isCompletePdf(&file)) {
+        qDebug() << "无法写入PDF文件: " << path << file.errorString();
+        FileReplacement::discard(&file);
         emit documentError(tr("保存PDF文件失败: %1").arg(path));
         return false;
     }
-    if (!file.commit()) {
-        qDebug() << "无法写入PDF文件: " << path << file.errorString();
+    if (!FileReplacement::commit(&file, path, &errorText)) {
+        qDebug() << "无法写入PDF文件: " << path << errorText;
         emit documentError(tr("保存PDF文件失败: %1").arg(path));
         return false;
     }
@@ -226,15 +244,16 @@ bool DocumentManager::loadDocument(const QString &path)
     }
     // A multi-page TIFF brings all its pages: opening only the first and saving back to
     // the same file would silently drop the others.
+    const int count = qMax(1, reader.imageCount());
     QVector<QImage> images;
-    do {
-        const QImage image = reader.read();
+    for (int i = 0; i < count; ++i) {
+        const QImage image = i == 0 || reader.jumpToImage(i) ? reader.read() : QImage();
         if (image.isNull()) {
             emit documentError(tr("读取图像失败: %1").arg(reader.errorString()));
             return false;
         }
         images.append(image);
-    } while (reader.jumpToNextImage());
+    }
 
     newDocument();
     for (const QImage &image : qAsConst(images))
