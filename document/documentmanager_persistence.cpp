@@ -13,6 +13,10 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QThread>
+
+#include <deque>
+#include <future>
 
 #include "document/filereplacement.h"
 
@@ -23,32 +27,60 @@ bool isJpegSuffix(const QString &lowerSuffix)
     return lowerSuffix == QLatin1String("jpg") || lowerSuffix == QLatin1String("jpeg");
 }
 
-// The image is encoded in memory and written in one piece, so a short write (a full
-// disk) is seen for what it is.
-bool writeImageFile(const QImage &image, const QString &path, QString *errorText)
+struct Encoded
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    QByteArray encoded;
-    {
-        QBuffer buffer(&encoded);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, suffix.toLatin1());
-        if (isJpegSuffix(suffix))
-            writer.setQuality(90);
-        if (!writer.write(image)) {
-            *errorText = writer.errorString();
-            return false;
-        }
+    QByteArray bytes;
+    QString errorText;
+};
+
+// Pure and thread-safe: pages of a series are encoded on several threads at once.
+Encoded encodeImage(const QImage &image, const QString &lowerSuffix)
+{
+    Encoded encoded;
+    QBuffer buffer(&encoded.bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, lowerSuffix.toLatin1());
+    if (isJpegSuffix(lowerSuffix))
+        writer.setQuality(90);
+    if (!writer.write(image)) {
+        encoded.errorText = writer.errorString();
+        encoded.bytes.clear();
+    }
+    return encoded;
+}
+
+// The image was encoded in memory and is written in one piece, so a short write (a
+// full disk) is seen for what it is.
+bool writeEncoded(const Encoded &encoded, const QString &path, QString *errorText)
+{
+    if (!encoded.errorText.isEmpty()) {
+        *errorText = encoded.errorText;
+        return false;
     }
     QFile file;
     if (!FileReplacement::open(path, &file, errorText))
         return false;
-    if (file.write(encoded) != encoded.size()) {
+    if (file.write(encoded.bytes) != encoded.bytes.size()) {
         *errorText = file.errorString();
         FileReplacement::discard(&file);
         return false;
     }
     return FileReplacement::commit(&file, path, errorText);
+}
+
+// Qt's PDF engine converts every page that is not 32-bit RGB into an ARGB32 copy and
+// then scans that copy for transparency. An opaque page handed over as RGB32 skips the
+// scan; the engine encodes it exactly as before.
+QImage pdfReady(const QImage &page)
+{
+    switch (page.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        return page;
+    default:
+        return page.hasAlphaChannel() ? page : page.convertToFormat(QImage::Format_RGB32);
+    }
 }
 
 // Every write failure but a short last one leaves an error on the unbuffered file; a
@@ -147,10 +179,15 @@ bool DocumentManager::saveAsPdf(const QString &path)
         QPainter painter;
         if (painter.begin(&writer)) {
             const QRect target(0, 0, writer.width(), writer.height());
+            // The next page is converted on a second thread while the engine
+            // JPEG-encodes the current one.
+            std::future<QImage> next = std::async(std::launch::async, pdfReady, std::cref(m_pages.at(0)));
             for (int i = 0; i < m_pages.size(); ++i) {
+                const QImage image = next.get();
+                if (i + 1 < m_pages.size())
+                    next = std::async(std::launch::async, pdfReady, std::cref(m_pages.at(i + 1)));
                 if (i > 0)
                     writer.newPage();
-                const QImage &image = m_pages.at(i);
                 painter.drawImage(target, image, image.rect());
             }
             painted = painter.end();
@@ -189,7 +226,7 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
 
     QString errorText;
     if (m_pages.size() == 1) {
-        if (!writeImageFile(m_pages.first(), path, &errorText)) {
+        if (!writeEncoded(encodeImage(m_pages.first(), suffix.toLower()), path, &errorText)) {
             ++*failures;
             emit documentError(tr("保存图像失败: %1").arg(errorText));
             return false;
@@ -200,12 +237,24 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
     const QString date = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
     if (!base.startsWith(date))
         base = date;
+    // Encoding dominates (PNG takes seconds per A4 page), so pages are encoded on as
+    // many threads as there are cores, a few pages ahead; files are written and errors
+    // reported in page order on this thread.
+    const int ahead = qMax(1, QThread::idealThreadCount());
+    const QString lowerSuffix = suffix.toLower();
+    std::deque<std::future<Encoded>> pending;
+    int queued = 0;
     int written = 0;
     for (int i = 0; i < m_pages.size(); ++i) {
+        while (queued < m_pages.size() && int(pending.size()) < ahead)
+            pending.push_back(
+                std::async(std::launch::async, encodeImage, std::cref(m_pages.at(queued++)), lowerSuffix));
+        const Encoded encoded = pending.front().get();
+        pending.pop_front();
         const QString name
             = QStringLiteral("%1/%2_%3.%4")
                   .arg(directory, base, QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0')), suffix);
-        if (writeImageFile(m_pages.at(i), name, &errorText)) {
+        if (writeEncoded(encoded, name, &errorText)) {
             ++written;
         } else {
             ++*failures;
