@@ -41,9 +41,25 @@ QImage patterned(int width, int height, QImage::Format format, quint32 seed = 1)
                 format == QImage::Format_ARGB32 ? (x * 11 + y) % 256 : 255);
         }
     }
-    if (format == QImage::Format_Mono)
-        return image.convertToFormat(format, Qt::ThresholdDither);
+    if (format == QImage::Format_Mono || format == QImage::Format_MonoLSB) {
+        // Index 0 black, index 1 white, as the page algorithms make them.
+        QImage mono = image.convertToFormat(format, Qt::ThresholdDither);
+        if (qGray(mono.color(0)) > qGray(mono.color(1))) {
+            mono.invertPixels();
+            mono.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+        }
+        return mono;
+    }
     return image.convertToFormat(format);
+}
+
+// The same two-level image with its colour table the other way round.
+QImage whiteIsZero(const QImage &mono)
+{
+    QImage inverted = mono;
+    inverted.invertPixels();
+    inverted.setColorTable({ qRgb(255, 255, 255), qRgb(0, 0, 0) });
+    return inverted;
 }
 
 // Incompressible content, for running into the file-size limit.
@@ -103,13 +119,23 @@ QByteArray tiffRows(const QString &path, int directory)
         return QByteArray();
     QByteArray rows;
     if (TIFFSetDirectory(tiff, tdir_t(directory))) {
+        quint32 width = 0;
         quint32 height = 0;
+        quint16 bits = 0;
+        quint16 samples = 0;
+        TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
         TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+        // The decoder leaves bits past the right edge undefined.
+        const int usedBits = int(width * bits * samples % 8);
         const tmsize_t rowBytes = TIFFScanlineSize(tiff);
         QByteArray row(int(rowBytes), Qt::Uninitialized);
         for (quint32 y = 0; y < height; ++y) {
             if (TIFFReadScanline(tiff, row.data(), y) < 0)
                 break;
+            if (usedBits != 0)
+                row[row.size() - 1] = char(row.at(row.size() - 1) & (0xff << (8 - usedBits)));
             rows += row;
         }
     }
@@ -122,9 +148,13 @@ QByteArray packedRows(const QImage &image, QImage::Format format, int bitsPerPix
 {
     const QImage converted = image.convertToFormat(format);
     const int rowBytes = (converted.width() * bitsPerPixel + 7) / 8;
+    const int usedBits = converted.width() * bitsPerPixel % 8;
     QByteArray rows;
-    for (int y = 0; y < converted.height(); ++y)
+    for (int y = 0; y < converted.height(); ++y) {
         rows.append(reinterpret_cast<const char *>(converted.constScanLine(y)), rowBytes);
+        if (usedBits != 0)
+            rows[rows.size() - 1] = char(rows.at(rows.size() - 1) & (0xff << (8 - usedBits)));
+    }
     return rows;
 }
 
@@ -459,26 +489,36 @@ void DocumentPersistenceTest::tiffRoundTrip()
         patterned(97, 61, QImage::Format_Mono, 3),
         patterned(200, 150, QImage::Format_RGB32, 4),
         patterned(64, 80, QImage::Format_ARGB32, 5),
+        patterned(71, 33, QImage::Format_Grayscale8, 6).convertToFormat(QImage::Format_Indexed8),
+        patterned(45, 52, QImage::Format_Grayscale16, 7),
+        patterned(77, 20, QImage::Format_MonoLSB, 8),
+        whiteIsZero(patterned(50, 40, QImage::Format_Mono, 9)),
     };
+    QVERIFY(pages.at(5).isGrayscale());
     DocumentManager document;
     for (const QImage &page : pages)
         document.addPage(page);
     const QString target = path(QStringLiteral("pages.tiff"));
     LogCapture log;
     QVERIFY(document.saveDocument(target));
-    QVERIFY(log.contains(QStringLiteral("成功保存 5 页到多页TIFF文件: \"%1\"").arg(target)));
-    QVERIFY(log.contains(QStringLiteral("成功将 5 页保存为单个TIFF文件")));
+    QVERIFY(log.contains(QStringLiteral("成功保存 %1 页到多页TIFF文件: \"%2\"").arg(pages.size()).arg(target)));
+    QVERIFY(log.contains(QStringLiteral("成功将 %1 页保存为单个TIFF文件").arg(pages.size())));
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList { "pages.tiff" });
 
     const QString info = runTool(QStringLiteral("tiffinfo"), { target });
-    QCOMPARE(info.count(QStringLiteral("TIFF Directory at offset")), 5);
-    QCOMPARE(info.count(QStringLiteral("Compression Scheme: LZW")), 4);
-    QCOMPARE(info.count(QStringLiteral("Compression Scheme: CCITT RLE")), 1);
-    QCOMPARE(info.count(QStringLiteral("Bits/Sample: 1")), 1);
+    QCOMPARE(info.count(QStringLiteral("TIFF Directory at offset")), pages.size());
+    QCOMPARE(info.count(QStringLiteral("Compression Scheme: LZW")), 6);
+    QCOMPARE(info.count(QStringLiteral("Compression Scheme: CCITT RLE")), 3);
+    QCOMPARE(info.count(QStringLiteral("Bits/Sample: 1\n")), 3);
+    QCOMPARE(info.count(QStringLiteral("Bits/Sample: 16\n")), 1);
+    QCOMPARE(info.count(QStringLiteral("Photometric Interpretation: min-is-white")), 1);
+    QCOMPARE(info.count(QStringLiteral("Page Number: ")), pages.size());
 
     // Stored exactly: grey as grey, colour as RGB, alpha unassociated, two-level as bits.
     const QList<QPair<QImage::Format, int>> stored { { QImage::Format_Grayscale8, 8 }, { QImage::Format_RGB888, 24 },
-        { QImage::Format_Mono, 1 }, { QImage::Format_RGB888, 24 }, { QImage::Format_RGBA8888, 32 } };
+        { QImage::Format_Mono, 1 }, { QImage::Format_RGB888, 24 }, { QImage::Format_RGBA8888, 32 },
+        { QImage::Format_Grayscale8, 8 }, { QImage::Format_Grayscale16, 16 }, { QImage::Format_Mono, 1 },
+        { QImage::Format_Mono, 1 } };
     for (int i = 0; i < pages.size(); ++i)
         QVERIFY2(tiffRows(target, i) == packedRows(pages.at(i), stored.at(i).first, stored.at(i).second),
             qPrintable(QStringLiteral("page %1").arg(i + 1)));
