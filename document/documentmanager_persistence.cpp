@@ -68,6 +68,10 @@ bool writeEncoded(const Encoded &encoded, const QString &path, QString *errorTex
     return FileReplacement::commit(&file, path, errorText);
 }
 
+// A helper thread when one can be had, otherwise the work runs on the calling thread
+// when its result is asked for.
+constexpr std::launch helperThread = std::launch::async | std::launch::deferred;
+
 // Qt's PDF engine converts every page that is not 32-bit RGB into an ARGB32 copy and
 // then scans that copy for transparency. An opaque page handed over as RGB32 skips the
 // scan; the engine encodes it exactly as before.
@@ -181,11 +185,11 @@ bool DocumentManager::saveAsPdf(const QString &path)
             const QRect target(0, 0, writer.width(), writer.height());
             // The next page is converted on a second thread while the engine
             // JPEG-encodes the current one.
-            std::future<QImage> next = std::async(std::launch::async, pdfReady, std::cref(m_pages.at(0)));
+            std::future<QImage> next = std::async(helperThread, pdfReady, std::cref(m_pages.at(0)));
             for (int i = 0; i < m_pages.size(); ++i) {
                 const QImage image = next.get();
                 if (i + 1 < m_pages.size())
-                    next = std::async(std::launch::async, pdfReady, std::cref(m_pages.at(i + 1)));
+                    next = std::async(helperThread, pdfReady, std::cref(m_pages.at(i + 1)));
                 if (i > 0)
                     writer.newPage();
                 painter.drawImage(target, image, image.rect());
@@ -247,8 +251,7 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
     int written = 0;
     for (int i = 0; i < m_pages.size(); ++i) {
         while (queued < m_pages.size() && int(pending.size()) < ahead)
-            pending.push_back(
-                std::async(std::launch::async, encodeImage, std::cref(m_pages.at(queued++)), lowerSuffix));
+            pending.push_back(std::async(helperThread, encodeImage, std::cref(m_pages.at(queued++)), lowerSuffix));
         const Encoded encoded = pending.front().get();
         pending.pop_front();
         const QString name
