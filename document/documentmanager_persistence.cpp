@@ -2,6 +2,7 @@
 // multi-page TIFF writer lives in documentmanager_tiff.cpp.
 #include "document/documentmanager.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QDebug>
 #include <QDir>
@@ -12,7 +13,12 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QThread>
+
+#include <deque>
+#include <future>
+
+#include "document/filereplacement.h"
 
 namespace {
 
@@ -21,29 +27,76 @@ bool isJpegSuffix(const QString &lowerSuffix)
     return lowerSuffix == QLatin1String("jpg") || lowerSuffix == QLatin1String("jpeg");
 }
 
-// Writes one image through a QSaveFile, so that a failed write never leaves a truncated
-// file behind nor destroys the file it was meant to replace.
-bool writeImageFile(const QImage &image, const QString &path, QString *errorText)
+struct Encoded
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *errorText = file.errorString();
-        return false;
-    }
-    QImageWriter writer(&file, suffix.toLatin1());
-    if (isJpegSuffix(suffix))
+    QByteArray bytes;
+    QString errorText;
+};
+
+// Pure and thread-safe: pages of a series are encoded on several threads at once.
+Encoded encodeImage(const QImage &image, const QString &lowerSuffix)
+{
+    Encoded encoded;
+    QBuffer buffer(&encoded.bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, lowerSuffix.toLatin1());
+    if (isJpegSuffix(lowerSuffix))
         writer.setQuality(90);
     if (!writer.write(image)) {
-        *errorText = writer.errorString();
-        file.cancelWriting();
+        encoded.errorText = writer.errorString();
+        encoded.bytes.clear();
+    }
+    return encoded;
+}
+
+// The image was encoded in memory and is written in one piece, so a short write (a
+// full disk) is seen for what it is.
+bool writeEncoded(const Encoded &encoded, const QString &path, QString *errorText)
+{
+    if (!encoded.errorText.isEmpty()) {
+        *errorText = encoded.errorText;
         return false;
     }
-    if (!file.commit()) {
+    QFile file;
+    if (!FileReplacement::open(path, &file, errorText))
+        return false;
+    if (file.write(encoded.bytes) != encoded.bytes.size()) {
         *errorText = file.errorString();
+        FileReplacement::discard(&file);
         return false;
     }
-    return true;
+    return FileReplacement::commit(&file, path, errorText);
+}
+
+// A helper thread when one can be had, otherwise the work runs on the calling thread
+// when its result is asked for.
+constexpr std::launch helperThread = std::launch::async | std::launch::deferred;
+
+// Qt's PDF engine converts every page that is not 32-bit RGB into an ARGB32 copy and
+// then scans that copy for transparency. An opaque page handed over as RGB32 skips the
+// scan; the engine encodes it exactly as before.
+QImage pdfReady(const QImage &page)
+{
+    switch (page.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        return page;
+    default:
+        return page.hasAlphaChannel() ? page : page.convertToFormat(QImage::Format_RGB32);
+    }
+}
+
+// Every write failure but a short last one leaves an error on the unbuffered file; a
+// short last write cuts off the end-of-file marker.
+bool isCompletePdf(QFile *file)
+{
+    if (file->error() != QFileDevice::NoError)
+        return false;
+    const qint64 size = file->size();
+    if (size < 16 || !file->seek(size - 16))
+        return false;
+    return file->read(16).trimmed().endsWith("%%EOF");
 }
 
 } // namespace
@@ -104,11 +157,12 @@ bool DocumentManager::saveAsPdf(const QString &path)
         return false;
     }
 
-    // The PDF goes to a temporary file that replaces the target only once it is complete:
-    // the PDF writer itself never reports a failed write.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qDebug() << "无法创建PDF文件: " << path << file.errorString();
+    // The PDF writer never reports a failed write; the file is checked before it
+    // replaces the target.
+    QFile file;
+    QString errorText;
+    if (!FileReplacement::open(path, &file, &errorText)) {
+        qDebug() << "无法创建PDF文件: " << path << errorText;
         emit documentError(tr("保存PDF文件失败: %1").arg(path));
         return false;
     }
@@ -129,23 +183,28 @@ bool DocumentManager::saveAsPdf(const QString &path)
         QPainter painter;
         if (painter.begin(&writer)) {
             const QRect target(0, 0, writer.width(), writer.height());
+            // The next page is converted on a second thread while the engine
+            // JPEG-encodes the current one.
+            std::future<QImage> next = std::async(helperThread, pdfReady, std::cref(m_pages.at(0)));
             for (int i = 0; i < m_pages.size(); ++i) {
+                const QImage image = next.get();
+                if (i + 1 < m_pages.size())
+                    next = std::async(helperThread, pdfReady, std::cref(m_pages.at(i + 1)));
                 if (i > 0)
                     writer.newPage();
-                const QImage &image = m_pages.at(i);
                 painter.drawImage(target, image, image.rect());
             }
             painted = painter.end();
         }
     }
-    if (!painted) {
-        file.cancelWriting();
-        qDebug() << "无法写入PDF文件: " << path;
+    if (!painted || !isCompletePdf(&file)) {
+        qDebug() << "无法写入PDF文件: " << path << file.errorString();
+        FileReplacement::discard(&file);
         emit documentError(tr("保存PDF文件失败: %1").arg(path));
         return false;
     }
-    if (!file.commit()) {
-        qDebug() << "无法写入PDF文件: " << path << file.errorString();
+    if (!FileReplacement::commit(&file, path, &errorText)) {
+        qDebug() << "无法写入PDF文件: " << path << errorText;
         emit documentError(tr("保存PDF文件失败: %1").arg(path));
         return false;
     }
@@ -171,7 +230,7 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
 
     QString errorText;
     if (m_pages.size() == 1) {
-        if (!writeImageFile(m_pages.first(), path, &errorText)) {
+        if (!writeEncoded(encodeImage(m_pages.first(), suffix.toLower()), path, &errorText)) {
             ++*failures;
             emit documentError(tr("保存图像失败: %1").arg(errorText));
             return false;
@@ -182,12 +241,23 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
     const QString date = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
     if (!base.startsWith(date))
         base = date;
+    // Encoding dominates (PNG takes seconds per A4 page), so pages are encoded on as
+    // many threads as there are cores, a few pages ahead; files are written and errors
+    // reported in page order on this thread.
+    const int ahead = qMax(1, QThread::idealThreadCount());
+    const QString lowerSuffix = suffix.toLower();
+    std::deque<std::future<Encoded>> pending;
+    int queued = 0;
     int written = 0;
     for (int i = 0; i < m_pages.size(); ++i) {
+        while (queued < m_pages.size() && int(pending.size()) < ahead)
+            pending.push_back(std::async(helperThread, encodeImage, std::cref(m_pages.at(queued++)), lowerSuffix));
+        const Encoded encoded = pending.front().get();
+        pending.pop_front();
         const QString name
             = QStringLiteral("%1/%2_%3.%4")
                   .arg(directory, base, QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0')), suffix);
-        if (writeImageFile(m_pages.at(i), name, &errorText)) {
+        if (writeEncoded(encoded, name, &errorText)) {
             ++written;
         } else {
             ++*failures;
@@ -226,15 +296,16 @@ bool DocumentManager::loadDocument(const QString &path)
     }
     // A multi-page TIFF brings all its pages: opening only the first and saving back to
     // the same file would silently drop the others.
+    const int count = qMax(1, reader.imageCount());
     QVector<QImage> images;
-    do {
-        const QImage image = reader.read();
+    for (int i = 0; i < count; ++i) {
+        const QImage image = i == 0 || reader.jumpToImage(i) ? reader.read() : QImage();
         if (image.isNull()) {
             emit documentError(tr("读取图像失败: %1").arg(reader.errorString()));
             return false;
         }
         images.append(image);
-    } while (reader.jumpToNextImage());
+    }
 
     newDocument();
     for (const QImage &image : qAsConst(images))

@@ -5,14 +5,14 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include <tiffio.h>
+
+#include "document/filereplacement.h"
 
 namespace {
 
@@ -229,11 +229,6 @@ bool writePage(TIFF *tiff, const QImage &image, int pageIndex, int pageCount)
     return TIFFWriteDirectory(tiff) != 0;
 }
 
-QString temporaryNameFor(const QString &path)
-{
-    return QStringLiteral("%1.%2.part").arg(path).arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-}
-
 } // namespace
 
 bool DocumentManager::saveAsMultiPageTiff(const QString &path)
@@ -243,19 +238,12 @@ bool DocumentManager::saveAsMultiPageTiff(const QString &path)
         return false;
     }
 
-    // The pages go to a temporary file next to the target, which replaces the target
-    // only when every page is written; a failure leaves an existing file as it was.
     QFile file;
-    for (int attempt = 0; attempt < 16 && !file.isOpen(); ++attempt) {
-        file.setFileName(temporaryNameFor(path));
-        file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered);
-    }
-    if (!file.isOpen()) {
-        emit documentError(tr("保存TIFF文件失败: %1").arg(file.errorString()));
+    QString errorText;
+    if (!FileReplacement::open(path, &file, &errorText)) {
+        emit documentError(tr("保存TIFF文件失败: %1").arg(errorText));
         return false;
     }
-    if (QFileInfo::exists(path))
-        file.setPermissions(QFile::permissions(path));
 
     qint64 rawBytes = 0;
     for (const QImage &image : qAsConst(m_pages))
@@ -277,7 +265,7 @@ bool DocumentManager::saveAsMultiPageTiff(const QString &path)
     const auto discard = [&](const QString &message) {
         if (tiff)
             TIFFClose(tiff);
-        file.remove();
+        FileReplacement::discard(&file);
         emit documentError(message);
         return false;
     };
@@ -293,13 +281,11 @@ bool DocumentManager::saveAsMultiPageTiff(const QString &path)
     }
     TIFFClose(tiff);
     tiff = nullptr;
-    if (file.error() != QFileDevice::NoError || !errors.message.isEmpty())
+    if (!errors.message.isEmpty())
         return discard(tr("保存TIFF文件失败: %1").arg(failure()));
-    file.close();
-
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        return discard(tr("保存TIFF文件失败: %1").arg(reason));
+    if (!FileReplacement::commit(&file, path, &errorText)) {
+        emit documentError(tr("保存TIFF文件失败: %1").arg(errorText));
+        return false;
     }
     qDebug() << "成功保存" << m_pages.size() << "页到多页TIFF文件:" << path;
     return true;

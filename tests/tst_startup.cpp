@@ -155,8 +155,7 @@ void StartupTest::argumentRule_data()
     QTest::newRow("regular file") << QStringList { QStringLiteral("quirra"), file } << file;
     QTest::newRow("only the first argument counts")
         << QStringList { QStringLiteral("quirra"), missing, file } << QString();
-    QTest::newRow("second argument ignored")
-        << QStringList { QStringLiteral("quirra"), file, scratch.path() } << file;
+    QTest::newRow("second argument ignored") << QStringList { QStringLiteral("quirra"), file, scratch.path() } << file;
 }
 
 void StartupTest::argumentRule()
@@ -187,8 +186,8 @@ void StartupTest::programReportsBeforeWindowAndTimesTheShow()
     QVERIFY2(run.log.at(placed).startsWith(
                  QStringLiteral("MainWindow created at position: QPoint(100,100) with size: QSize(1024, 768)")),
         qPrintable(run.log.at(placed)));
-    const QRegularExpression timing(QStringLiteral("^程序启动到主窗口完全显示耗时: \\d+ 毫秒$"),
-        QRegularExpression::MultilineOption);
+    const QRegularExpression timing(
+        QStringLiteral("^程序启动到主窗口完全显示耗时: \\d+ 毫秒$"), QRegularExpression::MultilineOption);
     QVERIFY2(timing.match(run.output).hasMatch(), qPrintable(run.output));
 }
 
