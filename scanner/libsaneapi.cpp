@@ -89,3 +89,8 @@ SANE_String_Const LibSaneApi::strstatus(SANE_Status status)
 {
     return sane_strstatus(status);
 }
+
+void LibSaneApi::cancel(SANE_Handle handle)
+{
+    sane_cancel(handle);
+}

@@ -32,6 +32,7 @@ public:
     SANE_Status getParameters(SANE_Handle handle, SANE_Parameters *parameters) override;
     SANE_Status read(SANE_Handle handle, SANE_Byte *data, SANE_Int maxLength, SANE_Int *length) override;
     SANE_String_Const strstatus(SANE_Status status) override;
+    void cancel(SANE_Handle handle) override;
 
 private:
     // This instance's own count of successful inits not yet matched by exit.

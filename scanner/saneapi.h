@@ -4,8 +4,8 @@ extern "C" {
 #include <sane/sane.h>
 }
 
-// The one seam between Quirra and the SANE library: the eleven SANE calls the
-// scanner code makes, one virtual function each, with SANE's own types. The
+// The one seam between Quirra and the SANE library: the SANE calls the scanner
+// code makes, one virtual function each, with SANE's own types. The
 // real implementation forwards to libsane; tests script statuses, devices,
 // options and frames that SANE's test backend cannot produce.
 //
@@ -30,4 +30,9 @@ public:
     virtual SANE_Status getParameters(SANE_Handle handle, SANE_Parameters *parameters) = 0;
     virtual SANE_Status read(SANE_Handle handle, SANE_Byte *data, SANE_Int maxLength, SANE_Int *length) = 0;
     virtual SANE_String_Const strstatus(SANE_Status status) = 0;
+    // Ends the acquisition begun by start(). SANE requires it once a frontend
+    // is done with a scan, and backends that read through a helper thread
+    // only stop and join it here; without it a cut-off scan leaves that
+    // thread running into the unloaded backend after sane_exit.
+    virtual void cancel(SANE_Handle handle) = 0;
 };

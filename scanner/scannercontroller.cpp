@@ -211,7 +211,10 @@ void ScannerController::runBackgroundInitialization(bool reinitialize)
                 continue;
             }
             const QString friendly = DeviceNaming::friendlyName(record.vendor, record.model, record.name);
-            const QString display = DeviceNaming::cutBeforeParenthesis(friendly, friendly);
+            // Two devices of the same model would otherwise share one entry
+            // and the first would become unreachable.
+            const QString display
+                = DeviceNaming::uniqueDisplayName(DeviceNaming::cutBeforeParenthesis(friendly, friendly), nameMap);
             names << display;
             nameMap.insert(display, record.name);
             qDebug() << "找到本地扫描仪(异步初始化):";

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QDebug>
 #include <QMetaObject>
 #include <QMutexLocker>
@@ -20,6 +21,8 @@ constexpr int readChunkBytes = 32768;
 constexpr int noDocsRetries = 5;
 constexpr int busyRetries = 10;
 constexpr int busyRetryMilliseconds = 2000;
+constexpr int progressStep = 10;
+constexpr int progressIntervalMs = 40;
 
 } // namespace
 
@@ -58,6 +61,10 @@ void ScanWorker::closeDevice()
 {
     if (!device)
         return;
+    if (acquisitionStarted) {
+        sane->cancel(device);
+        acquisitionStarted = false;
+    }
     sane->close(device);
     device = nullptr;
     qDebug() << "设备已关闭";
@@ -175,8 +182,10 @@ bool ScanWorker::startWithRetries()
 {
     SANE_Status status = sane->start(device);
     bool busyRetry = false;
-    if (status == SANE_STATUS_GOOD)
+    if (status == SANE_STATUS_GOOD) {
+        acquisitionStarted = true;
         return true;
+    }
 
     if (status == SANE_STATUS_NO_DOCS) {
         // Some network (eSCL) devices report an empty feeder for a flatbed
@@ -192,6 +201,7 @@ bool ScanWorker::startWithRetries()
                 break;
             status = sane->start(device);
             if (status == SANE_STATUS_GOOD) {
+                acquisitionStarted = true;
                 qDebug() << "重试成功！扫描仪已就绪";
                 return true;
             }
@@ -220,6 +230,7 @@ bool ScanWorker::startWithRetries()
                 break;
             status = sane->start(device);
             if (status == SANE_STATUS_GOOD) {
+                acquisitionStarted = true;
                 qDebug() << "设备已就绪，扫描开始";
                 return true;
             }
@@ -308,6 +319,9 @@ QImage ScanWorker::readFrame(const FrameParameters &parameters, bool feederFrame
 
     std::vector<SANE_Byte> buffer(readChunkBytes);
     qint64 total = 0;
+    int lastProgress = -1;
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
     for (;;) {
         if (!feederFrame && isCancelRequested()) {
             qDebug() << "扫描被取消";
@@ -335,7 +349,16 @@ QImage ScanWorker::readFrame(const FrameParameters &parameters, bool feederFrame
                 const int progress = expected < 1
                     ? 50
                     : static_cast<int>(std::min<qint64>(99, std::max<qint64>(0, total * 100 / expected)));
-                emit scanProgress(progress);
+                // Every chunk would be hundreds of queued events per page, each
+                // waking the GUI thread. A progress bar needs a new value about
+                // 25 times a second, or when it moved by a tenth.
+                if (progress != lastProgress
+                    && (lastProgress < 0 || progress - lastProgress >= progressStep
+                        || sinceProgress.elapsed() >= progressIntervalMs)) {
+                    lastProgress = progress;
+                    sinceProgress.restart();
+                    emit scanProgress(progress);
+                }
                 QCoreApplication::processEvents();
             }
             if (feederFrame && isCancelRequested())

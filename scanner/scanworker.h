@@ -88,4 +88,6 @@ private:
     QWaitCondition stopCondition;
     bool stopRequested = false;
     qint64 readOverhead = 0;
+    // A sane_start succeeded on the open device and awaits its sane_cancel.
+    bool acquisitionStarted = false;
 };

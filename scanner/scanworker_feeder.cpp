@@ -56,6 +56,8 @@ void ScanWorker::runMultiPageScan()
         emit currentPageScanning(page);
         emit scanProgress(0);
         const SANE_Status status = sane->start(device);
+        if (status == SANE_STATUS_GOOD)
+            acquisitionStarted = true;
         if (status == SANE_STATUS_NO_DOCS) {
             qDebug() << "ADF中没有更多文档，扫描完成。总共扫描了" << done << "页";
             if (isCancelRequested())

@@ -33,6 +33,7 @@ private slots:
     void selectionFallsBackToTheDisplayName();
     void capabilities_data();
     void capabilities();
+    void refreshSetsOnlyActiveSettableOptions();
     void paperCheck_data();
     void paperCheck();
     void pageSizes_data();
@@ -43,6 +44,7 @@ private slots:
     void scanWithoutSelectionTakesTheFirstDevice();
     void scanWithoutDevicesFails();
     void scanRunsOnTheWorkerThread();
+    void requestsAreServedOneAfterAnother();
     void backgroundInitialisationHandsOverSafely();
     void backgroundInitialisationFailure();
     void shutdownStopsTheWorkerBeforeExit();
@@ -260,6 +262,29 @@ void ScannerControllerTest::capabilities()
     QCOMPARE(controller->supportsDuplex(), duplex);
 }
 
+// Selection refreshes the device's options from the current settings, but
+// only those the backend lets software set right now.
+void ScannerControllerTest::refreshSetsOnlyActiveSettableOptions()
+{
+    sane->options = { ScriptedSane::wordOption("resolution", SANE_TYPE_INT, 75),
+        ScriptedSane::stringOption("mode", { "Gray", "Color" }),
+        ScriptedSane::stringOption("source", { "Flatbed", "ADF" }),
+        ScriptedSane::stringOption("color-mode", { "Gray", "Color" }, false) };
+    Option hardware = ScriptedSane::wordOption("resolution", SANE_TYPE_INT, 75);
+    hardware.softSelect = false;
+    sane->options.first() = hardware;
+    auto controller = makeController();
+    controller->getAvailableScanners(false);
+    controller->setResolution(600);
+    controller->setColorMode(QStringLiteral("Gray"));
+    controller->setPaperSource(QStringLiteral("ADF"));
+    QVERIFY(controller->selectScanner(QStringLiteral("scripted:0")));
+    QCOMPARE(sane->setStrings.value("mode"), QByteArray("Gray"));
+    QCOMPARE(sane->setStrings.value("source"), QByteArray("ADF"));
+    QVERIFY(!sane->setWords.contains("resolution"));
+    QVERIFY(!sane->setStrings.contains("color-mode"));
+}
+
 void ScannerControllerTest::paperCheck_data()
 {
     QTest::addColumn<QList<Option>>("sensors");
@@ -434,6 +459,47 @@ void ScannerControllerTest::scanRunsOnTheWorkerThread()
     QCOMPARE(completed.at(0).at(0).value<QImage>().size(), QSize(8, 4));
 }
 
+// A request that arrives while a scan reads (and processes events) waits for
+// it instead of running inside it.
+void ScannerControllerTest::requestsAreServedOneAfterAnother()
+{
+    sane->sheetFrames = [](int sheet) {
+        ScriptedSane::Frame frame = ScriptedSane::grayFrame(100, 100, uchar(sheet));
+        frame.chunk = 500;
+        return QList<ScriptedSane::Frame> { frame };
+    };
+    // Slow reads, and the later requests are made once the first one reads.
+    QSemaphore reading;
+    sane->afterRead = [&](int reads) {
+        if (reads == 1)
+            reading.release();
+        QThread::msleep(1);
+    };
+    auto controller = makeController();
+    controller->getAvailableScanners(false);
+    QVERIFY(controller->selectScanner(QStringLiteral("scripted:0")));
+    LogCapture log;
+    QSignalSpy completed(controller.get(), &ScannerController::scanComplete);
+    QVERIFY(controller->startScan(QString(), QString(), 0, QString(), QString()));
+    QVERIFY(reading.tryAcquire(1, 5000));
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(controller->startScan(QString(), QString(), 0, QString(), QString()));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 3, 20000);
+    QTRY_COMPARE(log.linesStartingWith(QStringLiteral("设备已关闭")).size(), 3);
+    // Each scan reads to its end before the next one opens the device.
+    QStringList lifecycle;
+    for (const QString &line : log.lines()) {
+        if (line.startsWith(QStringLiteral("成功打开设备")))
+            lifecycle << QStringLiteral("open");
+        else if (line.startsWith(QStringLiteral("扫描完成")))
+            lifecycle << QStringLiteral("done");
+        else if (line.startsWith(QStringLiteral("设备已关闭")))
+            lifecycle << QStringLiteral("close");
+    }
+    QCOMPARE(lifecycle, (QStringList { "open", "done", "close", "open", "done", "close", "open", "done", "close" }));
+    QCOMPARE(sane->maxOpenHandles, 1);
+}
+
 // The background task builds its lists apart and hands them over on the GUI
 // thread: while it runs, nothing is listed or selectable.
 void ScannerControllerTest::backgroundInitialisationHandsOverSafely()
@@ -515,7 +581,7 @@ void ScannerControllerTest::shutdownStopsTheWorkerBeforeExit()
     const QStringList events = sane->eventLog();
     QCOMPARE(events.last(), QStringLiteral("exit"));
     QCOMPARE(events.count(QStringLiteral("exit")), sane->initCalls);
-    QCOMPARE(events.at(events.size() - 2), QStringLiteral("close"));
+    QCOMPARE(events.mid(events.size() - 3, 2), (QStringList { "cancel", "close" }));
     QCOMPARE(sane->callsWhileExited, 0);
 }
 

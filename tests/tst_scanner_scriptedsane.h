@@ -76,9 +76,11 @@ public:
     int initCalls = 0;
     int exitCalls = 0;
     int startCalls = 0;
+    int cancelCalls = 0;
     int reads = 0;
     QList<QByteArray> opened;
     int openHandles = 0;
+    int maxOpenHandles = 0;
     QList<QByteArray> setOrder; // option names in the order they were set
     QMap<QByteArray, QByteArray> setStrings;
     QMap<QByteArray, SANE_Word> setWords;
@@ -190,6 +192,7 @@ public:
         }
         buildDescriptors();
         ++openHandles;
+        maxOpenHandles = std::max(maxOpenHandles, openHandles);
         *handle = &handleToken;
         sheet = 0;
         return SANE_STATUS_GOOD;
@@ -339,6 +342,13 @@ public:
         default:
             return "Scripted status";
         }
+    }
+
+    void cancel(SANE_Handle) override
+    {
+        QMutexLocker lock(&mutex);
+        note("cancel");
+        ++cancelCalls;
     }
 
     int openHandleCount()
