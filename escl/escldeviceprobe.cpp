@@ -19,6 +19,8 @@ EsclDeviceProbe::Result EsclDeviceProbe::probe(const QString &url, int timeoutMs
 {
     ESCLScanner *client = clientFactory ? clientFactory(url, clientParent) : new ESCLScanner(url, clientParent);
     Result result;
+    if (!client)
+        return result;
 
     QEventLoop loop;
     QTimer timer;

@@ -11,14 +11,11 @@
 #include <QSslSocket>
 #include <QTimer>
 #include <QUrl>
-#include <array>
 
 namespace {
 
 const char *const generationProperty = "esclScanGeneration";
 
-// Above this sum of r + g + b a pixel is paper, not ink.
-constexpr int whiteSumThreshold = 722;
 // A DELETE issued while the client is destroyed gets this long to reach the scanner.
 constexpr int orphanedDeleteGraceMs = 10000;
 
@@ -34,22 +31,6 @@ QString colorModeKeyword(qint32 colorMode)
     default:
         return QString();
     }
-}
-
-// The enhancement treats each channel alone, so its arithmetic is tabulated
-// once: the table holds exactly what the double-precision formula yields.
-const std::array<uchar, 256> &channelTable()
-{
-    static const std::array<uchar, 256> table = [] {
-        std::array<uchar, 256> values {};
-        for (int c = 0; c < 256; ++c) {
-            const int c1 = qMin(c + 10, 255);
-            const double v = (c1 - 128) * 1.15 + 128;
-            values[static_cast<size_t>(c)] = static_cast<uchar>(qBound(0, static_cast<int>(v), 255));
-        }
-        return values;
-    }();
-    return table;
 }
 
 } // namespace
@@ -80,7 +61,8 @@ ESCLScanner::~ESCLScanner()
     // The network manager is our child and would take the DELETE down with it
     // before it leaves the machine. It moves to the application and goes once
     // the scanner has answered, or after a grace period.
-    if (QCoreApplication *application = QCoreApplication::instance()) {
+    QCoreApplication *application = QCoreApplication::instance();
+    if (application && !QCoreApplication::closingDown()) {
         networkManager->setParent(application);
         connect(deletion, &QNetworkReply::finished, networkManager, &QObject::deleteLater);
         QTimer::singleShot(orphanedDeleteGraceMs, networkManager, &QObject::deleteLater);
@@ -211,8 +193,7 @@ void ESCLScanner::fetchNextDocument()
     if (jobId.isEmpty())
         return;
     const QString url = baseUrl + QStringLiteral("/eSCL/ScanJobs/") + jobId + QStringLiteral("/NextDocument");
-    qDebug() << "获取扫描文档:" << url;
-    qDebug() << "(尝试" << busyRetryCount + 1 << "次)";
+    qDebug() << "获取扫描文档:" << url << "(尝试" << busyRetryCount + 1 << "次)";
     QNetworkReply *reply = networkManager->get(makeRequest(url));
     reply->setProperty(generationProperty, scanGeneration);
     connect(reply, &QNetworkReply::finished, this, &ESCLScanner::onDocumentReplyFinished);
@@ -481,31 +462,4 @@ QString ESCLScanner::buildScanSettingsXml(const ESCLScanSettings &settings)
         QString::number(settings.xOffset), QString::number(settings.yOffset), colorModeKeyword(settings.colorMode),
         QString::number(settings.resolution),
         settings.inputSource == 0 ? QStringLiteral("Platen") : QStringLiteral("Feeder"));
-}
-
-QImage ESCLScanner::enhanceScannedPage(QImage image)
-{
-    if (image.isNull())
-        return image;
-    if (image.format() != QImage::Format_RGB32)
-        image = image.convertToFormat(QImage::Format_RGB32);
-
-    const std::array<uchar, 256> &table = channelTable();
-    const int width = image.width();
-    const int height = image.height();
-    for (int y = 0; y < height; ++y) {
-        // scanLine() detaches a shared image, so a caller's copy is never touched.
-        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const QRgb pixel = line[x];
-            const uint r = (pixel >> 16) & 0xff;
-            const uint g = (pixel >> 8) & 0xff;
-            const uint b = pixel & 0xff;
-            if (r + g + b > whiteSumThreshold)
-                line[x] = 0xffffffffu;
-            else
-                line[x] = 0xff000000u | (uint(table[r]) << 16) | (uint(table[g]) << 8) | uint(table[b]);
-        }
-    }
-    return image;
 }
