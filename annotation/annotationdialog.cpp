@@ -115,6 +115,14 @@ AnnotationDialog::AnnotationDialog(const QImage &image, QWidget *parent)
     , pageImage(image)
 {
     setWindowTitle(tr("批注和标记"));
+    // The tool combo's own sheet styles its frame but not its drop-down button, which the
+    // platform style would then draw as a sunken box inside the rounded frame; it gets the
+    // mode combo's arrow. Both arrows are border triangles, which need an empty content box.
+    setStyleSheet(QStringLiteral(
+        "QComboBox#toolCombo::drop-down {  border: none;  width: 25px;}"
+        "QComboBox#toolCombo::down-arrow {  image: none;  border-left: 4px solid transparent;  "
+        "border-right: 4px solid transparent;  border-top: 5px solid #6c757d;  margin-right: 8px;}"
+        "QComboBox#toolCombo::down-arrow, QComboBox#modeCombo::down-arrow {  width: 0px;  height: 0px;}"));
     colorPalette = { QColor(255, 255, 255), QColor(0, 0, 0), QColor(128, 128, 128), QColor(0, 0, 255),
         QColor(0, 255, 0), QColor(255, 0, 0), QColor(255, 165, 0), QColor(255, 255, 0) };
     currentColor = colorPalette.at(1);

@@ -1,9 +1,11 @@
 #include "annotation/annotationtool.h"
 
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QScreen>
 #include <QtMath>
 
 #include <cmath>
@@ -11,21 +13,15 @@
 
 namespace {
 
-QImage paintableCopy(const QImage &image)
+// The resolution QFontMetrics assumes for a font without a device, which is what the text
+// boxes are measured with.
+int fontMetricsDpi(int fallback)
 {
-    // Scanned pages are often grey or two-level; painting on those would lose the colour of
-    // the annotations (and QPainter refuses indexed images outright), so they are widened.
-    switch (image.format()) {
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-    case QImage::Format_Indexed8:
-    case QImage::Format_Grayscale8:
-    case QImage::Format_Grayscale16:
-    case QImage::Format_Alpha8:
-        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    default:
-        return image.copy();
-    }
+    if (QCoreApplication::testAttribute(Qt::AA_Use96Dpi))
+        return 96;
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        return qRound(screen->logicalDotsPerInchY());
+    return fallback;
 }
 
 QPen outlinePen(const AnnotationItem &item, Qt::PenCapStyle cap, Qt::PenJoinStyle join)
@@ -136,18 +132,64 @@ void AnnotationTool::redo()
     emit annotationsChanged();
 }
 
+QImage AnnotationTool::paintableImage(const QImage &image)
+{
+    // Scanned pages are often grey or two-level; painting on those would lose the colour of
+    // the annotations (and QPainter refuses indexed images outright), so they are widened.
+    // Packed colour formats such as the scanners' 24-bit RGB are widened too: the painter
+    // works on them through conversions and takes about twice as long.
+    switch (image.format()) {
+    case QImage::Format_RGB888:
+    case QImage::Format_BGR888:
+    case QImage::Format_RGB16:
+    case QImage::Format_RGB555:
+    case QImage::Format_RGB444:
+    case QImage::Format_RGB666:
+        return image.convertToFormat(QImage::Format_RGB32);
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+    case QImage::Format_Indexed8:
+    case QImage::Format_Grayscale8:
+    case QImage::Format_Grayscale16:
+    case QImage::Format_Alpha8:
+        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    default:
+        return image;
+    }
+}
+
 QImage AnnotationTool::renderAnnotations(const QImage &image) const
 {
     if (image.isNull())
         return QImage();
-    QImage result = paintableCopy(image);
-    QPainter painter(&result);
+    // paintAnnotations detaches a shared image before it paints, so the input stays as it was.
+    QImage result = paintableImage(image);
+    paintAnnotations(result);
+    return result;
+}
+
+void AnnotationTool::paintAnnotations(QImage &target) const
+{
+    if (target.isNull())
+        return;
+    // Non-const access detaches a shared image, so whoever shares it keeps the unpainted pixels.
+    target.bits();
+    // A page read from a file often carries its scan resolution, and QPainter sizes point fonts
+    // by the device's resolution: on a 300 dpi page a text would come out three times the size
+    // of its box. Text is painted at the resolution the boxes were measured at instead.
+    const int dotsX = target.dotsPerMeterX();
+    const int dotsY = target.dotsPerMeterY();
+    const int dotsPerMeter = qRound(fontMetricsDpi(96) / 0.0254);
+    target.setDotsPerMeterX(dotsPerMeter);
+    target.setDotsPerMeterY(dotsPerMeter);
+    QPainter painter(&target);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     for (const AnnotationItem &item : annotations)
         drawAnnotation(painter, item);
     painter.end();
-    return result;
+    target.setDotsPerMeterX(dotsX);
+    target.setDotsPerMeterY(dotsY);
 }
 
 void AnnotationTool::drawAnnotation(QPainter &painter, const AnnotationItem &item)

@@ -38,6 +38,11 @@ public:
 
     // A copy of the image with every annotation painted in list order; null stays null.
     QImage renderAnnotations(const QImage &image) const;
+    // Paints every annotation in list order onto the image itself (detaching it if shared).
+    void paintAnnotations(QImage &target) const;
+    // The page in a format annotations can be painted on in colour: grey, two-level and indexed
+    // pages are widened to 32-bit colour, others are returned as they are (shared).
+    static QImage paintableImage(const QImage &image);
     static void drawAnnotation(QPainter &painter, const AnnotationItem &item);
 
     QJsonObject toJson() const;

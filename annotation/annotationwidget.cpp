@@ -11,6 +11,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 
 #include "annotation/annotationtool.h"
@@ -38,6 +39,7 @@ QString editorStyleSheet(const QFont &font)
 AnnotationWidget::AnnotationWidget(const QImage &image, QWidget *parent)
     : QWidget(parent)
     , pageImage(image)
+    , paintablePage(AnnotationTool::paintableImage(image))
     , tool(new AnnotationTool(this))
     , displaySize(image.size())
 {
@@ -51,7 +53,16 @@ AnnotationWidget::AnnotationWidget(const QImage &image, QWidget *parent)
     connect(tool, &AnnotationTool::annotationsChanged, this, &AnnotationWidget::onAnnotationsChanged);
 }
 
-AnnotationWidget::~AnnotationWidget() = default;
+AnnotationWidget::~AnnotationWidget()
+{
+    // The editor outlives this part of the object by a little: ~QWidget deletes it after the
+    // focus has moved away from it, and its editing-finished notification must not reach a
+    // canvas that is half destroyed.
+    if (editor) {
+        editor->removeEventFilter(this);
+        disconnect(editor, nullptr, this, nullptr);
+    }
+}
 
 void AnnotationWidget::setCurrentTool(int type)
 {
@@ -158,9 +169,10 @@ QSize AnnotationWidget::textBoxSize(const QString &text, const QFont &font)
 
 void AnnotationWidget::onAnnotationsChanged()
 {
-    // Undo, redo or a clear may take the selected text away; drop a selection that no longer
-    // names a text annotation so the dialog stops showing it as selected.
-    if (!internalEdit && selectedTextIndex >= 0 && !hasSelectedText()) {
+    // Undo, redo, a clear or a removal may take the selected text away or shift another one
+    // under its index; drop such a selection so the dialog's font and colour controls cannot
+    // reach a text the user did not select.
+    if (!internalEdit && selectedTextIndex >= 0 && !selectionStillHolds()) {
         selectedTextIndex = -1;
         dragging = false;
         emit textAnnotationSelected(-1);
@@ -179,7 +191,19 @@ void AnnotationWidget::ensureComposite() const
 {
     if (!compositeStale)
         return;
-    compositeImage = tool->renderAnnotations(pageImage);
+    // At scale 1 the display image is the composite itself; let go of it so that the
+    // composite's buffer can be reused below.
+    displayImage = QImage();
+    // Reusing the composite's buffer spares allocating and faulting in a whole page (35 MB
+    // for A4 at 300 dpi) on every edit, which costs more than the copy itself.
+    if (compositeImage.isDetached() && compositeImage.size() == paintablePage.size()
+        && compositeImage.format() == paintablePage.format()
+        && compositeImage.bytesPerLine() == paintablePage.bytesPerLine()) {
+        std::memcpy(compositeImage.bits(), paintablePage.constBits(), size_t(paintablePage.sizeInBytes()));
+    } else {
+        compositeImage = paintablePage.copy();
+    }
+    tool->paintAnnotations(compositeImage);
     if (scale != 1.0 && !compositeImage.isNull())
         displayImage = compositeImage.scaled(displaySize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     else
@@ -258,6 +282,7 @@ void AnnotationWidget::mousePressEvent(QMouseEvent *event)
     const int hit = textAnnotationAt(pos);
     if (hit >= 0) {
         selectedTextIndex = hit;
+        rememberSelection();
         dragging = true;
         lastDragPoint = pos;
         setCursor(Qt::ClosedHandCursor);
@@ -430,6 +455,8 @@ void AnnotationWidget::showTextEditor(const QPoint &pos)
     palette.setColor(QPalette::Text, currentStyle.color);
     editor->setPalette(palette);
     editor->setStyleSheet(editorStyleSheet(currentStyle.font));
+    // Polishing applies the sheet's min-width; done first, so the width rules below have the last word.
+    editor->ensurePolished();
 
     editor->clear();
     editor->setFixedWidth(std::max(200, 10 * QFontMetrics(currentStyle.font).height()));
@@ -494,6 +521,7 @@ void AnnotationWidget::editTextAnnotation(int index)
     internalEdit = true;
     tool->updateAnnotation(index, item);
     internalEdit = false;
+    rememberSelection();
     refreshDisplay();
     emit imageChanged();
 }
@@ -523,6 +551,7 @@ void AnnotationWidget::dragSelectedBy(const QPoint &delta)
     for (const AnnotationItem &item : qAsConst(list))
         tool->addAnnotation(item);
     internalEdit = false;
+    rememberSelection();
 }
 
 bool AnnotationWidget::hasSelectedText() const
@@ -531,11 +560,27 @@ bool AnnotationWidget::hasSelectedText() const
         && tool->annotationList().at(selectedTextIndex).type == AnnotationItem::Text;
 }
 
+void AnnotationWidget::rememberSelection()
+{
+    if (hasSelectedText())
+        selectedItem = tool->annotationList().at(selectedTextIndex);
+}
+
+bool AnnotationWidget::selectionStillHolds() const
+{
+    if (!hasSelectedText())
+        return false;
+    const AnnotationItem &item = tool->annotationList().at(selectedTextIndex);
+    return item.rect == selectedItem.rect && item.text == selectedItem.text && item.color == selectedItem.color
+        && item.font == selectedItem.font && item.transparency == selectedItem.transparency;
+}
+
 void AnnotationWidget::updateSelectedText(const AnnotationItem &item)
 {
     internalEdit = true;
     tool->updateAnnotation(selectedTextIndex, item);
     internalEdit = false;
+    rememberSelection();
     refreshDisplay();
     emit imageChanged();
 }

@@ -88,12 +88,16 @@ private:
     void deleteTextAnnotation(int index);
     void dragSelectedBy(const QPoint &delta);
     bool hasSelectedText() const;
+    void rememberSelection();
+    bool selectionStillHolds() const;
     void updateSelectedText(const AnnotationItem &item);
     void updateHoverCursor(const QPoint &pos);
 
     int currentTool = AnnotationItem::Rectangle;
     AnnotationItem currentStyle;
     QImage pageImage;
+    // pageImage in a format the annotations can be painted on (shared with it for colour pages).
+    QImage paintablePage;
     // Both are rebuilt lazily: an edit only marks them stale, and the next paint (or anyone
     // asking for the composite) renders once. A drag or a watermark grid makes dozens of
     // edits in a row, each of which would otherwise re-render the whole page.
@@ -108,6 +112,8 @@ private:
     QPoint currentPoint;
     bool textMode = false;
     int selectedTextIndex = -1;
+    // The selected annotation as last seen, to notice another one taking its index.
+    AnnotationItem selectedItem;
     bool dragging = false;
     QPoint lastDragPoint;
     QLineEdit *editor = nullptr;
