@@ -99,6 +99,7 @@ private slots:
     void init();
 
     void firstStartUsesDefaults();
+    void windowFitsTheStartSize();
     void toolBarActions_data();
     void toolBarActions();
     void noTwoActionsShareAKey();
@@ -180,6 +181,22 @@ void MainWindowTest::firstStartUsesDefaults()
     QCOMPARE(window.centralWidget(), part<QScrollArea>(window, "imageScrollArea"));
     QCOMPARE(statusText(window), QStringLiteral("就绪"));
     QCOMPARE(part<QToolBar>(window, "mainToolBar")->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+}
+
+// The start-up opens the window at 1024 x 768; with both docks, the tool bar
+// and the settings loaded, nothing may force it larger.
+void MainWindowTest::windowFitsTheStartSize()
+{
+    MainWindow window;
+    window.resize(1024, 768);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(window.size(), QSize(1024, 768));
+    QVERIFY(window.minimumSizeHint().width() <= 1024);
+    QVERIFY(window.minimumSizeHint().height() <= 768);
+    auto *view = part<QScrollArea>(window, "imageScrollArea");
+    QVERIFY(view->width() >= view->minimumWidth());
+    QVERIFY(part<QPushButton>(window, "scanButton")->isVisible());
 }
 
 void MainWindowTest::toolBarActions_data()
@@ -400,6 +417,8 @@ void MainWindowTest::titleMarksUnsavedChanges()
 
     document->addPage(page(Qt::blue));
     QCOMPARE(window.windowTitle(), QStringLiteral("saved * - Quirra"));
+    QVERIFY(document->loadDocument(path));
+    QCOMPARE(window.windowTitle(), QStringLiteral("saved - Quirra"));
     document->newDocument();
     QCOMPARE(window.windowTitle(), document->title() + QStringLiteral(" - Quirra"));
 }

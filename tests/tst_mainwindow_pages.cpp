@@ -198,6 +198,8 @@ void MainWindowPagesTest::itemsFollowTheDocument()
     QCOMPARE(itemTexts(list), (QStringList { "页面 1", "页面 2", "页面 3" }));
     QCOMPARE(list->currentRow(), 2);
     QCOMPARE(document->currentPageIndex(), 2);
+    // Only the page the document made current is selected, not every page added.
+    QCOMPARE(list->selectedItems(), QList<QListWidgetItem *> { list->item(2) });
     QCOMPARE(list->item(0)->icon().availableSizes().value(0), QSize(75, 100));
 
     document->removePage(2);
