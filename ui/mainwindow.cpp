@@ -93,9 +93,10 @@ MainWindow::~MainWindow()
     saveSettings();
     delete scannerController;
     scannerController = nullptr;
-    // The document outlives this body as a child; nothing it says from here on
-    // may reach slots of a half-destroyed window.
-    documentManager->disconnect(this);
+    // The children outlive this body (the base class deletes them); nothing
+    // they emit while being torn down may reach slots of a half-destroyed window.
+    for (QObject *child : findChildren<QObject *>())
+        disconnect(child, nullptr, this, nullptr);
     qDebug() << "主窗口已销毁";
 }
 
