@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <atomic>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -59,19 +60,23 @@ void ImageProcessor::runRows(int width, int height, int interval, const std::fun
             work(first, end);
             continue;
         }
+        // The band is handed out in chunks, so a helper that the system keeps waiting
+        // (the cores are shared) delays the band by one chunk at most.
+        const int chunk = qMax(8, (end - first) / (4 * threads));
+        std::atomic<int> next(first);
+        auto drain = [&]() {
+            for (int row = next.fetch_add(chunk); row < end; row = next.fetch_add(chunk))
+                work(row, qMin(end, row + chunk));
+        };
         std::vector<std::thread> helpers;
         helpers.reserve(size_t(threads - 1));
-        const int rows = end - first;
-        int t = 1;
         try {
-            for (; t < threads; ++t)
-                helpers.emplace_back(work, first + rows * t / threads, first + rows * (t + 1) / threads);
+            for (int t = 1; t < threads; ++t)
+                helpers.emplace_back(drain);
         } catch (const std::system_error &) {
-            // No thread to be had: the shares not handed out run here.
-            for (int rest = t; rest < threads; ++rest)
-                work(first + rows * rest / threads, first + rows * (rest + 1) / threads);
+            // No thread to be had: the calling thread drains the band alone.
         }
-        work(first, first + rows / threads);
+        drain();
         for (std::thread &helper : helpers)
             helper.join();
     }
