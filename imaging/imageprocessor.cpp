@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <atomic>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -26,10 +27,6 @@ int usableCores()
     return qMax(1, QThread::idealThreadCount());
 }
 
-// Rows per band: large enough that starting the helper threads costs nothing
-// noticeable, small enough that progress still moves smoothly on a 300-dpi page.
-constexpr int bandRows = 240;
-
 } // namespace
 
 ImageProcessor::ImageProcessor(QObject *parent)
@@ -47,34 +44,44 @@ void ImageProcessor::runRows(int width, int height, int interval, const std::fun
     const std::function<void(int, int)> &work)
 {
     static const int cores = usableCores();
-    for (int first = 0; first < height; first += bandRows) {
-        const int end = qMin(height, first + bandRows);
-        if (interval > 0) {
-            for (int row = (first + interval - 1) / interval * interval; row < end; row += interval)
-                reportProgress(progressAt(row));
-        }
-        // Below about 64 K pixels per band a helper thread costs more than it saves.
-        const int threads = qint64(width) * (end - first) < 65536 ? 1 : qMin(cores, end - first);
-        if (threads <= 1) {
-            work(first, end);
-            continue;
-        }
-        std::vector<std::thread> helpers;
-        helpers.reserve(size_t(threads - 1));
-        const int rows = end - first;
-        int t = 1;
-        try {
-            for (; t < threads; ++t)
-                helpers.emplace_back(work, first + rows * t / threads, first + rows * (t + 1) / threads);
-        } catch (const std::system_error &) {
-            // No thread to be had: the shares not handed out run here.
-            for (int rest = t; rest < threads; ++rest)
-                work(first + rows * rest / threads, first + rows * (rest + 1) / threads);
-        }
-        work(first, first + rows / threads);
-        for (std::thread &helper : helpers)
-            helper.join();
+    // Rows go out in chunks from one counter: the calling thread and the helpers take
+    // the next chunk when they are free, so a helper the system keeps waiting (the
+    // cores are shared) delays the operation by one chunk at most.
+    constexpr int chunk = 32;
+    std::atomic<int> next(0);
+    auto drain = [&]() {
+        for (int row = next.fetch_add(chunk); row < height; row = next.fetch_add(chunk))
+            work(row, qMin(height, row + chunk));
+    };
+    // Below about 128 K pixels a helper thread costs more than it saves.
+    const int helperCount = qint64(width) * height < 131072 ? 0 : qMin(cores, (height + chunk - 1) / chunk) - 1;
+    std::vector<std::thread> helpers;
+    helpers.reserve(size_t(qMax(0, helperCount)));
+    try {
+        for (int t = 0; t < helperCount; ++t)
+            helpers.emplace_back(drain);
+    } catch (const std::system_error &) {
+        // No thread to be had: the calling thread does the rest alone.
     }
+
+    // Progress for every row that is a multiple of interval, in row order, emitted
+    // before the chunk holding that row is worked on.
+    int reported = 0;
+    auto reportBelow = [&](int row) {
+        if (interval <= 0)
+            return;
+        for (int r = (reported + interval - 1) / interval * interval; r < row; r += interval)
+            reportProgress(progressAt(r));
+        reported = qMax(reported, row);
+    };
+    for (int row = next.fetch_add(chunk); row < height; row = next.fetch_add(chunk)) {
+        const int end = qMin(height, row + chunk);
+        reportBelow(end);
+        work(row, end);
+    }
+    reportBelow(height);
+    for (std::thread &helper : helpers)
+        helper.join();
 }
 
 QImage ImageProcessor::argb32Source(const QImage &image)

@@ -17,7 +17,7 @@
 // QCoreApplication::processEvents() so the window stays responsive; the class keeps
 // no state, so re-entry from those events is harmless. Pixel loops spread their rows
 // over helper threads internally, but signals, event processing and logging happen
-// on the calling thread only, between bands of rows, and every result is the same
+// on the calling thread only, and every result is the same
 // as a single-threaded run.
 class ImageProcessor : public QObject
 {
@@ -84,11 +84,12 @@ private:
     // Emits progress and lets the event loop run, as every long loop does at its
     // progress points.
     void reportProgress(int percentage);
-    // Runs work(firstRow, endRow) over the rows of a width x height image in bands
-    // spread over the cores (small images stay on the calling thread).
-    // Between bands, on the calling thread, reports progressAt(row) for every row that
-    // is a multiple of interval (none when interval is 0), in row order, so the progress convention and the
-    // event processing stay those of a plain row loop. Each row is written by exactly
+    // Runs work(firstRow, endRow) over the rows of a width x height image, in chunks
+    // shared between the calling thread and helpers on the other cores (small images
+    // stay on the calling thread). The calling thread reports progressAt(row) for every
+    // row that is a multiple of interval (none when interval is 0), in row order,
+    // before the chunk holding that row is worked on, so the progress values and the
+    // event processing are those of a plain row loop. Each row is written by exactly
     // one thread, so the result does not depend on the split.
     void runRows(int width, int height, int interval, const std::function<int(int)> &progressAt,
         const std::function<void(int, int)> &work);

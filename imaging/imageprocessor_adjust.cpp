@@ -341,7 +341,7 @@ int ImageProcessor::computeAutoThreshold(const QImage &image)
     const int height = source.height();
     qint64 histogram[256] = {};
     std::mutex merge;
-    // No progress here; the bands only spread the counting over the cores.
+    // No progress here; the chunks only spread the counting over the cores.
     runRows(
         width, height, 0, [](int) { return 0; },
         [&](int first, int end) {

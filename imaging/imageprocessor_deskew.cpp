@@ -135,7 +135,8 @@ double ImageProcessor::detectSkewByLines(const QImage &gray)
     // Ray offsets of every angle. A sample is trunc(c * i + x): for an integer x this
     // is floor(c * i) + x, except that a sum in (-1, 0) truncates to 0 - unless the
     // fraction of c * i lies so close to 0 or 1 that the rounding of the sum could
-    // cross an integer. Such angles (none in practice) take the double path.
+    // cross an integer. Such angles take the double path (the one next to 0, whose
+    // s * i are tiny negative numbers, does).
     struct Offset
     {
         int whole;
@@ -169,7 +170,7 @@ double ImageProcessor::detectSkewByLines(const QImage &gray)
     // bounds test.
     const int margin = reach + 2;
     const int paddedWidth = width + 2 * margin;
-    QVector<uchar> map(seeds.isEmpty() ? 0 : paddedWidth * (height + 2 * margin), 0);
+    QVector<uchar> map(seeds.isEmpty() ? 0 : qsizetype(paddedWidth) * (height + 2 * margin), 0);
     if (!seeds.isEmpty()) {
         // Eight pixels at a time; the bits past the width are zero, and the margin
         // (wider than 7) takes the few bytes written past the row.

@@ -25,6 +25,7 @@ private slots:
     void brightnessContrast_data();
     void brightnessContrast();
     void progressEveryTwentiethRow();
+    void progressOnPagesSharedBetweenThreads();
     void hueSaturation_data();
     void hueSaturation();
     void autoLevelSingleColourIsUnchanged();
@@ -314,6 +315,24 @@ void ImageProcessorAdjustTest::progressEveryTwentiethRow()
     spy.clear();
     processor.autoLevel(numbered(2, 45));
     QCOMPARE(progressValues(spy), QList<int>({ 0, 22, 44, 50, 72, 94, 100 }));
+}
+
+void ImageProcessorAdjustTest::progressOnPagesSharedBetweenThreads()
+{
+    // Large enough to be spread over the cores: the values are still those of a plain
+    // row loop, in order.
+    ImageProcessor processor;
+    const QImage image = filled(400, 701, qRgb(1, 2, 3));
+    QList<int> expected;
+    for (int y = 0; y < 701; y += 20)
+        expected << y * 100 / 701;
+    expected << 100;
+    QSignalSpy spy(&processor, &ImageProcessor::processingProgress);
+    processor.applyGamma(image, 1.5);
+    QCOMPARE(progressValues(spy), expected);
+    spy.clear();
+    processor.applyKernel(image, { 0.5, 0.5 }, 1);
+    QCOMPARE(progressValues(spy), expected);
 }
 
 void ImageProcessorAdjustTest::hueSaturation_data()
