@@ -15,6 +15,7 @@
 #include <QPdfWriter>
 #include <QThread>
 
+#include <cstring>
 #include <deque>
 #include <future>
 
@@ -74,8 +75,10 @@ constexpr std::launch helperThread = std::launch::async | std::launch::deferred;
 
 // Qt's PDF engine converts every page that is not 32-bit RGB into an ARGB32 copy and
 // then scans that copy for transparency. An opaque page handed over as RGB32 skips the
-// scan; the engine encodes it exactly as before.
-QImage pdfReady(const QImage &page)
+// scan; the engine encodes it exactly as before. The copy is made band by band into a
+// buffer that is reused from page to page: a fresh 35 MB image per A4 page costs more
+// in page faults than the conversion itself.
+QImage pdfReady(const QImage &page, QImage *buffer)
 {
     switch (page.format()) {
     case QImage::Format_RGB32:
@@ -83,8 +86,25 @@ QImage pdfReady(const QImage &page)
     case QImage::Format_MonoLSB:
         return page;
     default:
-        return page.hasAlphaChannel() ? page : page.convertToFormat(QImage::Format_RGB32);
+        if (page.hasAlphaChannel())
+            return page;
     }
+    if (buffer->size() != page.size())
+        *buffer = QImage(page.size(), QImage::Format_RGB32);
+    if (buffer->isNull())
+        return page.convertToFormat(QImage::Format_RGB32);
+    constexpr int bandRows = 64;
+    const size_t rowBytes = size_t(page.width()) * 4;
+    for (int top = 0; top < page.height(); top += bandRows) {
+        const int rows = qMin(bandRows, page.height() - top);
+        QImage band(page.constScanLine(top), page.width(), rows, page.bytesPerLine(), page.format());
+        if (page.colorCount() > 0)
+            band.setColorTable(page.colorTable());
+        const QImage converted = band.convertToFormat(QImage::Format_RGB32);
+        for (int row = 0; row < rows; ++row)
+            std::memcpy(buffer->scanLine(top + row), converted.constScanLine(row), rowBytes);
+    }
+    return *buffer;
 }
 
 // Every write failure but a short last one leaves an error on the unbuffered file; a
@@ -183,13 +203,16 @@ bool DocumentManager::saveAsPdf(const QString &path)
         QPainter painter;
         if (painter.begin(&writer)) {
             const QRect target(0, 0, writer.width(), writer.height());
-            // The next page is converted on a second thread while the engine
-            // JPEG-encodes the current one.
-            std::future<QImage> next = std::async(helperThread, pdfReady, std::cref(m_pages.at(0)));
+            // The next page is converted on a second thread, into the other buffer,
+            // while the engine JPEG-encodes the current one. The engine keeps no
+            // reference to a page once drawn, so a buffer is free again by the time
+            // its turn comes round.
+            QImage buffers[2];
+            std::future<QImage> next = std::async(helperThread, pdfReady, std::cref(m_pages.at(0)), &buffers[0]);
             for (int i = 0; i < m_pages.size(); ++i) {
                 const QImage image = next.get();
                 if (i + 1 < m_pages.size())
-                    next = std::async(helperThread, pdfReady, std::cref(m_pages.at(i + 1)));
+                    next = std::async(helperThread, pdfReady, std::cref(m_pages.at(i + 1)), &buffers[(i + 1) % 2]);
                 if (i > 0)
                     writer.newPage();
                 painter.drawImage(target, image, image.rect());

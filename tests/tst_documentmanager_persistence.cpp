@@ -229,6 +229,7 @@ private slots:
     void saveAsImagesLeavesModelAlone();
     void singleUpperCaseJpeg();
     void pdfPagesTakeFirstPageSize();
+    void pdfKeepsEachPagesOwnPicture();
     void titleFollowsSavedFile();
     void unusableFolder_data();
     void unusableFolder();
@@ -437,6 +438,37 @@ void DocumentPersistenceTest::pdfPagesTakeFirstPageSize()
     QCOMPARE(page.size(), QSize(125, 175));
     QVERIFY(qGray(page.pixel(0, 0)) < 60);
     QVERIFY(qGray(page.pixel(page.width() - 1, page.height() - 1)) < 60);
+}
+
+// Pages are prepared for the PDF in reused buffers; each page must still show its own
+// picture, in every format the scanner and the editing commands produce.
+void DocumentPersistenceTest::pdfKeepsEachPagesOwnPicture()
+{
+    const QList<QPair<QImage::Format, QColor>> pages { { QImage::Format_RGB888, Qt::red },
+        { QImage::Format_RGB888, Qt::green }, { QImage::Format_RGB888, Qt::blue },
+        { QImage::Format_Grayscale8, Qt::darkGray }, { QImage::Format_RGB32, Qt::yellow },
+        { QImage::Format_ARGB32, Qt::magenta }, { QImage::Format_Indexed8, Qt::cyan },
+        { QImage::Format_Mono, Qt::black }, { QImage::Format_RGB888, Qt::darkRed } };
+    DocumentManager document;
+    for (const auto &page : pages) {
+        QImage image(144, 216, QImage::Format_RGB32);
+        image.fill(page.second);
+        document.addPage(image.convertToFormat(page.first));
+    }
+    const QString target = path(QStringLiteral("colours.pdf"));
+    QVERIFY(document.saveDocument(target));
+
+    const QString rendered = path(QStringLiteral("page"));
+    runTool(QStringLiteral("pdftoppm"), { "-r", "4", "-png", target, rendered });
+    for (int i = 0; i < pages.size(); ++i) {
+        const QImage page(rendered + QStringLiteral("-%1.png").arg(i + 1));
+        QVERIFY2(!page.isNull(), qPrintable(QStringLiteral("page %1").arg(i + 1)));
+        const QColor seen = page.pixelColor(page.width() / 2, page.height() / 2);
+        const QColor wanted = pages.at(i).second;
+        QVERIFY2(qAbs(seen.red() - wanted.red()) < 24 && qAbs(seen.green() - wanted.green()) < 24
+                && qAbs(seen.blue() - wanted.blue()) < 24,
+            qPrintable(QStringLiteral("page %1: %2 instead of %3").arg(i + 1).arg(seen.name(), wanted.name())));
+    }
 }
 
 void DocumentPersistenceTest::titleFollowsSavedFile()
