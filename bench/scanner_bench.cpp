@@ -3,8 +3,9 @@
 // startScan to its last signal) and a bare libsane loop doing the same scan is
 // Quirra's own overhead: option negotiation, the worker thread, frame
 // decoding, queued signals. Reported beside the times:
-//   extra_MiB    peak resident memory during the scan above the final image(s)
-//                (the bare loop's figure is its read buffer and final buffer)
+//   extra_MiB    peak heap in use during the scan above what it started with
+//                and the final image(s) it delivered; counted by wrapping the
+//                process's malloc (the bare loop's figure: its read buffer)
 //   gui_gap_ms   longest gap between ticks of a 1 ms timer on the GUI thread
 //                while the scan ran (wall clock: includes time the shared
 //                machine's scheduler gave to other processes)
@@ -32,9 +33,101 @@ extern "C" {
 #include <malloc.h>
 #include <time.h>
 
+#include <atomic>
+
 #include <cstring>
 #include <memory>
 #include <vector>
+
+namespace {
+
+// Heap accounting: every allocation of the process (Qt, libsane, the backend)
+// passes through these wrappers, which keep the bytes in use and their peak.
+std::atomic<qint64> heapInUse { 0 };
+std::atomic<qint64> heapPeak { 0 };
+
+void noteAllocation(void *pointer)
+{
+    if (!pointer)
+        return;
+    const qint64 now = heapInUse += qint64(malloc_usable_size(pointer));
+    qint64 peak = heapPeak.load(std::memory_order_relaxed);
+    while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) { }
+}
+
+void noteRelease(void *pointer)
+{
+    if (pointer)
+        heapInUse -= qint64(malloc_usable_size(pointer));
+}
+
+void resetHeapPeak()
+{
+    heapPeak = heapInUse.load();
+}
+
+} // namespace
+
+extern "C" {
+void *__libc_malloc(size_t);
+void *__libc_calloc(size_t, size_t);
+void *__libc_realloc(void *, size_t);
+void *__libc_memalign(size_t, size_t);
+void __libc_free(void *);
+
+void *malloc(size_t size)
+{
+    void *pointer = __libc_malloc(size);
+    noteAllocation(pointer);
+    return pointer;
+}
+
+void *calloc(size_t count, size_t size)
+{
+    void *pointer = __libc_calloc(count, size);
+    noteAllocation(pointer);
+    return pointer;
+}
+
+void *realloc(void *old, size_t size)
+{
+    noteRelease(old);
+    void *pointer = __libc_realloc(old, size);
+    if (pointer)
+        noteAllocation(pointer);
+    else if (old && size != 0)
+        noteAllocation(old); // the old block stays
+    return pointer;
+}
+
+void free(void *pointer)
+{
+    noteRelease(pointer);
+    __libc_free(pointer);
+}
+
+void *memalign(size_t alignment, size_t size)
+{
+    void *pointer = __libc_memalign(alignment, size);
+    noteAllocation(pointer);
+    return pointer;
+}
+
+void *aligned_alloc(size_t alignment, size_t size)
+{
+    return memalign(alignment, size);
+}
+
+int posix_memalign(void **result, size_t alignment, size_t size)
+{
+    void *pointer = __libc_memalign(alignment, size);
+    if (!pointer)
+        return 12; // ENOMEM
+    noteAllocation(pointer);
+    *result = pointer;
+    return 0;
+}
+}
 
 namespace {
 
@@ -71,27 +164,6 @@ double processCpuMilliseconds()
     timespec now;
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
-qint64 statusValueKiB(const char *key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    const QByteArray prefix(key);
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
-// Resets the peak resident size so VmHWM measures one scan.
-void resetPeak()
-{
-    QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
-    if (clearRefs.open(QIODevice::WriteOnly))
-        clearRefs.write("5");
 }
 
 // Measures the longest pause of the GUI thread's event loop.
@@ -206,12 +278,12 @@ void quirraScan(benchmark::State &state, const QString &mode, const QString &sou
     double cpu = 0.0;
     int pages = 0;
     for (auto _ : state) {
-        resetPeak();
-        const qint64 before = statusValueKiB("VmRSS:");
+        const qint64 before = heapInUse.load();
+        resetHeapPeak();
         const double cpuBefore = processCpuMilliseconds();
         const QuirraRun run = runQuirra(mode, source, feeder, probeGaps ? &probe : nullptr);
         cpu += processCpuMilliseconds() - cpuBefore;
-        const qint64 peak = statusValueKiB("VmHWM:");
+        const qint64 peak = heapPeak.load();
         worstGap = std::max(worstGap, probe.stopMilliseconds());
         worstBusy = std::max(worstBusy, probe.busiestMilliseconds());
         if (run.failed) {
@@ -221,7 +293,7 @@ void quirraScan(benchmark::State &state, const QString &mode, const QString &sou
         pages = run.pages;
         imageMiB = run.imageBytes / (1024.0 * 1024.0);
         // A feeder run holds every page; a single page its one image.
-        extraMiB = std::max(extraMiB, ((peak - before) * 1024.0 - run.imageBytes) / (1024.0 * 1024.0));
+        extraMiB = std::max(extraMiB, (peak - before - run.imageBytes) / (1024.0 * 1024.0));
     }
     state.counters["pages"] = pages;
     state.counters["image_MiB"] = imageMiB;
@@ -333,19 +405,19 @@ void bareScan(benchmark::State &state, const char *mode, const char *source, boo
     double cpu = 0.0;
     int pages = 0;
     for (auto _ : state) {
-        resetPeak();
-        const qint64 before = statusValueKiB("VmRSS:");
+        const qint64 before = heapInUse.load();
+        resetHeapPeak();
         const double cpuBefore = processCpuMilliseconds();
         const BareRun run = runBare(mode, source, feeder);
         cpu += processCpuMilliseconds() - cpuBefore;
-        const qint64 peak = statusValueKiB("VmHWM:");
+        const qint64 peak = heapPeak.load();
         if (run.failed) {
             state.SkipWithError("scan failed");
             break;
         }
         pages = run.pages;
         imageMiB = run.imageBytes / (1024.0 * 1024.0);
-        extraMiB = std::max(extraMiB, ((peak - before) * 1024.0 - run.imageBytes) / (1024.0 * 1024.0));
+        extraMiB = std::max(extraMiB, (peak - before - run.imageBytes) / (1024.0 * 1024.0));
     }
     state.counters["pages"] = pages;
     state.counters["image_MiB"] = imageMiB;
@@ -382,11 +454,6 @@ int main(int argc, char **argv)
 {
     if (!prepareConfig())
         return 1;
-    // Fixed thresholds: every image-sized block is mapped on allocation and
-    // unmapped on release, so resident-size peaks measure one scan's memory
-    // instead of what the allocator kept from the previous one.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 256 * 1024);
     // The scanner's log lines are part of its work but their terminal output
     // is not; they are formatted and dropped.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
