@@ -137,7 +137,7 @@ QImage AnnotationTool::paintableImage(const QImage &image)
     // Scanned pages are often grey or two-level; painting on those would lose the colour of
     // the annotations (and QPainter refuses indexed images outright), so they are widened.
     // Packed colour formats such as the scanners' 24-bit RGB are widened too: the painter
-    // works on them through conversions and takes about twice as long.
+    // works on them through conversions, which makes every edit of such a page slower.
     switch (image.format()) {
     case QImage::Format_RGB888:
     case QImage::Format_BGR888:

@@ -324,9 +324,14 @@ void AnnotationWidgetTest::deleteKeys()
     Canvas canvas(page(400, 300), 1.0);
     canvas.tool()->addAnnotation(textItem(QPoint(10, 10), QStringLiteral("first")));
     canvas.tool()->addAnnotation(textItem(QPoint(10, 150), QStringLiteral("second")));
+    QApplication::setActiveWindow(&canvas.widget);
+    QVERIFY(QTest::qWaitForWindowActive(&canvas.widget));
+    canvas.widget.clearFocus();
+    // The click that selects also gives the canvas the keyboard focus the key needs.
     QTest::mouseClick(&canvas.widget, Qt::LeftButton, Qt::NoModifier, QPoint(20, 160));
+    QTRY_VERIFY(canvas.widget.hasFocus());
     QSignalSpy selected(&canvas.widget, &AnnotationWidget::textAnnotationSelected);
-    QTest::keyClick(&canvas.widget, Qt::Key(key));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
     QCOMPARE(canvas.tool()->count(), 1);
     QCOMPARE(canvas.tool()->annotationAt(0).text, QStringLiteral("first"));
     QCOMPARE(canvas.widget.selectedIndex(), -1);
