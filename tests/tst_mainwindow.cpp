@@ -596,17 +596,22 @@ void MainWindowTest::saveFolderChooserReplacesPath()
     MainWindow window;
     const QString folder = scratch.filePath(QStringLiteral("chosen"));
     QVERIFY(QDir().mkpath(folder));
+    // A stored folder that is gone: the dialog starts in its nearest parent.
+    part<QLineEdit>(window, "savePathEdit")->setText(folder + QStringLiteral("/gone/deeper"));
     QString title;
+    QString startedIn;
     ModalAnswerer answerer;
     answerer.handle([&](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
         QVERIFY(dialog);
         title = dialog->windowTitle();
+        startedIn = dialog->directory().absolutePath();
         QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
         acceptFileDialog(dialog, folder);
     });
     part<QPushButton>(window, "browseButton")->click();
     QCOMPARE(title, QStringLiteral("选择保存路径"));
+    QCOMPARE(startedIn, QDir(folder).absolutePath());
     QCOMPARE(QDir(part<QLineEdit>(window, "savePathEdit")->text()), QDir(folder));
 
     // Cancelling keeps what was there.

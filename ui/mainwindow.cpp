@@ -7,8 +7,10 @@
 #include <QComboBox>
 #include <QDebug>
 #include <QDialog>
+#include <QDir>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -416,10 +418,24 @@ QDockWidget *MainWindow::scanSettingsDock() const
 
 void MainWindow::chooseSaveFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(
-        this, tr("选择保存路径"), savePathEdit->text(), QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    const QString folder = QFileDialog::getExistingDirectory(this, tr("选择保存路径"),
+        existingStartFolder(savePathEdit->text()), QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     if (!folder.isEmpty())
         savePathEdit->setText(folder);
+}
+
+// File dialogs given a folder that does not exist open somewhere else with the
+// folder's name typed in as a file name; start in its nearest existing parent.
+QString MainWindow::existingStartFolder(const QString &folder)
+{
+    QString path = folder.isEmpty() ? QDir::homePath() : QDir(folder).absolutePath();
+    while (!QFileInfo(path).isDir()) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path)
+            return QDir::homePath();
+        path = parent;
+    }
+    return path;
 }
 
 void MainWindow::loadSettings()

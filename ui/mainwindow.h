@@ -133,6 +133,7 @@ private:
     bool maybeSave();
     QDockWidget *scanSettingsDock() const;
     void chooseSaveFolder();
+    static QString existingStartFolder(const QString &folder);
     void onPageSizeChosen(int index);
     void onDeleteToolClicked();
     void showDocumentError(const QString &message);

@@ -169,8 +169,8 @@ void MainWindow::onInsertImageFromFile()
 // when the command starts so the dialog cannot shift it.
 void MainWindow::insertImageFromFile(int row, const QString &title)
 {
-    const QString path = QFileDialog::getOpenFileName(
-        this, title, QStandardPaths::writableLocation(QStandardPaths::PicturesLocation), imageFileFilter());
+    const QString path = QFileDialog::getOpenFileName(this, title,
+        existingStartFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)), imageFileFilter());
     if (path.isEmpty())
         return;
     const QImage image(path);
