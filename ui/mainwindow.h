@@ -1,11 +1,36 @@
 #pragma once
 
+#include <QImage>
+#include <QList>
 #include <QMainWindow>
+#include <QString>
+#include <QVector>
 
+class QCheckBox;
+class QCloseEvent;
+class QComboBox;
+class QDockWidget;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QResizeEvent;
+class QScrollArea;
 class QShowEvent;
+class QSlider;
+class QStatusBar;
+class QTimer;
+
+class CroppableImageWidget;
+class DocumentManager;
+class ESCLScanner;
+class ImageProcessor;
+class PageListWidget;
+class ScannerController;
 
 // The one window of the application: it lays out the views and wires the
-// subsystems together. Lives on the GUI thread.
+// subsystems together; the work itself happens in the classes it calls.
+// Its implementation is spread over mainwindow_*.cpp by theme. Lives on the
+// GUI thread; scanner and network results reach it as queued signals.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -18,6 +43,163 @@ public:
     // application object existed; the show event reports the time since then.
     qint64 startTime = 0;
 
+private slots:
+    void onScanButtonClicked();
+    void onPreviewButtonClicked();
+    void onDelayScanButtonClicked();
+    void onFinishDelayScanClicked();
+    void onScannerSelected(int index);
+    void onScanProgress(int percentage);
+    void onScanComplete(const QImage &image);
+    void onScanError(const QString &errorMessage);
+    void onRotateLeftClicked();
+    void onRotateRightClicked();
+    void onCropClicked();
+    void onCropCompleted(const QRect &rect);
+    void onCropCancelled();
+    void onAdjustBrightnessContrastClicked();
+    void onAutoLevelClicked();
+    void onConvertToGrayscaleClicked();
+    void onConvertToBinaryClicked();
+    void onAdvancedSettingsClicked();
+    void onAutoDeskewClicked();
+    void onEnhanceTextClicked();
+    void onRemoveBorderClicked();
+    void onBleachBackgroundClicked();
+    void onAdjustBrightnessContrastDialogClicked();
+    void onAdjustHueSaturationClicked();
+    void onUndoClicked();
+    void onRemoveBlankPagesToggled(bool enabled);
+    void onBlankPageSettingsClicked();
+    void onScanSettingsClicked();
+    void onLayoutSettingsClicked();
+    void onAddESCLDevice();
+    void onRemoveESCLDevice();
+    void applyLayout1();
+    void applyLayout2();
+
+    void onNewDocument();
+    void onOpenDocument();
+    void onSaveDocument();
+    void onSaveAsDocument();
+    void onSaveMultiPageDocument();
+    void onExportDocument();
+    void onPageAdded(int index);
+    void onPageRemoved(int index);
+    void onPageMoved(int oldIndex, int newIndex);
+    void onCurrentPageChanged(int index);
+    void onPageSelected(int index);
+    void onAboutClicked();
+    void onClearAllClicked();
+    void onPreferencesClicked();
+    void updateStatusBar();
+    void onSaveCurrentImage();
+    void updateAutoSaveCounter();
+    void onADFStatusChanged(bool hasDocument);
+    void onADFEmptyWarning();
+    void forceScanWithADF();
+    void onMultiPageScanStarted();
+    void onMultiPageScanFinished(int totalPages);
+    void onCurrentPageScanning(int pageNumber);
+    void showPagesListContextMenu(const QPoint &pos);
+    void onAddImageFromFile();
+    void onInsertImageFromFile();
+    void onDeleteCurrentPage();
+    void onClearAllPages();
+    void onMovePageUp();
+    void onMovePageDown();
+    void onMergeImagesClicked();
+    void onSplitImageHorizontal();
+    void onSplitImageVertical();
+    void onAnnotateImageClicked();
+
 protected:
     void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Frame (mainwindow.cpp)
+    void createToolBar();
+    void createStatusBar();
+    void createCentralView();
+    void createPagesDock();
+    void createScanSettingsDock();
+    void createConnections();
+    void loadSettings();
+    void saveSettings();
+    void updateWindowTitle();
+    void displayImage(const QImage &image);
+    bool maybeSave();
+    QDockWidget *scanSettingsDock() const;
+    void chooseSaveFolder();
+    static QString existingStartFolder(const QString &folder);
+    void onPageSizeChosen(int index);
+    void onDeleteToolClicked();
+    void showDocumentError(const QString &message);
+
+    // Scan control (mainwindow_scan.cpp)
+    bool ensureScannerReady();
+    void runESCLScan(const QString &url);
+    void autoSaveScannedImage(const QImage &image);
+    void autoSaveMultiPage();
+    bool saveImageToFile(const QImage &image, const QString &path);
+    bool saveImagesAsPdf(const QList<QImage> &images, const QString &path);
+    QString makeTimestampedFileName(const QString &ext) const;
+    QString makePageFileName(const QString &ext, int page) const;
+
+    // Delay scan (mainwindow_delayscan.cpp)
+    void onDelayTimerTick();
+
+    // Device selection (mainwindow_devices.cpp)
+    void createScannerController();
+    void searchScanners();
+
+    // Page commands (mainwindow_pages.cpp)
+    void onPagesDropped(const QList<int> &rows, int targetRow);
+    void movePage(int from, int to);
+    void clearView();
+    void insertImageFromFile(int row, const QString &title);
+
+    qint64 elapsedSinceStart() const;
+
+    ImageProcessor *imageProcessor = nullptr;
+    DocumentManager *documentManager = nullptr;
+    ScannerController *scannerController = nullptr;
+    ESCLScanner *esclScanner = nullptr;
+    QTimer *delayTimer = nullptr;
+    QImage currentImage;
+    bool isScanning = false;
+    QVector<QImage> undoStack;
+    QList<QImage> multiPageImages;
+    bool multiPageScanning = false;
+    bool delayScanActive = false;
+    int delayInterval = 0;
+    int delayCountdown = 0;
+    int delayScanCount = 0;
+    int autoSaveCounter = 0;
+    bool removeBlankPagesEnabled = false;
+    int blankPageThreshold = 240;
+    int blankPageRatio = 98;
+    int searchMode = 0;
+
+    CroppableImageWidget *imageWidget = nullptr;
+    QScrollArea *scrollArea = nullptr;
+    QStatusBar *statusBarWidget = nullptr;
+    QProgressBar *progressBar = nullptr;
+    QDockWidget *pagesDock = nullptr;
+    PageListWidget *pageList = nullptr;
+    QComboBox *scannerCombo = nullptr;
+    QPushButton *findDeviceButton = nullptr;
+    QComboBox *resolutionCombo = nullptr;
+    QComboBox *colorModeCombo = nullptr;
+    QComboBox *pageSizeCombo = nullptr;
+    QComboBox *paperSourceCombo = nullptr;
+    QComboBox *duplexCombo = nullptr;
+    QLineEdit *savePathEdit = nullptr;
+    QComboBox *saveFormatCombo = nullptr;
+    QSlider *jpegQualitySlider = nullptr;
+    QCheckBox *autoSaveCheck = nullptr;
+    QCheckBox *removeBlankPagesCheck = nullptr;
+    QPushButton *finishDelayScanButton = nullptr;
 };

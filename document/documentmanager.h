@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The document model: one ordered list of page images with a current-page cursor,
+// a modified flag, a title and the path it was last loaded from or saved to, plus
+// the operations that write it as PDF, multi-page TIFF or image files and read one
+// image file back. Views follow it through its signals.
+//
+// GUI thread only; no locking. Every page change goes through addPage, insertPage,
+// removePage and the two moves; an edited page is put back with removePage(i)
+// followed by insertPage(i, edited).
+class DocumentManager : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DocumentManager(QObject *parent = nullptr);
+    ~DocumentManager() override;
+
+    // Page list
+    void newDocument();
+    void addPage(const QImage &image);
+    void insertPage(int index, const QImage &image);
+    void removePage(int index);
+    void movePageUp(int index);
+    void movePageDown(int index);
+    void setCurrentPage(int index);
+
+    QImage page(int index) const;
+    QImage currentPage() const;
+    int currentPageIndex() const;
+    int pageCount() const;
+    bool isModified() const;
+    QString filePath() const;
+    QString title() const;
+
+    // Persistence; the format follows the file name's suffix. Failures return false
+    // and are reported through documentError; a failed save or load leaves the
+    // document as it was.
+    bool saveDocument(const QString &path);
+    bool saveDocumentAs(const QString &path, const QString &format);
+    bool saveAsPdf(const QString &path);
+    bool saveAsMultiPageTiff(const QString &path);
+    bool saveAsImages(const QString &path);
+    bool loadDocument(const QString &path);
+
+signals:
+    void documentChanged();
+    void pageAdded(int index);
+    void pageRemoved(int index);
+    void pageMoved(int oldIndex, int newIndex);
+    void currentPageChanged(int index);
+    void documentSaved(const QString &filePath);
+    void documentLoaded(const QString &filePath);
+    void documentError(const QString &errorMessage);
+
+private:
+    bool writeImages(const QString &path, int *failures);
+
+    QVector<QImage> m_pages;
+    int m_currentIndex = -1;
+    QString m_filePath;
+    QString m_title;
+    bool m_modified = false;
+    QStringList m_supportedFormats;
+};

@@ -1,0 +1,342 @@
+// Saving the page list as PDF or image files and reading image files back. The
+// multi-page TIFF writer lives in documentmanager_tiff.cpp.
+#include "document/documentmanager.h"
+
+#include <QBuffer>
+#include <QDate>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QThread>
+
+#include <cstring>
+#include <deque>
+#include <future>
+
+#include "document/filereplacement.h"
+
+namespace {
+
+bool isJpegSuffix(const QString &lowerSuffix)
+{
+    return lowerSuffix == QLatin1String("jpg") || lowerSuffix == QLatin1String("jpeg");
+}
+
+struct Encoded
+{
+    QByteArray bytes;
+    QString errorText;
+};
+
+// Pure and thread-safe: pages of a series are encoded on several threads at once.
+Encoded encodeImage(const QImage &image, const QString &lowerSuffix)
+{
+    Encoded encoded;
+    QBuffer buffer(&encoded.bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, lowerSuffix.toLatin1());
+    if (isJpegSuffix(lowerSuffix))
+        writer.setQuality(90);
+    if (!writer.write(image)) {
+        encoded.errorText = writer.errorString();
+        encoded.bytes.clear();
+    }
+    return encoded;
+}
+
+// The image was encoded in memory and is written in one piece, so a short write (a
+// full disk) is seen for what it is.
+bool writeEncoded(const Encoded &encoded, const QString &path, QString *errorText)
+{
+    if (!encoded.errorText.isEmpty()) {
+        *errorText = encoded.errorText;
+        return false;
+    }
+    QFile file;
+    if (!FileReplacement::open(path, &file, errorText))
+        return false;
+    if (file.write(encoded.bytes) != encoded.bytes.size()) {
+        *errorText = file.errorString();
+        FileReplacement::discard(&file);
+        return false;
+    }
+    return FileReplacement::commit(&file, path, errorText);
+}
+
+// A helper thread when one can be had, otherwise the work runs on the calling thread
+// when its result is asked for.
+constexpr std::launch helperThread = std::launch::async | std::launch::deferred;
+
+// Qt's PDF engine converts every page that is not 32-bit RGB into an ARGB32 copy and
+// then scans that copy for transparency. An opaque page handed over as RGB32 skips the
+// scan; the engine encodes it exactly as before. The copy is made band by band into a
+// buffer that is reused from page to page: a fresh 35 MB image per A4 page costs more
+// in page faults than the conversion itself.
+QImage pdfReady(const QImage &page, QImage *buffer)
+{
+    switch (page.format()) {
+    case QImage::Format_RGB32:
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB:
+        return page;
+    default:
+        if (page.hasAlphaChannel())
+            return page;
+    }
+    if (buffer->size() != page.size())
+        *buffer = QImage(page.size(), QImage::Format_RGB32);
+    if (buffer->isNull())
+        return page.convertToFormat(QImage::Format_RGB32);
+    constexpr int bandRows = 64;
+    const size_t rowBytes = size_t(page.width()) * 4;
+    for (int top = 0; top < page.height(); top += bandRows) {
+        const int rows = qMin(bandRows, page.height() - top);
+        QImage band(page.constScanLine(top), page.width(), rows, page.bytesPerLine(), page.format());
+        if (page.colorCount() > 0)
+            band.setColorTable(page.colorTable());
+        const QImage converted = band.convertToFormat(QImage::Format_RGB32);
+        for (int row = 0; row < rows; ++row)
+            std::memcpy(buffer->scanLine(top + row), converted.constScanLine(row), rowBytes);
+    }
+    return *buffer;
+}
+
+// Every write failure but a short last one leaves an error on the unbuffered file; a
+// short last write cuts off the end-of-file marker.
+bool isCompletePdf(QFile *file)
+{
+    if (file->error() != QFileDevice::NoError)
+        return false;
+    const qint64 size = file->size();
+    if (size < 16 || !file->seek(size - 16))
+        return false;
+    return file->read(16).trimmed().endsWith("%%EOF");
+}
+
+} // namespace
+
+bool DocumentManager::saveDocumentAs(const QString &path, const QString &format)
+{
+    const QString ending = QLatin1Char('.') + format;
+    if (path.endsWith(ending, Qt::CaseInsensitive))
+        return saveDocument(path);
+    return saveDocument(path + ending);
+}
+
+bool DocumentManager::saveDocument(const QString &path)
+{
+    if (m_pages.isEmpty()) {
+        emit documentError(tr("没有要保存的页面"));
+        return false;
+    }
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (!m_supportedFormats.contains(suffix)) {
+        emit documentError(tr("不支持的文件格式: %1").arg(suffix));
+        return false;
+    }
+
+    const char *summary = nullptr;
+    if (suffix == QLatin1String("pdf")) {
+        if (!saveAsPdf(path))
+            return false;
+        summary = "页保存为单个PDF文件";
+    } else if (suffix == QLatin1String("tiff") || suffix == QLatin1String("tif")) {
+        if (!saveAsMultiPageTiff(path))
+            return false;
+        summary = "页保存为单个TIFF文件";
+    } else {
+        // saveAsImages counts a series as written when any page made it to disk; as the
+        // document's save that would mark unsaved pages as saved, and closing the window
+        // would then drop them without asking.
+        int failures = 0;
+        if (!writeImages(path, &failures) || failures > 0)
+            return false;
+        summary = "页保存为多个图像文件";
+    }
+    if (m_pages.size() > 1)
+        qDebug() << "成功将" << m_pages.size() << summary;
+
+    m_filePath = path;
+    m_title = QFileInfo(path).baseName();
+    m_modified = false;
+    emit documentSaved(path);
+    qDebug() << "文档已保存到: " << path;
+    return true;
+}
+
+bool DocumentManager::saveAsPdf(const QString &path)
+{
+    if (m_pages.isEmpty()) {
+        emit documentError(tr("没有要保存的页面"));
+        return false;
+    }
+
+    // The PDF writer never reports a failed write; the file is checked before it
+    // replaces the target.
+    QFile file;
+    QString errorText;
+    if (!FileReplacement::open(path, &file, &errorText)) {
+        qDebug() << "无法创建PDF文件: " << path << errorText;
+        emit documentError(tr("保存PDF文件失败: %1").arg(path));
+        return false;
+    }
+
+    bool painted = false;
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(tr("Quirra"));
+        writer.setTitle(m_title);
+        const QImage &first = m_pages.first();
+        writer.setPageSize(
+            QPageSize(QSizeF(first.width(), first.height()), QPageSize::Point, QString(), QPageSize::FuzzyMatch));
+        // The writer's default 10 pt margins would leave a white frame and squeeze the
+        // page image unevenly; the scan is meant to cover the whole page.
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+        writer.setResolution(300);
+
+        QPainter painter;
+        if (painter.begin(&writer)) {
+            const QRect target(0, 0, writer.width(), writer.height());
+            // The next page is converted on a second thread, into the other buffer,
+            // while the engine JPEG-encodes the current one. The engine keeps no
+            // reference to a page once drawn, so a buffer is free again by the time
+            // its turn comes round.
+            QImage buffers[2];
+            std::future<QImage> next = std::async(helperThread, pdfReady, std::cref(m_pages.at(0)), &buffers[0]);
+            for (int i = 0; i < m_pages.size(); ++i) {
+                const QImage image = next.get();
+                if (i + 1 < m_pages.size())
+                    next = std::async(helperThread, pdfReady, std::cref(m_pages.at(i + 1)), &buffers[(i + 1) % 2]);
+                if (i > 0)
+                    writer.newPage();
+                painter.drawImage(target, image, image.rect());
+            }
+            painted = painter.end();
+        }
+    }
+    if (!painted || !isCompletePdf(&file)) {
+        qDebug() << "无法写入PDF文件: " << path << file.errorString();
+        FileReplacement::discard(&file);
+        emit documentError(tr("保存PDF文件失败: %1").arg(path));
+        return false;
+    }
+    if (!FileReplacement::commit(&file, path, &errorText)) {
+        qDebug() << "无法写入PDF文件: " << path << errorText;
+        emit documentError(tr("保存PDF文件失败: %1").arg(path));
+        return false;
+    }
+    return true;
+}
+
+bool DocumentManager::saveAsImages(const QString &path)
+{
+    int failures = 0;
+    return writeImages(path, &failures);
+}
+
+bool DocumentManager::writeImages(const QString &path, int *failures)
+{
+    if (m_pages.isEmpty()) {
+        emit documentError(tr("没有要保存的页面"));
+        return false;
+    }
+    const QFileInfo info(path);
+    const QString directory = info.absolutePath();
+    QString base = info.completeBaseName();
+    const QString suffix = info.suffix();
+
+    QString errorText;
+    if (m_pages.size() == 1) {
+        if (!writeEncoded(encodeImage(m_pages.first(), suffix.toLower()), path, &errorText)) {
+            ++*failures;
+            emit documentError(tr("保存图像失败: %1").arg(errorText));
+            return false;
+        }
+        return true;
+    }
+
+    const QString date = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"));
+    if (!base.startsWith(date))
+        base = date;
+    // Encoding dominates (PNG takes seconds per A4 page), so pages are encoded on as
+    // many threads as there are cores, a few pages ahead; files are written and errors
+    // reported in page order on this thread.
+    const int ahead = qMax(1, QThread::idealThreadCount());
+    const QString lowerSuffix = suffix.toLower();
+    std::deque<std::future<Encoded>> pending;
+    int queued = 0;
+    int written = 0;
+    for (int i = 0; i < m_pages.size(); ++i) {
+        while (queued < m_pages.size() && int(pending.size()) < ahead)
+            pending.push_back(std::async(helperThread, encodeImage, std::cref(m_pages.at(queued++)), lowerSuffix));
+        const Encoded encoded = pending.front().get();
+        pending.pop_front();
+        const QString name
+            = QStringLiteral("%1/%2_%3.%4")
+                  .arg(directory, base, QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0')), suffix);
+        if (writeEncoded(encoded, name, &errorText)) {
+            ++written;
+        } else {
+            ++*failures;
+            emit documentError(tr("保存第%1页图像失败: %2").arg(i + 1).arg(errorText));
+        }
+    }
+    if (written == 0)
+        return false;
+    qDebug() << "成功保存" << written << "个图像文件到" << directory;
+    return true;
+}
+
+bool DocumentManager::loadDocument(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        emit documentError(tr("文件不存在: %1").arg(path));
+        return false;
+    }
+    const QString suffix = info.suffix().toLower();
+    if (!m_supportedFormats.contains(suffix)) {
+        emit documentError(tr("不支持的文件格式: %1").arg(suffix));
+        return false;
+    }
+    // Everything is read before the current document is discarded: a file that turns
+    // out to be unreadable must not cost the user the pages they have.
+    if (suffix == QLatin1String("pdf")) {
+        emit documentError(tr("PDF导入功能尚未实现"));
+        return false;
+    }
+
+    QImageReader reader(path);
+    if (!reader.canRead()) {
+        emit documentError(tr("无法读取图像文件: %1").arg(path));
+        return false;
+    }
+    // A multi-page TIFF brings all its pages: opening only the first and saving back to
+    // the same file would silently drop the others.
+    const int count = qMax(1, reader.imageCount());
+    QVector<QImage> images;
+    for (int i = 0; i < count; ++i) {
+        const QImage image = i == 0 || reader.jumpToImage(i) ? reader.read() : QImage();
+        if (image.isNull()) {
+            emit documentError(tr("读取图像失败: %1").arg(reader.errorString()));
+            return false;
+        }
+        images.append(image);
+    }
+
+    newDocument();
+    for (const QImage &image : qAsConst(images))
+        addPage(image);
+    m_filePath = path;
+    m_title = info.baseName();
+    m_modified = false;
+    emit documentLoaded(path);
+    qDebug() << "已加载文档: " << path;
+    return true;
+}

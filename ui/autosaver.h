@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDateTime>
+#include <QImage>
+#include <QList>
+#include <QString>
+
+// File naming and writing for automatically saved scans. No dialogs: every
+// operation reports success as a bool and the window talks to the user.
+class AutoSaver
+{
+public:
+    // "<folder>/<yyyyMMdd_HHmmss>.<ext>" at the given moment.
+    static QString timestampedFileName(const QString &folder, const QString &ext, const QDateTime &when);
+    // "<folder>/<yyyyMMdd_HHmmss>_p<NNN>.<ext>", page as three digits.
+    static QString pageFileName(const QString &folder, const QString &ext, int page, const QDateTime &when);
+    // path itself when no file of that name exists, else the first free
+    // "<base>_<n>.<suffix>" (n = 1, 2, ...), so two saves in one second never
+    // overwrite each other.
+    static QString firstFreeName(const QString &path);
+
+    // Writes one image. format is upper case ("PDF", "PNG", "JPG", "BMP",
+    // "TIFF"); a PDF is one A4 page with the image stretched over it; quality
+    // applies to the library's writer (-1 = its default). The file appears
+    // only when it was written completely.
+    static bool writeImage(const QImage &image, const QString &path, const QString &format, int quality);
+    // One A4 page per image, each fitted and centred; false for no images.
+    static bool writePdf(const QList<QImage> &images, const QString &path, const QString &title);
+
+    // Number of files in folder matching "*.<ext>".
+    static int countFiles(const QString &folder, const QString &ext);
+};
