@@ -11,14 +11,15 @@
 int main(int argc, char *argv[])
 {
     // Taken before anything else so the show-time line covers the whole start-up.
-    const qint64 startTime = std::chrono::duration_cast<std::chrono::nanoseconds>(
-        std::chrono::system_clock::now().time_since_epoch())
-                                 .count();
+    const qint64 startTime
+        = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+              .count();
 
     setApplicationIdentity();
     QApplication app(argc, argv);
     reportSystemEnvironment();
     QApplication::setStyle(QStringLiteral("Fusion"));
+    installQtTranslations();
 
     initQuirraResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quirra-128.png")));

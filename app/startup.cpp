@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QThread>
+#include <QTranslator>
 
 #include "ui/mainwindow.h"
 
@@ -13,6 +15,15 @@ void setApplicationIdentity()
     QCoreApplication::setOrganizationDomain(QStringLiteral("quirra"));
     QCoreApplication::setApplicationName(QStringLiteral("Quirra"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.8.5"));
+}
+
+void installQtTranslations()
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
 }
 
 void showMainWindow(MainWindow &window, qint64 startTime)

@@ -8,6 +8,11 @@ class MainWindow;
 // Sets the application identity; must run before the QApplication exists.
 void setApplicationIdentity();
 
+// The interface is Chinese whatever the locale; Qt's own texts (standard dialog
+// buttons, context menus of line edits) follow with Qt's Chinese catalogue when
+// it is installed.
+void installQtTranslations();
+
 // Titles, places, shows and activates the main window, then logs where it ended
 // up. startTime is the process start in system-clock nanoseconds.
 void showMainWindow(MainWindow &window, qint64 startTime);

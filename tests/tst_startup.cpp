@@ -76,6 +76,7 @@ class StartupTest : public QObject
 private slots:
     void environmentReportLines();
     void windowPlacement();
+    void qtTextsFollowTheInterfaceLanguage();
     void argumentRule_data();
     void argumentRule();
     void programReportsBeforeWindowAndTimesTheShow();
@@ -135,6 +136,14 @@ void StartupTest::windowPlacement()
                  "MainWindow created at position: QPoint(100,100) with size: QSize(1024, 768) isVisible: true "
                  "isActiveWindow: ")),
         qPrintable(placed.first()));
+}
+
+// Standard dialog buttons come from Qt's own catalogue; an English "Cancel" in a
+// Chinese message box looks unfinished.
+void StartupTest::qtTextsFollowTheInterfaceLanguage()
+{
+    installQtTranslations();
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
 }
 
 void StartupTest::argumentRule_data()
