@@ -267,14 +267,18 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
     // Encoding dominates (PNG takes seconds per A4 page), so pages are encoded on as
     // many threads as there are cores, a few pages ahead; files are written and errors
     // reported in page order on this thread.
+    // documentError is emitted inside the loop and the window may answer it with a modal
+    // box, whose event loop can deliver a scanned page: the encoders work on a snapshot
+    // of the list that no such change can touch.
+    const QVector<QImage> pages = m_pages;
     const int ahead = qMax(1, QThread::idealThreadCount());
     const QString lowerSuffix = suffix.toLower();
     std::deque<std::future<Encoded>> pending;
     int queued = 0;
     int written = 0;
-    for (int i = 0; i < m_pages.size(); ++i) {
-        while (queued < m_pages.size() && int(pending.size()) < ahead)
-            pending.push_back(std::async(helperThread, encodeImage, std::cref(m_pages.at(queued++)), lowerSuffix));
+    for (int i = 0; i < pages.size(); ++i) {
+        while (queued < pages.size() && int(pending.size()) < ahead)
+            pending.push_back(std::async(helperThread, encodeImage, std::cref(pages.at(queued++)), lowerSuffix));
         const Encoded encoded = pending.front().get();
         pending.pop_front();
         const QString name

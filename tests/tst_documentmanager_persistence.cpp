@@ -238,6 +238,7 @@ private slots:
     void failedWritesKeepExistingFile_data();
     void failedWritesKeepExistingFile();
     void partlyWrittenSeriesIsNotSaved();
+    void pageChangesWhileReportingAnError();
     void failedLoadKeepsPages_data();
     void failedLoadKeepsPages();
     void loadReadsByContent_data();
@@ -664,6 +665,32 @@ void DocumentPersistenceTest::partlyWrittenSeriesIsNotSaved()
     QVERIFY(recorded.saved.isEmpty());
     QVERIFY(document.isModified());
     QCOMPARE(document.filePath(), QString());
+}
+
+// The window may show an error in a modal box while the series is still being written,
+// and a scan can add a page meanwhile: the series still holds the pages of the moment
+// the save began.
+void DocumentPersistenceTest::pageChangesWhileReportingAnError()
+{
+    DocumentManager document;
+    const QList<QImage> pages { patterned(20, 20, QImage::Format_Grayscale8, 1), noise(600, 600, 8),
+        patterned(30, 10, QImage::Format_Grayscale8, 3), patterned(10, 30, QImage::Format_Grayscale8, 4) };
+    for (const QImage &page : pages)
+        document.addPage(page);
+    connect(&document, &DocumentManager::documentError, this, [&document] {
+        for (int i = 0; i < 64; ++i)
+            document.addPage(patterned(8, 8, QImage::Format_Grayscale8, quint32(100 + i)));
+        document.removePage(0);
+    });
+    {
+        FileSizeLimit limit(64 * 1024);
+        QVERIFY(document.saveAsImages(path(QStringLiteral("scan.png"))));
+    }
+    const QStringList expected { today() + "_0001.png", today() + "_0003.png", today() + "_0004.png" };
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files, QDir::Name), expected);
+    QVERIFY(samePixels(QImage(path(expected.at(1))), pages.at(2)));
+    QVERIFY(samePixels(QImage(path(expected.at(2))), pages.at(3)));
+    QCOMPARE(document.pageCount(), 4 + 64 - 1);
 }
 
 void DocumentPersistenceTest::failedLoadKeepsPages_data()
