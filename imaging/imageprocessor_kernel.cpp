@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/kernelisa.h"
 #include "imaging/rowwriter.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -220,13 +221,13 @@ __attribute__((target("avx512f"))) void convolveRowAvx512(
 bool hasAvx2()
 {
     static const bool supported = __builtin_cpu_supports("avx2");
-    return supported;
+    return supported && KernelIsa::ceiling() >= KernelIsa::Avx2;
 }
 
 bool hasAvx512()
 {
     static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2");
-    return supported;
+    return supported && KernelIsa::ceiling() >= KernelIsa::Avx512;
 }
 #endif
 

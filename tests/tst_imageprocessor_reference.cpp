@@ -10,6 +10,7 @@
 
 #include "imaging/fasthsv.h"
 #include "imaging/imageprocessor.h"
+#include "imaging/kernelisa.h"
 #include "tests/support/logcapture.h"
 
 class ImageProcessorReferenceTest : public QObject
@@ -687,7 +688,14 @@ void ImageProcessorReferenceTest::kernel()
     QFETCH(QVector<double>, kernel);
     QFETCH(int, size);
     ImageProcessor processor;
-    QCOMPARE(processor.applyKernel(image, kernel, size), ref::kernel(image, kernel, size));
+    const QImage expected = ref::kernel(image, kernel, size);
+    // Every instruction-set path this processor can run, widest first.
+    for (KernelIsa::Level level : { KernelIsa::Avx512, KernelIsa::Avx2, KernelIsa::Scalar }) {
+        KernelIsa::setCeiling(level);
+        const QImage result = processor.applyKernel(image, kernel, size);
+        KernelIsa::setCeiling(KernelIsa::Avx512);
+        QVERIFY2(result == expected, qPrintable(QStringLiteral("level %1").arg(level)));
+    }
 }
 
 void ImageProcessorReferenceTest::edges_data()
