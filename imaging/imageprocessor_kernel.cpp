@@ -1,8 +1,13 @@
 #include "imaging/imageprocessor.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "imaging/kernelisa.h"
 #include "imaging/rowwriter.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -216,13 +221,13 @@ __attribute__((target("avx512f"))) void convolveRowAvx512(
 bool hasAvx2()
 {
     static const bool supported = __builtin_cpu_supports("avx2");
-    return supported;
+    return supported && KernelIsa::ceiling() >= KernelIsa::Avx2;
 }
 
 bool hasAvx512()
 {
     static const bool supported = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx2");
-    return supported;
+    return supported && KernelIsa::ceiling() >= KernelIsa::Avx512;
 }
 #endif
 
@@ -236,6 +241,135 @@ void convertPixels(const QRgb *in, int width, double *out)
 #endif
     convertPixelsScalar(in, width, out);
 }
+
+// When every weight is a small multiple of 1/2^shift (sharpen at 50 %: -0.5 and 5;
+// the binomial blurs), every product and every partial sum of the double arithmetic
+// is exact, so the defined result equals trunc(S / 2^shift) of the integer sum S of
+// scaled weights times values. With |S| bounded below 2^15 the sums fit 16-bit lanes.
+struct IntegerKernel
+{
+    int shift = -1; // -1: not exact in 16 bits, use the double paths
+    std::vector<int> weights; // per tap, scaled by 2^shift
+};
+
+IntegerKernel integerKernel(const std::vector<Tap> &taps)
+{
+    IntegerKernel result;
+    for (int shift = 0; shift <= 8; ++shift) {
+        const double scale = double(1 << shift);
+        std::vector<int> weights;
+        qint64 magnitude = 0;
+        bool exact = true;
+        for (const Tap &tap : taps) {
+            const double scaled = tap.weight * scale;
+            if (!(std::fabs(scaled) <= 32767.0) || scaled != std::floor(scaled)) {
+                exact = false;
+                break;
+            }
+            weights.push_back(int(scaled));
+            magnitude += std::abs(int(scaled));
+        }
+        if (!exact)
+            continue;
+        if (magnitude * 255 <= 32767) {
+            result.shift = shift;
+            result.weights = weights;
+        }
+        break;
+    }
+    return result;
+}
+
+// Source rows as bytes, padded by `half` repeated edge pixels on both sides.
+class ByteRowCache
+{
+public:
+    ByteRowCache(const QImage &source, int size)
+        : source(source)
+        , size(size)
+        , half(size / 2)
+        , stride(size_t(source.width() + 2 * half) * 4 + 32)
+        , rows(size_t(size) * stride)
+        , loaded(size_t(size), INT_MIN)
+    {
+    }
+
+    const uchar *row(int j)
+    {
+        const int slot = ((j % size) + size) % size;
+        uchar *data = rows.data() + size_t(slot) * stride;
+        if (loaded[size_t(slot)] != j) {
+            const int width = source.width();
+            const uchar *in = source.constScanLine(qBound(0, j, source.height() - 1));
+            memcpy(data + size_t(half) * 4, in, size_t(width) * 4);
+            for (int x = 0; x < half; ++x) {
+                memcpy(data + size_t(x) * 4, in, 4);
+                memcpy(data + size_t(width + half + x) * 4, in + size_t(width - 1) * 4, 4);
+            }
+            loaded[size_t(slot)] = j;
+        }
+        return data;
+    }
+
+private:
+    const QImage &source;
+    const int size;
+    const int half;
+    const size_t stride; // a little slack past the padding for 16-byte loads
+    std::vector<uchar> rows;
+    std::vector<int> loaded;
+};
+
+uchar integerChannel(int sum, int shift)
+{
+    return sum <= 0 ? 0 : uchar(qMin(255, sum >> shift));
+}
+
+void convolveRowIntegerScalar(const std::vector<const uchar *> &tapRows, const std::vector<Tap> &taps,
+    const IntegerKernel &kernel, int x, int width, QRgb *out)
+{
+    for (; x < width; ++x) {
+        int sum[4] = { 0, 0, 0, 0 };
+        for (size_t t = 0; t < taps.size(); ++t) {
+            const uchar *p = tapRows[t] + size_t(x + taps[t].column) * 4;
+            for (int c = 0; c < 4; ++c)
+                sum[c] += kernel.weights[t] * p[c];
+        }
+        out[x] = uint(integerChannel(sum[0], kernel.shift)) | uint(integerChannel(sum[1], kernel.shift)) << 8
+            | uint(integerChannel(sum[2], kernel.shift)) << 16 | uint(integerChannel(sum[3], kernel.shift)) << 24;
+    }
+}
+
+#ifdef QUIRRA_KERNEL_AVX2
+// Four pixels (sixteen channel values) per 16-bit vector.
+__attribute__((target("avx2"))) void convolveRowIntegerAvx2(const std::vector<const uchar *> &tapRows,
+    const std::vector<Tap> &taps, const IntegerKernel &kernel, int width, QRgb *out)
+{
+    const size_t count = taps.size();
+    const __m128i shift = _mm_cvtsi32_si128(kernel.shift);
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+        __m256i a = _mm256_setzero_si256();
+        __m256i b = _mm256_setzero_si256();
+        for (size_t t = 0; t < count; ++t) {
+            const uchar *p = tapRows[t] + size_t(x + taps[t].column) * 4;
+            const __m256i w = _mm256_set1_epi16(short(kernel.weights[t]));
+            a = _mm256_add_epi16(
+                a, _mm256_mullo_epi16(w, _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)))));
+            b = _mm256_add_epi16(b,
+                _mm256_mullo_epi16(
+                    w, _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16)))));
+        }
+        // Arithmetic shift floors; negative sums end below 0 and saturate to 0 in the
+        // pack, positive ones are truncated as the definition does, and above 255 saturate.
+        a = _mm256_sra_epi16(a, shift);
+        b = _mm256_sra_epi16(b, shift);
+        const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), 0xd8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + x), packed);
+    }
+    convolveRowIntegerScalar(tapRows, taps, kernel, x, width, out);
+}
+#endif
 
 } // namespace
 
@@ -262,6 +396,29 @@ QImage ImageProcessor::applyKernel(const QImage &image, const QVector<double> &k
     }
 
     const RowWriter rows(result);
+    const IntegerKernel exact = integerKernel(taps);
+    if (exact.shift >= 0) {
+        runRows(
+            width, height, 20, [height](int y) { return y * 100 / height; },
+            [&](int first, int end) {
+                ByteRowCache cache(source, size);
+                std::vector<const uchar *> tapRows(taps.size());
+                for (int y = first; y < end; ++y) {
+                    for (size_t t = 0; t < taps.size(); ++t)
+                        tapRows[t] = cache.row(y - half + taps[t].row);
+                    auto *out = reinterpret_cast<QRgb *>(rows(y));
+#ifdef QUIRRA_KERNEL_AVX2
+                    if (hasAvx2()) {
+                        convolveRowIntegerAvx2(tapRows, taps, exact, width, out);
+                        continue;
+                    }
+#endif
+                    convolveRowIntegerScalar(tapRows, taps, exact, 0, width, out);
+                }
+            });
+        emit processingProgress(100);
+        return result;
+    }
     runRows(
         width, height, 20, [height](int y) { return y * 100 / height; },
         [&](int first, int end) {

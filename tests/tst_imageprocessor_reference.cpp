@@ -10,6 +10,7 @@
 
 #include "imaging/fasthsv.h"
 #include "imaging/imageprocessor.h"
+#include "imaging/kernelisa.h"
 #include "tests/support/logcapture.h"
 
 class ImageProcessorReferenceTest : public QObject
@@ -658,6 +659,20 @@ void ImageProcessorReferenceTest::kernel_data()
     QVector<double> sharpen40(9, -0.4);
     sharpen40[4] = 8 * 0.4 + 1;
     QTest::newRow("sharpen 40") << randomImage(613, 517, 11) << sharpen40 << 3;
+    // Weights that are exact binary fractions take the integer path.
+    QVector<double> sharpen50(9, -0.5);
+    sharpen50[4] = 5;
+    QTest::newRow("sharpen 50") << randomImage(613, 517, 18) << sharpen50 << 3;
+    QTest::newRow("sharpen 50, page") << pageImage(701, 333, 19, 2.0) << sharpen50 << 3;
+    QTest::newRow("binomial 3 x 3") << randomImage(
+        301, 257, 20, 30) << QVector<double>({ 0.0625, 0.125, 0.0625, 0.125, 0.25, 0.125, 0.0625, 0.125, 0.0625 })
+                                    << 3;
+    QTest::newRow("negative sum, quarters")
+        << randomImage(203, 141, 21) << QVector<double>({ -0.25, 0, 0.75, -1.5, 0, 0.25, 0, -0.75, 0.5 }) << 3;
+    QTest::newRow("Sobel") << randomImage(203, 141, 22) << QVector<double>({ -1, 0, 1, -2, 0, 2, -1, 0, 1 }) << 3;
+    QTest::newRow("integers too large for 16 bits")
+        << randomImage(203, 141, 23) << QVector<double>({ 40, -30, 50, 0, 1, 0, -60, 20, 10 }) << 3;
+    QTest::newRow("exact 5 x 5 on 7 columns") << randomImage(7, 90, 24) << QVector<double>(25, 0.03125) << 5;
     QTest::newRow("random 3 x 3") << randomImage(613, 517, 12) << randomKernel(3, false) << 3;
     QTest::newRow("random 5 x 5 with zeros") << randomImage(301, 257, 13, 40) << randomKernel(5, true) << 5;
     QTest::newRow("even size 4") << randomImage(97, 61, 14) << randomKernel(4, false) << 4;
@@ -673,7 +688,14 @@ void ImageProcessorReferenceTest::kernel()
     QFETCH(QVector<double>, kernel);
     QFETCH(int, size);
     ImageProcessor processor;
-    QCOMPARE(processor.applyKernel(image, kernel, size), ref::kernel(image, kernel, size));
+    const QImage expected = ref::kernel(image, kernel, size);
+    // Every instruction-set path this processor can run, widest first.
+    for (KernelIsa::Level level : { KernelIsa::Avx512, KernelIsa::Avx2, KernelIsa::Scalar }) {
+        KernelIsa::setCeiling(level);
+        const QImage result = processor.applyKernel(image, kernel, size);
+        KernelIsa::setCeiling(KernelIsa::Avx512);
+        QVERIFY2(result == expected, qPrintable(QStringLiteral("level %1").arg(level)));
+    }
 }
 
 void ImageProcessorReferenceTest::edges_data()
