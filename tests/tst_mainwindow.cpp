@@ -67,28 +67,6 @@ QString statusText(MainWindow &window)
     return window.statusBar()->currentMessage();
 }
 
-// Types the path into the file dialog and accepts it, and again a little later
-// while the dialog is still open (it may have been busy listing its folder).
-void acceptFileDialog(QWidget *modal, const QString &path)
-{
-    auto *dialog = qobject_cast<QFileDialog *>(modal);
-    if (!dialog)
-        return;
-    auto attempt = [dialog, path]() {
-        if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-            edit->setText(path);
-        QMetaObject::invokeMethod(dialog, "accept");
-    };
-    attempt();
-    auto *retry = new QTimer(dialog);
-    retry->setInterval(100);
-    QObject::connect(retry, &QTimer::timeout, dialog, [dialog, attempt]() {
-        if (dialog->isVisible())
-            attempt();
-    });
-    retry->start();
-}
-
 } // namespace
 
 class MainWindowTest : public QObject
@@ -607,7 +585,7 @@ void MainWindowTest::saveFolderChooserReplacesPath()
         title = dialog->windowTitle();
         startedIn = dialog->directory().absolutePath();
         QVERIFY(dialog->testOption(QFileDialog::ShowDirsOnly));
-        acceptFileDialog(dialog, folder);
+        ModalAnswerer::acceptFileDialog(dialog, folder);
     });
     part<QPushButton>(window, "browseButton")->click();
     QCOMPARE(title, QStringLiteral("选择保存路径"));

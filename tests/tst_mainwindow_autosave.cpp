@@ -39,28 +39,6 @@ QMap<QString, QString> pdfInfo(const QString &path)
     return info;
 }
 
-// Types the path into the file dialog and accepts it, and again a little later
-// while the dialog is still open (it may have been busy listing its folder).
-void acceptFileDialog(QWidget *modal, const QString &path)
-{
-    auto *dialog = qobject_cast<QFileDialog *>(modal);
-    if (!dialog)
-        return;
-    auto attempt = [dialog, path]() {
-        if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-            edit->setText(path);
-        QMetaObject::invokeMethod(dialog, "accept");
-    };
-    attempt();
-    auto *retry = new QTimer(dialog);
-    retry->setInterval(100);
-    QObject::connect(retry, &QTimer::timeout, dialog, [dialog, attempt]() {
-        if (dialog->isVisible())
-            attempt();
-    });
-    retry->start();
-}
-
 } // namespace
 
 class AutoSaveTest : public QObject
@@ -257,7 +235,7 @@ void AutoSaveTest::windowReportsAPdfThatCannotBeWritten()
     ModalAnswerer answerer;
     answerer.handle([picture](QWidget *modal) {
         QVERIFY(qobject_cast<QFileDialog *>(modal));
-        acceptFileDialog(modal, picture);
+        ModalAnswerer::acceptFileDialog(modal, picture);
     });
     answerer.answer(QDialogButtonBox::Ok);
     answerer.answer(QDialogButtonBox::Ok);

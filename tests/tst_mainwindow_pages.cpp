@@ -60,28 +60,6 @@ struct MenuEntry
     bool operator==(const MenuEntry &other) const { return text == other.text && enabled == other.enabled; }
 };
 
-// Types the path into the file dialog and accepts it, and again a little later
-// while the dialog is still open (it may have been busy listing its folder).
-void acceptFileDialog(QWidget *modal, const QString &path)
-{
-    auto *dialog = qobject_cast<QFileDialog *>(modal);
-    if (!dialog)
-        return;
-    auto attempt = [dialog, path]() {
-        if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
-            edit->setText(path);
-        QMetaObject::invokeMethod(dialog, "accept");
-    };
-    attempt();
-    auto *retry = new QTimer(dialog);
-    retry->setInterval(100);
-    QObject::connect(retry, &QTimer::timeout, dialog, [dialog, attempt]() {
-        if (dialog->isVisible())
-            attempt();
-    });
-    retry->start();
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(QList<int>)
@@ -163,7 +141,7 @@ void MainWindowPagesTest::addPictureThroughDialog(const char *slot, const QStrin
     ModalAnswerer answerer;
     answerer.handle([path](QWidget *modal) {
         QVERIFY(qobject_cast<QFileDialog *>(modal));
-        acceptFileDialog(modal, path);
+        ModalAnswerer::acceptFileDialog(modal, path);
     });
     QVERIFY(QMetaObject::invokeMethod(window, slot));
     QCOMPARE(answerer.pending(), 0);
@@ -458,7 +436,7 @@ void MainWindowPagesTest::unreadablePictureIsRefused()
     ModalAnswerer answerer;
     answerer.handle([path](QWidget *modal) {
         QVERIFY(qobject_cast<QFileDialog *>(modal));
-        acceptFileDialog(modal, path);
+        ModalAnswerer::acceptFileDialog(modal, path);
     });
     answerer.answer(QDialogButtonBox::Ok);
     QVERIFY(QMetaObject::invokeMethod(window, "onAddImageFromFile"));
@@ -480,7 +458,7 @@ void MainWindowPagesTest::addedPictureIsSavedAutomatically()
         answerer.handle([picture](QWidget *modal) {
             auto *dialog = qobject_cast<QFileDialog *>(modal);
             QVERIFY(dialog);
-            acceptFileDialog(dialog, picture);
+            ModalAnswerer::acceptFileDialog(dialog, picture);
         });
         answerer.answer(QDialogButtonBox::Ok);
         QVERIFY(QMetaObject::invokeMethod(window, "onAddImageFromFile"));

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -43,6 +45,26 @@ void ModalAnswerer::answer(QDialogButtonBox::StandardButton button)
 void ModalAnswerer::handle(Handler handler)
 {
     answers << std::move(handler);
+}
+
+void ModalAnswerer::acceptFileDialog(QWidget *modal, const QString &path)
+{
+    auto *dialog = qobject_cast<QFileDialog *>(modal);
+    if (!dialog)
+        return;
+    auto attempt = [dialog, path]() {
+        if (auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            edit->setText(path);
+        QMetaObject::invokeMethod(dialog, "accept");
+    };
+    attempt();
+    auto *retry = new QTimer(dialog);
+    retry->setInterval(100);
+    QObject::connect(retry, &QTimer::timeout, dialog, [dialog, attempt]() {
+        if (dialog->isVisible())
+            attempt();
+    });
+    retry->start();
 }
 
 void ModalAnswerer::poll()

@@ -27,6 +27,10 @@ public:
     // Let a handler deal with the next modal widget (fill a line edit, …).
     void handle(Handler handler);
 
+    // Types the path into a QFileDialog and accepts it, and again a little later
+    // while the dialog is still open (it may have been busy listing its folder).
+    static void acceptFileDialog(QWidget *modal, const QString &path);
+
     int pending() const { return answers.size(); }
     // Title and text of each answered box, "title|text".
     QStringList seen() const { return seenTexts; }
