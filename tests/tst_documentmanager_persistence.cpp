@@ -12,12 +12,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include <tiffio.h>
 
 #include "document/documentmanager.h"
+#include "tests/support/filesizelimit.h"
 #include "tests/support/logcapture.h"
 
 namespace {
@@ -163,30 +161,6 @@ QByteArray packedRows(const QImage &image, QImage::Format format, int bitsPerPix
     }
     return rows;
 }
-
-// Limits the size of files this process may write, like a nearly full disk. Writes past
-// the limit fail with EFBIG instead of raising SIGXFSZ.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit limited = previous;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &previous);
-        std::signal(SIGXFSZ, previousHandler);
-    }
-
-private:
-    rlimit previous {};
-    void (*previousHandler)(int) = nullptr;
-};
 
 // An expected error text is either exact (with %1 standing for the path) or, ending in
 // "...", a prefix that must be followed by a reason.

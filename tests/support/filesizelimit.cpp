@@ -1,0 +1,18 @@
+#include "tests/support/filesizelimit.h"
+
+#include <csignal>
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limited = previous;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+}
