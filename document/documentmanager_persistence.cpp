@@ -107,18 +107,6 @@ QImage pdfReady(const QImage &page, QImage *buffer)
     return *buffer;
 }
 
-// Every write failure but a short last one leaves an error on the unbuffered file; a
-// short last write cuts off the end-of-file marker.
-bool isCompletePdf(QFile *file)
-{
-    if (file->error() != QFileDevice::NoError)
-        return false;
-    const qint64 size = file->size();
-    if (size < 16 || !file->seek(size - 16))
-        return false;
-    return file->read(16).trimmed().endsWith("%%EOF");
-}
-
 } // namespace
 
 bool DocumentManager::saveDocumentAs(const QString &path, const QString &format)
@@ -220,7 +208,7 @@ bool DocumentManager::saveAsPdf(const QString &path)
             painted = painter.end();
         }
     }
-    if (!painted || !isCompletePdf(&file)) {
+    if (!painted || !FileReplacement::isCompletePdf(&file)) {
         qDebug() << "无法写入PDF文件: " << path << file.errorString();
         FileReplacement::discard(&file);
         emit documentError(tr("保存PDF文件失败: %1").arg(path));

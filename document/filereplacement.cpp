@@ -45,6 +45,16 @@ bool commit(QFile *file, const QString &target, QString *errorText)
     return true;
 }
 
+bool isCompletePdf(QFile *file)
+{
+    if (file->error() != QFileDevice::NoError)
+        return false;
+    const qint64 size = file->size();
+    if (size < 16 || !file->seek(size - 16))
+        return false;
+    return file->read(16).trimmed().endsWith("%%EOF");
+}
+
 void discard(QFile *file)
 {
     file->close();

@@ -19,6 +19,12 @@ bool open(const QString &target, QFile *file, QString *errorText);
 // Closes the temporary file and moves it over the target.
 bool commit(QFile *file, const QString &target, QString *errorText);
 
+// Whether a PDF written to the temporary file is whole. A write that fails part-way
+// (a full disk) does not always leave an error on the file: the writes after it may
+// reset it, and a short last write raises none. A PDF that lost its end lacks the
+// end-of-file marker.
+bool isCompletePdf(QFile *file);
+
 // Closes and deletes the temporary file.
 void discard(QFile *file);
 

@@ -4,9 +4,11 @@
 #include <QImageReader>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "tests/support/filesizelimit.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
 #include "ui/autosaver.h"
@@ -59,6 +61,8 @@ private slots:
     void unwritableTargetsFail_data();
     void unwritableTargetsFail();
     void existingFileSurvivesAFailedWrite();
+    void fullDiskLeavesNoPartialFile_data();
+    void fullDiskLeavesNoPartialFile();
     void countsFilesOfTheFormat();
     void windowReportsAPdfThatCannotBeWritten();
 
@@ -202,6 +206,46 @@ void AutoSaveTest::existingFileSurvivesAFailedWrite()
     QVERIFY(AutoSaver::writeImage(page(Qt::red), path, QStringLiteral("PNG"), -1));
     QVERIFY(!AutoSaver::writeImage(page(Qt::green), path, QStringLiteral("NOSUCHFORMAT"), -1));
     QCOMPARE(QImage(path).pixelColor(0, 0), QColor(Qt::red));
+}
+
+void AutoSaveTest::fullDiskLeavesNoPartialFile_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::newRow("PNG") << QStringLiteral("PNG");
+    QTest::newRow("PDF") << QStringLiteral("PDF");
+}
+
+// A disk that fills up during the write: the save fails, the earlier file of that
+// name keeps its bytes and no temporary file is left beside it.
+void AutoSaveTest::fullDiskLeavesNoPartialFile()
+{
+    QFETCH(QString, format);
+    const QString folder = scratch.filePath(QStringLiteral("full-") + format);
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/scan.") + format.toLower();
+    QImage small(8, 8, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    QVERIFY(AutoSaver::writeImage(small, path, format, -1));
+    QFile before(path);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray earlier = before.readAll();
+    before.close();
+
+    QImage noisy(1200, 1200, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < noisy.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(noisy.scanLine(y));
+        for (int x = 0; x < noisy.width(); ++x)
+            row[x] = 0xff000000u | (random.generate() & 0xffffffu);
+    }
+    {
+        FileSizeLimit limit(64 * 1024);
+        QVERIFY(!AutoSaver::writeImage(noisy, path, format, -1));
+    }
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), earlier);
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("scan.") + format.toLower() });
 }
 
 void AutoSaveTest::countsFilesOfTheFormat()

@@ -1,12 +1,15 @@
 #include "ui/autosaver.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+
+#include "document/filereplacement.h"
 
 namespace {
 
@@ -15,12 +18,14 @@ QString timeStamp(const QDateTime &when)
     return when.toString(QStringLiteral("yyyyMMdd_HHmmss"));
 }
 
-// Paints the pages through the writer; false when the device refused to open
-// or the painter failed, so nothing half-written is committed.
+// Paints the pages through the writer into a temporary file that replaces the
+// target only when it is complete; false when the file could not be made, the
+// painter failed or a write did not reach the disk.
 template<typename PaintPages> bool writePdfTo(const QString &path, const QString &title, PaintPages paintPages)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    QFile file;
+    QString errorText;
+    if (!FileReplacement::open(path, &file, &errorText))
         return false;
     bool painted = false;
     {
@@ -33,11 +38,11 @@ template<typename PaintPages> bool writePdfTo(const QString &path, const QString
             painted = painter.end() && painted;
         }
     }
-    if (!painted) {
-        file.cancelWriting();
+    if (!painted || !FileReplacement::isCompletePdf(&file)) {
+        FileReplacement::discard(&file);
         return false;
     }
-    return file.commit();
+    return FileReplacement::commit(&file, path, &errorText);
 }
 
 } // namespace
@@ -77,16 +82,26 @@ bool AutoSaver::writeImage(const QImage &image, const QString &path, const QStri
             return true;
         });
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Encoded in memory and written in one piece, so a short write (a full disk)
+    // is seen for what it is.
+    QByteArray encoded;
+    {
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, format.toLatin1());
+        writer.setQuality(quality);
+        if (!writer.write(image))
+            return false;
+    }
+    QFile file;
+    QString errorText;
+    if (!FileReplacement::open(path, &file, &errorText))
         return false;
-    QImageWriter writer(&file, format.toLatin1());
-    writer.setQuality(quality);
-    if (!writer.write(image)) {
-        file.cancelWriting();
+    if (file.write(encoded) != encoded.size()) {
+        FileReplacement::discard(&file);
         return false;
     }
-    return file.commit();
+    return FileReplacement::commit(&file, path, &errorText);
 }
 
 bool AutoSaver::writePdf(const QList<QImage> &images, const QString &path, const QString &title)
