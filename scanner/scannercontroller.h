@@ -101,6 +101,9 @@ private:
     void finishBackgroundInitialization(const QStringList &names, const QMap<QString, QString> &nameMap);
     void failBackgroundInitialization();
     QString derivedDeviceName() const;
+    // Selects the named scanner, or falls back to the first listed one; emits
+    // scanError and returns false when there is none.
+    bool chooseScanner(const QString &scannerName);
     QString statusText(int status) const;
     bool initializeLibrary(int *status, int *versionCode);
     void exitLibrary();

@@ -15,16 +15,8 @@ bool ScannerController::startScan(const QString &scannerName, const QString &req
             return false;
         }
     }
-    if (!scannerName.isEmpty())
-        selectScanner(scannerName);
-    if (m_currentScanner.isEmpty()) {
-        if (availableScanners.isEmpty()) {
-            emit scanError(tr("未选择扫描仪"));
-            return false;
-        }
-        // The list holds display names; the device behind it is what gets opened.
-        m_currentScanner = deviceNameFor(availableScanners.first());
-    }
+    if (!chooseScanner(scannerName))
+        return false;
 
     const QString mode = requestedColorMode.isEmpty() ? colorMode : requestedColorMode;
     const int dpi = requestedResolution < 1 ? resolution : requestedResolution;
@@ -58,13 +50,8 @@ bool ScannerController::startScan(const QString &scannerName, const QString &req
     return true;
 }
 
-bool ScannerController::startPreview(const QString &scannerName)
+bool ScannerController::chooseScanner(const QString &scannerName)
 {
-    if (!saneInitialized) {
-        initializeSync();
-        emit scanError(tr("扫描仪正在初始化中，请稍后再试"));
-        return false;
-    }
     if (!scannerName.isEmpty())
         selectScanner(scannerName);
     if (m_currentScanner.isEmpty()) {
@@ -72,8 +59,21 @@ bool ScannerController::startPreview(const QString &scannerName)
             emit scanError(tr("未选择扫描仪"));
             return false;
         }
+        // The list holds display names; the device behind it is what gets opened.
         m_currentScanner = deviceNameFor(availableScanners.first());
     }
+    return true;
+}
+
+bool ScannerController::startPreview(const QString &scannerName)
+{
+    if (!saneInitialized) {
+        initializeSync();
+        emit scanError(tr("扫描仪正在初始化中，请稍后再试"));
+        return false;
+    }
+    if (!chooseScanner(scannerName))
+        return false;
     emit startScanWorker(derivedDeviceName(), colorMode, 75, true, QString(), QString(), scanAreaWidth, scanAreaHeight);
     return true;
 }
