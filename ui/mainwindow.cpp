@@ -411,6 +411,34 @@ void MainWindow::showDocumentError(const QString &message)
     QMessageBox::critical(this, tr("文档错误"), message, QMessageBox::Ok);
 }
 
+void MainWindow::putBackPage(int index, const QImage &image)
+{
+    // removePage moves the cursor to the page before the removed one, so the
+    // put-back page has to be made current again or the view would jump back.
+    documentManager->removePage(index);
+    documentManager->insertPage(index, image);
+    documentManager->setCurrentPage(index);
+}
+
+void MainWindow::startBusyProgress()
+{
+    progressBar->setRange(0, 0);
+    progressBar->show();
+}
+
+void MainWindow::startDeterminateProgress()
+{
+    progressBar->setRange(0, 100);
+    progressBar->setValue(0);
+    progressBar->show();
+}
+
+void MainWindow::endProgress()
+{
+    progressBar->setRange(0, 100);
+    progressBar->hide();
+}
+
 QDockWidget *MainWindow::scanSettingsDock() const
 {
     return findChild<QDockWidget *>(QStringLiteral("scanSettingsDock"));

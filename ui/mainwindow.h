@@ -137,6 +137,16 @@ private:
     void onPageSizeChosen(int index);
     void onDeleteToolClicked();
     void showDocumentError(const QString &message);
+    // Writes an edited page back at its index (remove, insert) and keeps that
+    // page current, selected and shown; every command that replaces a page in
+    // place goes through here.
+    void putBackPage(int index, const QImage &image);
+    // progressBar in busy mode (range 0-0) and shown.
+    void startBusyProgress();
+    // progressBar at 0 of 0-100 and shown; busy mode never leaks into it.
+    void startDeterminateProgress();
+    // progressBar back to 0-100 and hidden.
+    void endProgress();
 
     // Scan control (mainwindow_scan.cpp)
     bool ensureScannerReady();
@@ -154,6 +164,12 @@ private:
     // Device selection (mainwindow_devices.cpp)
     void createScannerController();
     void searchScanners();
+
+    // Editing commands and undo (mainwindow_edit.cpp)
+
+    // Merge and split (mainwindow_mergesplit.cpp)
+
+    // Save, export and open (mainwindow_saveopen.cpp)
 
     // Page commands (mainwindow_pages.cpp)
     void onPagesDropped(const QList<int> &rows, int targetRow);
@@ -182,6 +198,14 @@ private:
     int blankPageThreshold = 240;
     int blankPageRatio = 98;
     int searchMode = 0;
+
+    // Members of the scan workflow (mainwindow_scan.cpp, mainwindow_delayscan.cpp)
+
+    // Members of device selection (mainwindow_devices.cpp)
+
+    // Members of the editing commands (mainwindow_edit.cpp)
+
+    // Members of merge, split, save and open (mainwindow_mergesplit.cpp, mainwindow_saveopen.cpp)
 
     CroppableImageWidget *imageWidget = nullptr;
     QScrollArea *scrollArea = nullptr;
