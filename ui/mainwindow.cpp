@@ -40,15 +40,7 @@
 #include "scanner/scannercontroller.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/pagelistwidget.h"
-
-namespace {
-
-QSettings openSettings()
-{
-    return QSettings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
-}
-
-} // namespace
+#include "ui/settingskeys.h"
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -468,9 +460,9 @@ QString MainWindow::existingStartFolder(const QString &folder)
 
 void MainWindow::loadSettings()
 {
-    QSettings settings = openSettings();
-    restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray());
-    restoreState(settings.value(QStringLiteral("windowState")).toByteArray());
+    QSettings settings = SettingsKeys::openSettings();
+    restoreGeometry(settings.value(SettingsKeys::geometry).toByteArray());
+    restoreState(settings.value(SettingsKeys::windowState).toByteArray());
     // A dock the user closed before the last exit comes back: without a menu
     // there would be no other way to reopen it.
     for (QDockWidget *dock : { pagesDock, scanSettingsDock() }) {
@@ -479,7 +471,7 @@ void MainWindow::loadSettings()
         dock->show();
     }
 
-    const QString lastScanner = settings.value(QStringLiteral("lastScanner")).toString();
+    const QString lastScanner = settings.value(SettingsKeys::lastScanner).toString();
     if (!lastScanner.isEmpty()) {
         for (int i = 0; i < scannerCombo->count(); ++i) {
             if (scannerCombo->itemData(i).toString() == lastScanner) {
@@ -489,50 +481,50 @@ void MainWindow::loadSettings()
         }
     }
     const int resolution
-        = resolutionCombo->findText(settings.value(QStringLiteral("resolution"), QStringLiteral("300")).toString());
+        = resolutionCombo->findText(settings.value(SettingsKeys::resolution, QStringLiteral("300")).toString());
     if (resolution >= 0)
         resolutionCombo->setCurrentIndex(resolution);
     // An index from a damaged store would leave the box with no selection at all.
-    const int colorMode = settings.value(QStringLiteral("colorMode"), 0).toInt();
+    const int colorMode = settings.value(SettingsKeys::colorMode, 0).toInt();
     if (colorMode >= 0 && colorMode < colorModeCombo->count())
         colorModeCombo->setCurrentIndex(colorMode);
     const int format
-        = saveFormatCombo->findText(settings.value(QStringLiteral("save/format"), QStringLiteral("PDF")).toString());
+        = saveFormatCombo->findText(settings.value(SettingsKeys::saveFormat, QStringLiteral("PDF")).toString());
     if (format >= 0)
         saveFormatCombo->setCurrentIndex(format);
     savePathEdit->setText(
-        settings.value(QStringLiteral("save/path"), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+        settings.value(SettingsKeys::savePath, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
             .toString());
-    autoSaveCheck->setChecked(settings.value(QStringLiteral("save/autoSave"), true).toBool());
-    autoSaveCounter = settings.value(QStringLiteral("save/counter"), 0).toInt();
+    autoSaveCheck->setChecked(settings.value(SettingsKeys::autoSave, true).toBool());
+    autoSaveCounter = settings.value(SettingsKeys::saveCounter, 0).toInt();
 
     // Restoring a stored choice is not a user action: no message, no rewrite.
-    removeBlankPagesEnabled = settings.value(QStringLiteral("removeBlankPages"), false).toBool();
+    removeBlankPagesEnabled = settings.value(SettingsKeys::removeBlankPages, false).toBool();
     {
         const QSignalBlocker blocker(removeBlankPagesCheck);
         removeBlankPagesCheck->setChecked(removeBlankPagesEnabled);
     }
-    blankPageThreshold = settings.value(QStringLiteral("blankPageThreshold"), 240).toInt();
-    blankPageRatio = settings.value(QStringLiteral("blankPageRatio"), 98).toInt();
-    searchMode = settings.value(QStringLiteral("scanMode"), 0).toInt();
+    blankPageThreshold = settings.value(SettingsKeys::blankPageThreshold, 240).toInt();
+    blankPageRatio = settings.value(SettingsKeys::blankPageRatio, 98).toInt();
+    searchMode = settings.value(SettingsKeys::scanMode, 0).toInt();
 }
 
 void MainWindow::saveSettings()
 {
-    QSettings settings = openSettings();
-    settings.setValue(QStringLiteral("geometry"), saveGeometry());
-    settings.setValue(QStringLiteral("windowState"), saveState());
-    settings.setValue(QStringLiteral("lastScanner"), scannerCombo->currentData().toString());
-    settings.setValue(QStringLiteral("resolution"), resolutionCombo->currentText());
-    settings.setValue(QStringLiteral("colorMode"), colorModeCombo->currentIndex());
-    settings.setValue(QStringLiteral("save/format"), saveFormatCombo->currentText());
-    settings.setValue(QStringLiteral("save/path"), savePathEdit->text());
-    settings.setValue(QStringLiteral("save/autoSave"), autoSaveCheck->isChecked());
-    settings.setValue(QStringLiteral("save/counter"), autoSaveCounter);
-    settings.setValue(QStringLiteral("removeBlankPages"), removeBlankPagesEnabled);
-    settings.setValue(QStringLiteral("blankPageThreshold"), blankPageThreshold);
-    settings.setValue(QStringLiteral("blankPageRatio"), blankPageRatio);
-    settings.setValue(QStringLiteral("scanMode"), searchMode);
+    QSettings settings = SettingsKeys::openSettings();
+    settings.setValue(SettingsKeys::geometry, saveGeometry());
+    settings.setValue(SettingsKeys::windowState, saveState());
+    settings.setValue(SettingsKeys::lastScanner, scannerCombo->currentData().toString());
+    settings.setValue(SettingsKeys::resolution, resolutionCombo->currentText());
+    settings.setValue(SettingsKeys::colorMode, colorModeCombo->currentIndex());
+    settings.setValue(SettingsKeys::saveFormat, saveFormatCombo->currentText());
+    settings.setValue(SettingsKeys::savePath, savePathEdit->text());
+    settings.setValue(SettingsKeys::autoSave, autoSaveCheck->isChecked());
+    settings.setValue(SettingsKeys::saveCounter, autoSaveCounter);
+    settings.setValue(SettingsKeys::removeBlankPages, removeBlankPagesEnabled);
+    settings.setValue(SettingsKeys::blankPageThreshold, blankPageThreshold);
+    settings.setValue(SettingsKeys::blankPageRatio, blankPageRatio);
+    settings.setValue(SettingsKeys::scanMode, searchMode);
 }
 
 void MainWindow::updateWindowTitle()
