@@ -6,6 +6,10 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
+#include "ui/scansession.h"
+
 class QCheckBox;
 class QCloseEvent;
 class QComboBox;
@@ -152,14 +156,32 @@ private:
     bool ensureScannerReady();
     void runESCLScan(const QString &url);
     void autoSaveScannedImage(const QImage &image);
-    void autoSaveMultiPage();
+    // The run's pages are read from the document by their indices.
+    void autoSaveMultiPage(const QList<int> &pages);
     bool saveImageToFile(const QImage &image, const QString &path);
     bool saveImagesAsPdf(const QList<QImage> &images, const QString &path);
     QString makeTimestampedFileName(const QString &ext) const;
     QString makePageFileName(const QString &ext, int page) const;
+    ScanSession *session();
+    ScanSession::BlankTest blankTest() const;
+    // Results of a scan wait while the pipeline shows a box (see ScanSession).
+    bool deferScanResult(std::function<void()> handler);
+    void startSaneScan();
+    void cancelEsclScan();
+    // Lets the client finish the requests it still has out (the job's DELETE)
+    // before it goes; nothing it emits reaches the window any more.
+    void releaseEsclClient();
+    void onEsclPageScanned(const QImage &image, int pageNumber);
+    void onEsclJobComplete(int totalPages);
+    void onEsclJobError(const QString &error);
+    void syncScanState();
+    void endScanFeedback();
+    void showScannedPage(int index);
 
     // Delay scan (mainwindow_delayscan.cpp)
     void onDelayTimerTick();
+    void endDelayCycle(bool pageKept);
+    void leaveDelayMode();
 
     // Device selection (mainwindow_devices.cpp)
     void createScannerController();
@@ -187,12 +209,6 @@ private:
     QImage currentImage;
     bool isScanning = false;
     QVector<QImage> undoStack;
-    QList<QImage> multiPageImages;
-    bool multiPageScanning = false;
-    bool delayScanActive = false;
-    int delayInterval = 0;
-    int delayCountdown = 0;
-    int delayScanCount = 0;
     int autoSaveCounter = 0;
     bool removeBlankPagesEnabled = false;
     int blankPageThreshold = 240;
@@ -200,6 +216,8 @@ private:
     int searchMode = 0;
 
     // Members of the scan workflow (mainwindow_scan.cpp, mainwindow_delayscan.cpp)
+    // Run state, page pipeline and delay cycle; made on first use.
+    ScanSession *scanSession = nullptr;
 
     // Members of device selection (mainwindow_devices.cpp)
 

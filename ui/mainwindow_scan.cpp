@@ -5,75 +5,448 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QNetworkReply>
+#include <QPushButton>
 #include <QProgressBar>
 #include <QSlider>
 #include <QStatusBar>
+#include <QTimer>
 
+#include <algorithm>
+
+#include "document/documentmanager.h"
+#include "escl/esclregistry.h"
+#include "escl/esclscanner.h"
+#include "scanner/scannercontroller.h"
 #include "ui/autosaver.h"
+#include "ui/esclscanmapping.h"
+
+namespace {
+
+// How long a released eSCL client waits for its last requests to be answered.
+constexpr int esclReleaseGraceMs = 10000;
+
+} // namespace
 
 void MainWindow::onScanButtonClicked()
 {
-    // Scanning is wired up by the scan-control work; nothing starts yet.
+    const QString text = scannerCombo->currentText();
+    if (text.isEmpty() || text.contains(tr("查找")) || text.contains(tr("正在"))) {
+        QMessageBox::warning(this, tr("扫描错误"), tr("未选择扫描仪"));
+        return;
+    }
+    const bool escl = text.startsWith(QLatin1String("eSCL-"));
+    if (session()->isScanning()) {
+        if (escl || esclScanner) {
+            cancelEsclScan();
+        } else if (ensureScannerReady()) {
+            scannerController->cancelScan();
+            // A single page that is cancelled reports nothing back; a feeder
+            // run ends with its finished signal and keeps its pages.
+            if (session()->kind() == ScanSession::Kind::SinglePage) {
+                session()->cancel();
+                syncScanState();
+                endScanFeedback();
+                statusBarWidget->showMessage(tr("扫描已取消"));
+            }
+        }
+        return;
+    }
+    if (escl) {
+        const QString url = EsclRegistry().esclUrlForDisplayName(text);
+        if (url.isEmpty())
+            QMessageBox::warning(this, tr("扫描错误"), tr("无法找到 eSCL 设备的 URL\n\n请尝试重新添加设备。"));
+        else
+            runESCLScan(url);
+        return;
+    }
+    startSaneScan();
+}
+
+void MainWindow::startSaneScan()
+{
+    if (!ensureScannerReady())
+        return;
+    const QString device = scannerController->currentScanner();
+    if (device.isEmpty()) {
+        QMessageBox::warning(this, tr("扫描错误"), tr("未选择扫描仪"));
+        return;
+    }
+    // The controller reports the feeder's paper sensor from inside startScan;
+    // the warning box waits until the scan request is on its way.
+    const ScanSession::Hold hold(session());
+    session()->begin(ScanSession::Kind::SinglePage);
+    syncScanState();
+    updateStatusBar();
+    statusBarWidget->showMessage(tr("正在扫描..."));
+    startDeterminateProgress();
+    scannerController->startScan(device, colorModeCombo->currentText(), resolutionCombo->currentText().toInt(),
+        paperSourceCombo->currentText(), QStringLiteral("Simplex"));
 }
 
 void MainWindow::onPreviewButtonClicked()
 {
-}
-
-void MainWindow::onScanProgress(int percentage)
-{
-    progressBar->setValue(percentage);
-}
-
-void MainWindow::onScanComplete(const QImage &image)
-{
-    Q_UNUSED(image)
-}
-
-void MainWindow::onScanError(const QString &errorMessage)
-{
-    Q_UNUSED(errorMessage)
-}
-
-void MainWindow::onADFStatusChanged(bool hasDocument)
-{
-    Q_UNUSED(hasDocument)
-}
-
-void MainWindow::onADFEmptyWarning()
-{
-}
-
-void MainWindow::forceScanWithADF()
-{
-}
-
-void MainWindow::onMultiPageScanStarted()
-{
-}
-
-void MainWindow::onMultiPageScanFinished(int totalPages)
-{
-    Q_UNUSED(totalPages)
-}
-
-void MainWindow::onCurrentPageScanning(int pageNumber)
-{
-    Q_UNUSED(pageNumber)
+    if (!ensureScannerReady())
+        return;
+    const ScanSession::Hold hold(session());
+    session()->begin(ScanSession::Kind::SinglePage);
+    syncScanState();
+    updateStatusBar();
+    statusBarWidget->showMessage(tr("正在预览..."));
+    startDeterminateProgress();
+    scannerController->startPreview(QString());
 }
 
 bool MainWindow::ensureScannerReady()
 {
+    if (scannerController && scannerController->isSaneInitialized())
+        return true;
+    if (!scannerController)
+        createScannerController();
+    if (scannerController && scannerController->isSaneInitialized())
+        return true;
+    statusBarWidget->showMessage(tr("正在初始化扫描仪，请稍候..."));
+    startBusyProgress();
+    if (scannerController)
+        scannerController->initializeAsync();
     return false;
 }
 
 void MainWindow::runESCLScan(const QString &url)
 {
-    Q_UNUSED(url)
+    qDebug() << "使用 eSCL 扫描:" << url;
+    releaseEsclClient();
+    esclScanner = new ESCLScanner(url, this);
+    connect(esclScanner, &ESCLScanner::pageScanned, this, &MainWindow::onEsclPageScanned);
+    connect(esclScanner, &ESCLScanner::allPagesComplete, this, &MainWindow::onEsclJobComplete);
+    connect(esclScanner, &ESCLScanner::scanError, this, &MainWindow::onEsclJobError);
+    connect(esclScanner, &ESCLScanner::scanProgress, this, &MainWindow::onScanProgress);
+
+    const EsclScanMapping mapping(colorModeCombo->currentText(), paperSourceCombo->currentText());
+    ESCLScanSettings settings;
+    settings.colorMode = mapping.colorMode;
+    settings.resolution = resolutionCombo->currentText().toInt();
+    settings.inputSource = mapping.inputSource;
+    settings.width = 2480;
+    settings.height = 3507;
+    settings.xOffset = 0;
+    settings.yOffset = 0;
+    qDebug() << "eSCL 扫描参数:";
+    qDebug() << "  分辨率:" << settings.resolution;
+    qDebug() << "  颜色模式:" << settings.colorMode;
+    qDebug() << "  扫描源:" << (settings.inputSource == 0 ? "稿台" : "ADF");
+    qDebug() << "  区域:" << settings.width << "x" << settings.height;
+
+    session()->begin(settings.inputSource == 1 ? ScanSession::Kind::EsclFeeder : ScanSession::Kind::EsclPlaten);
+    syncScanState();
+    updateStatusBar();
+    statusBarWidget->showMessage(tr("正在扫描..."));
+    startBusyProgress();
+    esclScanner->startScan(settings);
+}
+
+void MainWindow::cancelEsclScan()
+{
+    qDebug() << "取消 eSCL 扫描";
+    if (esclScanner) {
+        // Cancelling reports itself as an error; the user asked for it, so no box.
+        disconnect(esclScanner, nullptr, this, nullptr);
+        esclScanner->cancelScan();
+        releaseEsclClient();
+    }
+    // The pages a feeder job delivered stay in the document; they are not
+    // saved as a run the user broke off.
+    session()->finishRun();
+    syncScanState();
+    updateStatusBar();
+    statusBarWidget->showMessage(tr("扫描已取消"));
+    endProgress();
+}
+
+void MainWindow::releaseEsclClient()
+{
+    ESCLScanner *client = esclScanner;
+    esclScanner = nullptr;
+    if (!client)
+        return;
+    disconnect(client, nullptr, this, nullptr);
+    // The client sends its job's DELETE after its last signal; deleting it at
+    // once would take the request down with its network manager.
+    QTimer::singleShot(0, client, [client]() {
+        const QList<QNetworkReply *> replies = client->findChildren<QNetworkReply *>();
+        int running = 0;
+        for (QNetworkReply *reply : replies) {
+            if (reply->isFinished())
+                continue;
+            ++running;
+            connect(reply, &QNetworkReply::finished, client, [client]() {
+                const QList<QNetworkReply *> left = client->findChildren<QNetworkReply *>();
+                if (std::all_of(left.begin(), left.end(), [](QNetworkReply *r) { return r->isFinished(); }))
+                    client->deleteLater();
+            });
+        }
+        if (running == 0)
+            client->deleteLater();
+        else
+            QTimer::singleShot(esclReleaseGraceMs, client, &QObject::deleteLater);
+    });
+}
+
+void MainWindow::onEsclPageScanned(const QImage &image, int pageNumber)
+{
+    if (deferScanResult([this, image, pageNumber]() { onEsclPageScanned(image, pageNumber); }))
+        return;
+    qDebug() << "收到第" << pageNumber << "页";
+    onScanComplete(image);
+    statusBarWidget->showMessage(tr("已扫描第 %1 页...").arg(pageNumber));
+}
+
+void MainWindow::onEsclJobComplete(int totalPages)
+{
+    if (deferScanResult([this, totalPages]() { onEsclJobComplete(totalPages); }))
+        return;
+    const ScanSession::Hold hold(session());
+    qDebug() << "所有页面扫描完成，共" << totalPages << "页";
+    releaseEsclClient();
+    const QList<int> pages = session()->finishRun();
+    syncScanState();
+    updateStatusBar();
+    endProgress();
+    statusBarWidget->showMessage(tr("✅ 扫描完成！共 %1 页").arg(totalPages), 5000);
+    if (autoSaveCheck->isChecked() && !pages.isEmpty())
+        autoSaveMultiPage(pages);
+}
+
+void MainWindow::onEsclJobError(const QString &error)
+{
+    if (deferScanResult([this, error]() { onEsclJobError(error); }))
+        return;
+    const ScanSession::Hold hold(session());
+    releaseEsclClient();
+    // Pages a feeder job delivered before it failed are saved like a run that
+    // ended, after the error has been shown.
+    const QList<int> pages = session()->finishRun();
+    onScanError(error);
+    if (autoSaveCheck->isChecked() && !pages.isEmpty())
+        autoSaveMultiPage(pages);
+}
+
+void MainWindow::onScanProgress(int percentage)
+{
+    // Busy mode (range 0-0) from an earlier wait would swallow the value.
+    if (progressBar->maximum() == 0)
+        progressBar->setRange(0, 100);
+    progressBar->setValue(percentage);
+}
+
+void MainWindow::onScanComplete(const QImage &image)
+{
+    if (deferScanResult([this, image]() { onScanComplete(image); }))
+        return;
+    const ScanSession::Hold hold(session());
+    const ScanSession::PageResult result = session()->takePage(image, blankTest());
+    syncScanState();
+    switch (result.next) {
+    case ScanSession::Next::Nothing:
+        break;
+    case ScanSession::Next::SkippedBlank:
+    case ScanSession::Next::SkippedBlankInRun:
+        qDebug() << "检测到空白页，已自动跳过";
+        statusBarWidget->showMessage(tr("检测到空白页，已自动跳过"), 2000);
+        if (result.endsScan) {
+            endProgress();
+            if (session()->delayActive())
+                endDelayCycle(false);
+        }
+        break;
+    case ScanSession::Next::DelayCycleEnd:
+        showScannedPage(result.index);
+        endDelayCycle(true);
+        break;
+    case ScanSession::Next::Collected:
+        showScannedPage(result.index);
+        statusBarWidget->showMessage(tr("已扫描第 %1 页").arg(session()->collectedCount()), 2000);
+        break;
+    case ScanSession::Next::SaveSingle:
+        showScannedPage(result.index);
+        if (result.endsScan)
+            endProgress();
+        statusBarWidget->showMessage(tr("扫描完成"), 3000);
+        autoSaveScannedImage(documentManager->page(result.index));
+        break;
+    }
+    updateStatusBar();
+}
+
+void MainWindow::showScannedPage(int index)
+{
+    // Adding the page has already moved the list and the view to it when it is
+    // the current one; otherwise the cursor follows, which shows it once.
+    if (documentManager->currentPageIndex() != index)
+        documentManager->setCurrentPage(index);
+}
+
+void MainWindow::onScanError(const QString &errorMessage)
+{
+    if (deferScanResult([this, errorMessage]() { onScanError(errorMessage); }))
+        return;
+    if (session()->isCancelled())
+        return;
+    const ScanSession::Hold hold(session());
+    session()->stopScanning();
+    syncScanState();
+    endProgress();
+    statusBarWidget->showMessage(tr("扫描错误"), 3000);
+    QMessageBox::critical(this, tr("扫描错误"), errorMessage);
+    updateStatusBar();
+}
+
+void MainWindow::onADFStatusChanged(bool hasDocument)
+{
+    if (deferScanResult([this, hasDocument]() { onADFStatusChanged(hasDocument); }))
+        return;
+    if (hasDocument) {
+        statusBarWidget->showMessage(tr("检测到输稿器中有文档，准备扫描"), 3000);
+        return;
+    }
+    statusBarWidget->showMessage(tr("未检测到输稿器中的文档（可能是传感器问题）"), 5000);
+    if (session()->isScanning())
+        onADFEmptyWarning();
+}
+
+void MainWindow::onADFEmptyWarning()
+{
+    if (deferScanResult([this]() { onADFEmptyWarning(); }))
+        return;
+    const ScanSession::Hold hold(session());
+    QMessageBox box(this);
+    box.setIcon(QMessageBox::Question);
+    box.setWindowTitle(tr("输稿器纸张检测"));
+    box.setText(tr("程序未检测到输稿器中的纸张。"));
+    box.setInformativeText(tr("这可能是因为：\n1. 输稿器中确实没有纸张\n2. 纸张传感器检测不准确\n3. "
+                              "扫描仪不支持纸张检测\n\n请确认输稿器中已放置纸张，然后选择操作："));
+    QPushButton *continueButton = box.addButton(tr("继续扫描"), QMessageBox::ActionRole);
+    box.addButton(tr("取消"), QMessageBox::RejectRole);
+    box.setDefaultButton(continueButton);
+    box.exec();
+    if (box.clickedButton() == continueButton) {
+        forceScanWithADF();
+        return;
+    }
+    qDebug() << "用户取消ADF扫描";
+    if (scannerController)
+        scannerController->cancelScan();
+    session()->cancel();
+    syncScanState();
+    endProgress();
+    updateStatusBar();
+    statusBarWidget->showMessage(tr("扫描已取消"), 3000);
+}
+
+void MainWindow::forceScanWithADF()
+{
+    if (!scannerController)
+        return;
+    // The controller goes on with a feeder scan after a doubtful paper sensor;
+    // a second start would feed the stack twice.
+    if (session()->isScanning()) {
+        statusBarWidget->showMessage(tr("强制启动ADF扫描..."));
+        return;
+    }
+    const QString name = scannerController->currentScanner();
+    QString id = name;
+    const int open = name.lastIndexOf(QLatin1Char('('));
+    const int close = name.lastIndexOf(QLatin1Char(')'));
+    if (open >= 0 && close > open)
+        id = name.mid(open + 1, close - open - 1);
+    if (id.isEmpty())
+        return;
+    session()->begin(ScanSession::Kind::SinglePage);
+    syncScanState();
+    updateStatusBar();
+    statusBarWidget->showMessage(tr("强制启动ADF扫描..."));
+    startDeterminateProgress();
+    emit scannerController->startScanWorker(id, colorModeCombo->currentText(), resolutionCombo->currentText().toInt(),
+        false, paperSourceCombo->currentText(), QStringLiteral("Simplex"), 215.9, 279.4);
+}
+
+void MainWindow::onMultiPageScanStarted()
+{
+    if (deferScanResult([this]() { onMultiPageScanStarted(); }))
+        return;
+    if (session()->isCancelled())
+        return;
+    session()->beginFeederRun();
+    syncScanState();
+    statusBarWidget->showMessage(tr("开始多页扫描..."));
+    qDebug() << "多页扫描开始";
+}
+
+void MainWindow::onCurrentPageScanning(int pageNumber)
+{
+    if (deferScanResult([this, pageNumber]() { onCurrentPageScanning(pageNumber); }))
+        return;
+    if (session()->isCancelled())
+        return;
+    statusBarWidget->showMessage(tr("正在扫描第 %1 页...").arg(pageNumber));
+    qDebug() << "正在扫描第" << pageNumber << "页";
+}
+
+void MainWindow::onMultiPageScanFinished(int totalPages)
+{
+    if (deferScanResult([this, totalPages]() { onMultiPageScanFinished(totalPages); }))
+        return;
+    const ScanSession::Hold hold(session());
+    const bool cancelled = session()->isCancelled();
+    const QList<int> pages = session()->finishRun();
+    syncScanState();
+    endProgress();
+    if (cancelled)
+        return;
+    statusBarWidget->showMessage(tr("多页扫描完成，共扫描 %1 页").arg(totalPages), 5000);
+    qDebug() << "多页扫描完成，总页数:" << totalPages;
+    if (autoSaveCheck->isChecked() && !pages.isEmpty())
+        autoSaveMultiPage(pages);
+    updateStatusBar();
+}
+
+ScanSession *MainWindow::session()
+{
+    if (!scanSession) {
+        scanSession = new ScanSession(imageProcessor, documentManager, this);
+        scanSession->setObjectName(QStringLiteral("scanSession"));
+    }
+    return scanSession;
+}
+
+ScanSession::BlankTest MainWindow::blankTest() const
+{
+    ScanSession::BlankTest test;
+    test.enabled = removeBlankPagesEnabled;
+    test.threshold = blankPageThreshold;
+    test.ratioPercent = blankPageRatio;
+    return test;
+}
+
+bool MainWindow::deferScanResult(std::function<void()> handler)
+{
+    return session()->deferIfBusy(std::move(handler));
+}
+
+void MainWindow::syncScanState()
+{
+    isScanning = session()->isScanning();
+}
+
+void MainWindow::endScanFeedback()
+{
+    updateStatusBar();
+    endProgress();
 }
 
 QString MainWindow::makeTimestampedFileName(const QString &ext) const
@@ -104,26 +477,29 @@ void MainWindow::autoSaveScannedImage(const QImage &image)
     }
 }
 
-void MainWindow::autoSaveMultiPage()
+void MainWindow::autoSaveMultiPage(const QList<int> &pages)
 {
     const QString ext = saveFormatCombo->currentData().toString();
     if (ext == QLatin1String("pdf")) {
         const QString path = makeTimestampedFileName(ext);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        if (saveImagesAsPdf(multiPageImages, path)) {
+        QList<QImage> images;
+        for (int index : pages)
+            images.append(documentManager->page(index));
+        if (saveImagesAsPdf(images, path)) {
             QMessageBox::information(this, tr("多页自动保存成功"), tr("多页文档已自动保存为PDF:\n%1").arg(path));
             statusBarWidget->showMessage(
-                tr("已自动保存 %1 页为PDF: %2").arg(multiPageImages.size()).arg(QFileInfo(path).fileName()), 5000);
+                tr("已自动保存 %1 页为PDF: %2").arg(images.size()).arg(QFileInfo(path).fileName()), 5000);
         } else {
             QMessageBox::warning(this, tr("多页自动保存失败"), tr("无法保存多页PDF到:\n%1").arg(path));
         }
         return;
     }
     int saved = 0;
-    for (int i = 0; i < multiPageImages.size(); ++i) {
+    for (int i = 0; i < pages.size(); ++i) {
         const QString path = makePageFileName(ext, i + 1);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        if (saveImageToFile(multiPageImages.at(i), path))
+        if (saveImageToFile(documentManager->page(pages.at(i)), path))
             ++saved;
     }
     if (saved > 0) {

@@ -1,0 +1,193 @@
+#include "ui/scansession.h"
+
+#include <algorithm>
+
+#include "document/documentmanager.h"
+#include "imaging/imageprocessor.h"
+
+ScanSession::ScanSession(ImageProcessor *imageProcessor, DocumentManager *documentManager, QObject *parent)
+    : QObject(parent)
+    , imageProcessor(imageProcessor)
+    , documentManager(documentManager)
+{
+    connect(documentManager, &DocumentManager::pageAdded, this, &ScanSession::onPageAdded);
+    connect(documentManager, &DocumentManager::pageRemoved, this, &ScanSession::onPageRemoved);
+    connect(documentManager, &DocumentManager::pageMoved, this, &ScanSession::onPageMoved);
+    connect(documentManager, &DocumentManager::documentChanged, this, &ScanSession::onDocumentChanged);
+}
+
+void ScanSession::begin(Kind kind)
+{
+    m_kind = kind;
+    m_scanning = kind != Kind::Idle;
+    m_cancelled = false;
+    runPages.clear();
+    removedRunPage = -1;
+}
+
+void ScanSession::beginFeederRun()
+{
+    m_kind = Kind::FeederRun;
+    m_scanning = true;
+    runPages.clear();
+    removedRunPage = -1;
+}
+
+void ScanSession::stopScanning()
+{
+    m_scanning = false;
+}
+
+void ScanSession::cancel()
+{
+    begin(Kind::Idle);
+    m_cancelled = true;
+}
+
+QList<int> ScanSession::finishRun()
+{
+    QList<int> pages = runPages;
+    std::sort(pages.begin(), pages.end());
+    begin(Kind::Idle);
+    return pages;
+}
+
+ScanSession::PageResult ScanSession::takePage(const QImage &image, const BlankTest &blank)
+{
+    PageResult result;
+    if (image.isNull())
+        return result;
+    const bool inRun = isCollecting() || m_kind == Kind::EsclPlaten;
+    if (blank.enabled && imageProcessor->isBlankPage(image, blank.threshold, blank.ratioPercent / 100.0)) {
+        // Inside a run more sheets follow; only a page scanned on its own (or
+        // one turn of the delay cycle) is over with a blank page.
+        const bool ends = m_delayActive || !inRun;
+        result.next = ends ? Next::SkippedBlank : Next::SkippedBlankInRun;
+        result.endsScan = ends;
+        if (ends)
+            m_scanning = false;
+        return result;
+    }
+    documentManager->addPage(image);
+    result.index = documentManager->pageCount() - 1;
+    if (m_delayActive) {
+        ++m_delayCount;
+        result.next = Next::DelayCycleEnd;
+        result.endsScan = true;
+    } else if (isCollecting()) {
+        runPages.append(result.index);
+        result.next = Next::Collected;
+    } else {
+        result.next = Next::SaveSingle;
+        // An eSCL job stays one scan until the client reports its end.
+        result.endsScan = m_kind != Kind::EsclPlaten;
+    }
+    if (result.endsScan)
+        m_scanning = false;
+    return result;
+}
+
+void ScanSession::startDelay(int intervalSeconds, bool autoSaveWasChecked)
+{
+    m_delayActive = true;
+    m_delayInterval = intervalSeconds;
+    m_delayCountdown = intervalSeconds;
+    m_delayCount = 0;
+    autoSaveBeforeDelay = autoSaveWasChecked;
+}
+
+bool ScanSession::stopDelay()
+{
+    m_delayActive = false;
+    m_delayCount = 0;
+    m_delayCountdown = 0;
+    return autoSaveBeforeDelay;
+}
+
+int ScanSession::tick()
+{
+    return --m_delayCountdown;
+}
+
+ScanSession::Hold::Hold(ScanSession *session)
+    : session(session)
+{
+    ++session->holds;
+}
+
+ScanSession::Hold::~Hold()
+{
+    session->release();
+}
+
+bool ScanSession::deferIfBusy(std::function<void()> handler)
+{
+    if (holds == 0)
+        return false;
+    deferred.append(std::move(handler));
+    return true;
+}
+
+void ScanSession::release()
+{
+    if (--holds == 0)
+        drain();
+}
+
+void ScanSession::drain()
+{
+    // A handler run from here takes its own hold; results arriving while it
+    // shows a box queue up behind the ones already waiting.
+    if (draining)
+        return;
+    draining = true;
+    while (holds == 0 && !deferred.isEmpty())
+        deferred.takeFirst()();
+    draining = false;
+}
+
+void ScanSession::onPageAdded(int index)
+{
+    const int putBack = removedRunPage;
+    removedRunPage = -1;
+    for (int &page : runPages) {
+        if (page >= index)
+            ++page;
+    }
+    if (putBack >= 0 && putBack == index)
+        runPages.append(index);
+}
+
+void ScanSession::onPageRemoved(int index)
+{
+    removedRunPage = -1;
+    for (int i = runPages.size() - 1; i >= 0; --i) {
+        if (runPages.at(i) == index) {
+            runPages.removeAt(i);
+            removedRunPage = index;
+        } else if (runPages.at(i) > index) {
+            --runPages[i];
+        }
+    }
+}
+
+void ScanSession::onPageMoved(int oldIndex, int newIndex)
+{
+    removedRunPage = -1;
+    for (int &page : runPages) {
+        if (page == oldIndex)
+            page = newIndex;
+        else if (oldIndex < newIndex && page > oldIndex && page <= newIndex)
+            --page;
+        else if (newIndex < oldIndex && page >= newIndex && page < oldIndex)
+            ++page;
+    }
+}
+
+void ScanSession::onDocumentChanged()
+{
+    // A new document drops every page without a removal per page.
+    const int count = documentManager->pageCount();
+    runPages.erase(
+        std::remove_if(runPages.begin(), runPages.end(), [count](int page) { return page >= count; }), runPages.end());
+}

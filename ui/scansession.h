@@ -1,0 +1,142 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+
+#include <functional>
+
+class DocumentManager;
+class ImageProcessor;
+
+// The scan under way and the order of the page pipeline, without widgets: which
+// kind of scan runs (a single SANE page, a SANE feeder run, an eSCL job), the
+// pages a run has added to the document, the delay-scan cycle, and the results
+// that wait while the window shows one of the pipeline's message boxes.
+//
+// A run records the document indices of its pages, never the images: the
+// document owns them, and the record follows pages that are moved, removed or
+// put back while the run goes on.
+//
+// GUI thread only.
+class ScanSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Kind {
+        Idle,
+        SinglePage, // a SANE page, preview or forced feeder start until the feeder run announces itself
+        FeederRun, // a SANE feeder run, from multiPageScanStarted to multiPageScanFinished
+        EsclPlaten, // an eSCL platen job until allPagesComplete
+        EsclFeeder, // an eSCL feeder job until allPagesComplete
+    };
+
+    // What the window does with a page after the pipeline has taken it.
+    enum class Next {
+        Nothing, // a null image
+        SkippedBlank, // not added; the single-page scan (or delay cycle) ends
+        SkippedBlankInRun, // not added; the run goes on
+        DelayCycleEnd, // added; the delay countdown starts again
+        Collected, // added to the run, saved with it at its end
+        SaveSingle, // added; the scan ends and the page is saved on its own
+    };
+
+    struct BlankTest
+    {
+        bool enabled = false;
+        int threshold = 240;
+        int ratioPercent = 98;
+    };
+
+    struct PageResult
+    {
+        Next next = Next::Nothing;
+        int index = -1; // document index of an added page
+        bool endsScan = false; // the scan state ends with this page
+    };
+
+    ScanSession(ImageProcessor *imageProcessor, DocumentManager *documentManager, QObject *parent = nullptr);
+
+    // Every start begins with a clean run state: whatever an earlier run left
+    // behind (a feeder run that failed on its first sheet) is forgotten.
+    void begin(Kind kind);
+    // The SANE worker announced a feeder run: pages are collected from here on.
+    void beginFeederRun();
+    // The scan ended (error, cancel, last page); a run's record is kept for a
+    // finished signal that may still follow.
+    void stopScanning();
+    // The run's pages, in document order, and a clean state.
+    QList<int> finishRun();
+    // The user broke the scan off: the state ends at once and what the
+    // scanner still reports about this scan stays quiet until the next start.
+    void cancel();
+    bool isCancelled() const { return m_cancelled; }
+
+    Kind kind() const { return m_kind; }
+    bool isScanning() const { return m_scanning; }
+    bool isCollecting() const { return m_kind == Kind::FeederRun || m_kind == Kind::EsclFeeder; }
+    int collectedCount() const { return runPages.size(); }
+
+    // The page pipeline: blank test, addPage, then the decision what follows.
+    // The image is handed to the document as it is (no copy is made).
+    PageResult takePage(const QImage &image, const BlankTest &blank);
+
+    // Delay cycle.
+    void startDelay(int intervalSeconds, bool autoSaveWasChecked);
+    // Ends the mode; returns the automatic-save state it found at the start.
+    bool stopDelay();
+    bool delayActive() const { return m_delayActive; }
+    int delayInterval() const { return m_delayInterval; }
+    int delayCountdown() const { return m_delayCountdown; }
+    int delayCount() const { return m_delayCount; }
+    // One second passed; returns the seconds left.
+    int tick();
+    void restartCountdown() { m_delayCountdown = m_delayInterval; }
+
+    // While the window handles a result that may open a box, later results
+    // wait and run in order once it is done. hold() returns the guard.
+    class Hold
+    {
+    public:
+        explicit Hold(ScanSession *session);
+        ~Hold();
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        ScanSession *session;
+    };
+    // True when the handler was queued because a result is being handled.
+    bool deferIfBusy(std::function<void()> handler);
+    bool isBusy() const { return holds > 0; }
+    int deferredCount() const { return deferred.size(); }
+
+private:
+    void release();
+    void drain();
+    void onPageAdded(int index);
+    void onPageRemoved(int index);
+    void onPageMoved(int oldIndex, int newIndex);
+    void onDocumentChanged();
+
+    ImageProcessor *imageProcessor;
+    DocumentManager *documentManager;
+    Kind m_kind = Kind::Idle;
+    bool m_scanning = false;
+    bool m_cancelled = false;
+    QList<int> runPages;
+    // A run page just removed: if the next change inserts at the same index it
+    // was put back after an edit and stays part of the run.
+    int removedRunPage = -1;
+
+    bool m_delayActive = false;
+    int m_delayInterval = 0;
+    int m_delayCountdown = 0;
+    int m_delayCount = 0;
+    bool autoSaveBeforeDelay = false;
+
+    int holds = 0;
+    bool draining = false;
+    QList<std::function<void()>> deferred;
+};
