@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
@@ -186,6 +187,21 @@ private:
     // Device selection (mainwindow_devices.cpp)
     void createScannerController();
     void searchScanners();
+    void updateScanParametersForDevice();
+    // Fills the scanner list once the first SANE initialisation has finished.
+    void onScannerInitializationCompleted();
+    void onScannerInitializationFailed(const QString &error);
+    void onPaperSourceChanged(int index);
+    void onDuplexModeChanged(int index);
+    // The eSCL scanners of the network, as device URLs (blocks; nested event loops).
+    QStringList discoverEsclDevices();
+    // The list a search shows in the current mode; empty when the first SANE
+    // initialisation was only started.
+    QStringList searchSaneDevices(bool *initializationStarted);
+    QStringList searchEsclDevices();
+    void showSearchResult(const QStringList &names);
+    void connectScannerSelection(bool connected);
+    void connectParameterCombos(bool connected);
 
     // Editing commands and undo (mainwindow_edit.cpp)
 
@@ -220,6 +236,9 @@ private:
     ScanSession *scanSession = nullptr;
 
     // Members of device selection (mainwindow_devices.cpp)
+    // Set while a failed selection hands over to another device, so that a
+    // second failure does not hand over again.
+    bool switchingScannerAutomatically = false;
 
     // Members of the editing commands (mainwindow_edit.cpp)
 

@@ -1,11 +1,350 @@
 // Device search and selection, and the eSCL device registry commands.
 #include "ui/mainwindow.h"
 
-// Device search and selection are filled in by their own work; the controls
-// are already connected to these.
+#include <algorithm>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QScopedValueRollback>
+#include <QStatusBar>
+
+#include "scanner/scannercontroller.h"
+#include "ui/deviceoptionlabels.h"
+#include "ui/escldevicesearch.h"
+
+namespace {
+
+const QLatin1String esclPrefix("eSCL-");
+
+// The texts the scanner list shows while it holds no device.
+bool isPlaceholder(const QString &text)
+{
+    return text.contains(QStringLiteral("正在查找")) || text.contains(QStringLiteral("点击"))
+        || text.contains(QStringLiteral("初始化"));
+}
+
+QString searchModeName(int mode)
+{
+    switch (mode) {
+    case 1:
+        return MainWindow::tr("USB+局域网");
+    case 2:
+        return MainWindow::tr("仅eSCL");
+    default:
+        return MainWindow::tr("仅USB");
+    }
+}
+
+const char *trueFalse(bool value)
+{
+    return value ? "true" : "false";
+}
+
+} // namespace
+
+void MainWindow::createScannerController()
+{
+    if (scannerController)
+        return;
+    scannerController = new ScannerController(this);
+    ScannerController *controller = scannerController;
+    connect(controller, &ScannerController::scanProgress, this, &MainWindow::onScanProgress);
+    connect(controller, &ScannerController::scanComplete, this, &MainWindow::onScanComplete);
+    connect(controller, &ScannerController::scanError, this, &MainWindow::onScanError);
+    connect(controller, &ScannerController::initializationProgress, this,
+        [this](const QString &message) { statusBarWidget->showMessage(message); });
+    connect(
+        controller, &ScannerController::initializationCompleted, this, &MainWindow::onScannerInitializationCompleted);
+    connect(controller, &ScannerController::initializationFailed, this, &MainWindow::onScannerInitializationFailed);
+    connect(controller, &ScannerController::adfStatusChanged, this, &MainWindow::onADFStatusChanged);
+    connect(controller, &ScannerController::adfEmptyWarning, this, &MainWindow::onADFEmptyWarning);
+    connect(controller, &ScannerController::multiPageScanStarted, this, &MainWindow::onMultiPageScanStarted);
+    connect(controller, &ScannerController::multiPageScanFinished, this, &MainWindow::onMultiPageScanFinished);
+    connect(controller, &ScannerController::currentPageScanning, this, &MainWindow::onCurrentPageScanning);
+    connectParameterCombos(true);
+    qDebug() << "扫描仪控制器已创建，准备异步初始化";
+}
+
+void MainWindow::connectScannerSelection(bool connected)
+{
+    const auto signal = QOverload<int>::of(&QComboBox::currentIndexChanged);
+    if (connected)
+        connect(scannerCombo, signal, this, &MainWindow::onScannerSelected, Qt::UniqueConnection);
+    else
+        disconnect(scannerCombo, signal, this, &MainWindow::onScannerSelected);
+}
+
+void MainWindow::connectParameterCombos(bool connected)
+{
+    const auto signal = QOverload<int>::of(&QComboBox::currentIndexChanged);
+    if (connected) {
+        connect(paperSourceCombo, signal, this, &MainWindow::onPaperSourceChanged, Qt::UniqueConnection);
+        connect(duplexCombo, signal, this, &MainWindow::onDuplexModeChanged, Qt::UniqueConnection);
+    } else {
+        disconnect(paperSourceCombo, signal, this, &MainWindow::onPaperSourceChanged);
+        disconnect(duplexCombo, signal, this, &MainWindow::onDuplexModeChanged);
+    }
+}
+
+void MainWindow::searchScanners()
+{
+    if (isScanning)
+        return;
+    isScanning = true;
+    const QString modeName = searchModeName(searchMode);
+    connectScannerSelection(false);
+    scannerCombo->clear();
+    scannerCombo->addItem(tr("正在查找扫描仪（%1模式）...").arg(modeName));
+    statusBarWidget->showMessage(tr("🔍 正在搜索扫描仪（%1模式），请稍候...").arg(modeName));
+    startBusyProgress();
+    QCoreApplication::processEvents();
+
+    QStringList names;
+    if (searchMode == 2) {
+        names = searchEsclDevices();
+    } else {
+        bool initializationStarted = false;
+        names = searchSaneDevices(&initializationStarted);
+        if (initializationStarted) {
+            // The list is filled when the background initialisation reports back.
+            isScanning = false;
+            endProgress();
+            connectScannerSelection(true);
+            return;
+        }
+    }
+
+    endProgress();
+    qDebug() << "发现扫描仪设备:" << names.size() << "个";
+    for (int i = 0; i < names.size(); ++i)
+        qDebug() << "  设备" << i + 1 << ":" << names.at(i);
+    scannerCombo->clear();
+    scannerCombo->addItems(names);
+    connectScannerSelection(true);
+    showSearchResult(names);
+    isScanning = false;
+}
+
+QStringList MainWindow::searchSaneDevices(bool *initializationStarted)
+{
+    createScannerController();
+    if (!scannerController->isSaneInitialized()) {
+        scannerController->initializeAsync();
+        *initializationStarted = true;
+        return QStringList();
+    }
+    return scannerController->getAvailableScanners(searchMode == 1);
+}
+
+QStringList MainWindow::searchEsclDevices()
+{
+    qDebug() << "仅 eSCL 模式：自动发现 eSCL 设备";
+    const QStringList discovered = discoverEsclDevices();
+    qDebug() << "自动发现了" << discovered.size() << "个 eSCL 设备";
+    return EsclDeviceSearch::mergeIntoRegistry(discovered);
+}
+
+QStringList MainWindow::discoverEsclDevices()
+{
+    return EsclDeviceSearch(this).discover();
+}
+
+void MainWindow::showSearchResult(const QStringList &names)
+{
+    if (names.isEmpty()) {
+        statusBarWidget->showMessage(tr("✗ 未找到扫描仪设备，请检查连接或切换搜索模式"), 5000);
+        return;
+    }
+    scannerCombo->setCurrentIndex(0);
+    onScannerSelected(0);
+    if (names.size() == 1) {
+        statusBarWidget->showMessage(tr("✓ 找到 1 个扫描仪，已自动选择"), 3000);
+        return;
+    }
+    const int network = static_cast<int>(std::count_if(
+        names.cbegin(), names.cend(), [](const QString &name) { return name.startsWith(QStringLiteral("[网络]")); }));
+    if (network > 0) {
+        statusBarWidget->showMessage(tr("✓ 找到 %1 个扫描仪（本地 %2 个，网络 %3 个），已选择第一个")
+                                         .arg(names.size())
+                                         .arg(names.size() - network)
+                                         .arg(network),
+            5000);
+    } else {
+        statusBarWidget->showMessage(tr("✓ 找到 %1 个扫描仪，已选择第一个，可手动切换").arg(names.size()), 5000);
+    }
+}
+
+void MainWindow::onScannerInitializationCompleted()
+{
+    endProgress();
+    connectScannerSelection(false);
+    scannerCombo->clear();
+    const QStringList names = scannerController->getCachedScanners();
+    qDebug() << "异步初始化完成，发现扫描仪:" << names.size() << "个";
+    for (const QString &name : names) {
+        scannerCombo->addItem(name, name);
+        qDebug() << "  添加设备:" << name;
+    }
+    connectScannerSelection(true);
+    if (names.isEmpty()) {
+        statusBarWidget->showMessage(tr("未找到扫描仪设备"), 3000);
+        return;
+    }
+    scannerCombo->setCurrentIndex(0);
+    onScannerSelected(0);
+    if (names.size() == 1)
+        statusBarWidget->showMessage(tr("找到 1 个扫描仪，已自动选择"), 3000);
+    else
+        statusBarWidget->showMessage(tr("找到 %1 个扫描仪，已选择第一个，可手动切换").arg(names.size()), 5000);
+}
+
+void MainWindow::onScannerInitializationFailed(const QString &error)
+{
+    endProgress();
+    statusBarWidget->showMessage(tr("初始化失败: %1").arg(error), 5000);
+    QMessageBox::warning(this, tr("初始化错误"), error, QMessageBox::Ok);
+}
+
 void MainWindow::onScannerSelected(int index)
 {
-    Q_UNUSED(index)
+    if (index < 0)
+        return;
+    const QString text = scannerCombo->itemText(index);
+    if (isPlaceholder(text))
+        return;
+    qDebug() << "用户选择扫描仪:" << text << "索引:" << index;
+
+    // The status bar is refreshed before the selection message is shown, or
+    // the refresh would replace the message at once.
+    if (text.startsWith(esclPrefix)) {
+        qDebug() << "选择了 eSCL 设备，跳过 SANE 处理";
+        updateStatusBar();
+        statusBarWidget->showMessage(tr("✅ 已选择: %1 (原生 eSCL 模式)").arg(text), 5000);
+        return;
+    }
+    if (!scannerController || !scannerController->isSaneInitialized()) {
+        statusBarWidget->showMessage(tr("扫描仪控制器未初始化，请先点击查找设备"), 3000);
+        return;
+    }
+    if (isScanning)
+        scannerController->cancelScan();
+
+    statusBarWidget->showMessage(tr("正在连接扫描仪: %1...").arg(text), 1000);
+    if (scannerController->selectScanner(text)) {
+        qDebug() << "成功选择扫描仪:" << text;
+        updateScanParametersForDevice();
+        QStringList features { scannerController->supportsADF() ? tr("支持ADF") : tr("仅平板") };
+        if (scannerController->supportsDuplex())
+            features << tr("支持双面");
+        scannerController->updateScanParameters();
+        updateStatusBar();
+        statusBarWidget->showMessage(
+            tr("✅ 已选择: %1").arg(text) + tr(" (%1)").arg(features.join(QStringLiteral(", "))), 8000);
+        qDebug() << "设备切换完成，ADF支持:" << trueFalse(scannerController->supportsADF())
+                 << "双面支持:" << trueFalse(scannerController->supportsDuplex());
+        return;
+    }
+
+    qDebug() << "选择扫描仪失败:" << text;
+    statusBarWidget->showMessage(tr("❌ 无法连接扫描仪: %1").arg(text), 5000);
+    QMessageBox::warning(this, tr("扫描仪连接失败"),
+        tr("无法连接到扫描仪 '%1'。\n\n可能的原因：\n• 设备正在被其他程序使用\n• 设备驱动未正确安装\n• "
+           "USB连接不稳定\n• 网络设备连接超时\n\n建议：\n• 检查设备连接\n• 重启设备\n• 重新点击'查找设备'")
+            .arg(text));
+    // One automatic hand-over per choice: a second broken device must not
+    // pass its failure on again, box after box.
+    if (switchingScannerAutomatically || scannerCombo->count() <= 1)
+        return;
+    for (int i = 0; i < scannerCombo->count(); ++i) {
+        const QString other = scannerCombo->itemText(i);
+        if (i == index || isPlaceholder(other))
+            continue;
+        qDebug() << "尝试自动选择其他设备:" << other;
+        const QScopedValueRollback<bool> switching(switchingScannerAutomatically, true);
+        scannerCombo->setCurrentIndex(i);
+        return;
+    }
+}
+
+void MainWindow::updateScanParametersForDevice()
+{
+    if (!scannerController) {
+        qDebug() << "扫描仪控制器未初始化，无法更新纸张来源选项";
+        return;
+    }
+    qDebug() << "正在为设备更新扫描参数:" << scannerController->currentScanner();
+
+    const QString previousSource = paperSourceCombo->currentText();
+    QString previousDuplex = duplexCombo->currentData().toString();
+    if (previousDuplex.isEmpty())
+        previousDuplex = QStringLiteral("Simplex");
+    connectParameterCombos(false);
+    paperSourceCombo->clear();
+    duplexCombo->clear();
+
+    const QStringList sources = scannerController->supportedSources();
+    const bool adf = scannerController->supportsADF();
+    const bool duplex = scannerController->supportsDuplex();
+    const QStringList duplexModes = scannerController->duplexModes();
+    qDebug() << "设备能力 - ADF支持:" << trueFalse(adf) << "双面支持:" << trueFalse(duplex);
+    qDebug() << "可用纸张来源:" << sources;
+
+    if (!sources.isEmpty() && adf) {
+        for (const QString &source : sources)
+            paperSourceCombo->addItem(DeviceOptionLabels::sourceLabel(source), source);
+        paperSourceCombo->setToolTip(tr("选择纸张来源：平板扫描或自动进纸器"));
+    } else {
+        paperSourceCombo->addItem(tr("平板"), QStringLiteral("Flatbed"));
+        paperSourceCombo->setToolTip(tr("当前设备仅支持平板扫描"));
+    }
+
+    if (duplex) {
+        qDebug() << "可用双面模式:" << duplexModes;
+        if (duplexModes.isEmpty()) {
+            duplexCombo->addItem(tr("单面"), QStringLiteral("Simplex"));
+            duplexCombo->addItem(tr("双面"), QStringLiteral("Duplex"));
+        } else {
+            for (const QString &mode : duplexModes)
+                duplexCombo->addItem(DeviceOptionLabels::duplexLabel(mode), mode);
+        }
+        duplexCombo->setEnabled(true);
+        duplexCombo->setToolTip(tr("选择扫描模式：单面或双面"));
+    } else {
+        duplexCombo->addItem(tr("单面"), QStringLiteral("Simplex"));
+        duplexCombo->setEnabled(false);
+        duplexCombo->setToolTip(tr("当前设备不支持双面扫描"));
+    }
+
+    const int sourceIndex = paperSourceCombo->findText(previousSource, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    paperSourceCombo->setCurrentIndex(sourceIndex >= 0 ? sourceIndex : 0);
+    const int duplexIndex
+        = duplexCombo->findData(previousDuplex, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    duplexCombo->setCurrentIndex(duplexIndex >= 0 ? duplexIndex : 0);
+
+    connectParameterCombos(true);
+    qDebug() << "扫描参数更新完成 - 纸张来源:" << paperSourceCombo->currentText()
+             << "双面模式:" << duplexCombo->currentText();
+}
+
+void MainWindow::onPaperSourceChanged(int index)
+{
+    if (!scannerController || index < 0)
+        return;
+    const QString source = paperSourceCombo->itemData(index).toString();
+    scannerController->setPaperSource(source);
+    qDebug() << "纸张来源已更改为:" << source;
+}
+
+void MainWindow::onDuplexModeChanged(int index)
+{
+    if (!scannerController || index < 0)
+        return;
+    const QString mode = duplexCombo->itemData(index).toString();
+    scannerController->setDuplexMode(mode);
+    qDebug() << "双面模式已更改为:" << mode;
 }
 
 void MainWindow::onScanSettingsClicked()
@@ -17,13 +356,5 @@ void MainWindow::onAddESCLDevice()
 }
 
 void MainWindow::onRemoveESCLDevice()
-{
-}
-
-void MainWindow::createScannerController()
-{
-}
-
-void MainWindow::searchScanners()
 {
 }
