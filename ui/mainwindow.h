@@ -172,11 +172,15 @@ private:
     // Lets the client finish the requests it still has out (the job's DELETE)
     // before it goes; nothing it emits reaches the window any more.
     void releaseEsclClient();
+    // Runs an eSCL client's result unless its job (a session generation) is over.
+    void handleEsclResult(quint64 job, const std::function<void()> &handler);
     void onEsclPageScanned(const QImage &image, int pageNumber);
     void onEsclJobComplete(int totalPages);
     void onEsclJobError(const QString &error);
     void syncScanState();
     void endScanFeedback();
+    // The error box and the end of the scan state, without waiting.
+    void showScanError(const QString &errorMessage);
     void showScannedPage(int index);
 
     // Delay scan (mainwindow_delayscan.cpp)

@@ -122,11 +122,6 @@ void MainWindow::runESCLScan(const QString &url)
     qDebug() << "使用 eSCL 扫描:" << url;
     releaseEsclClient();
     esclScanner = new ESCLScanner(url, this);
-    connect(esclScanner, &ESCLScanner::pageScanned, this, &MainWindow::onEsclPageScanned);
-    connect(esclScanner, &ESCLScanner::allPagesComplete, this, &MainWindow::onEsclJobComplete);
-    connect(esclScanner, &ESCLScanner::scanError, this, &MainWindow::onEsclJobError);
-    connect(esclScanner, &ESCLScanner::scanProgress, this, &MainWindow::onScanProgress);
-
     const EsclScanMapping mapping(colorModeCombo->currentText(), paperSourceCombo->currentText());
     ESCLScanSettings settings;
     settings.colorMode = mapping.colorMode;
@@ -144,6 +139,24 @@ void MainWindow::runESCLScan(const QString &url)
 
     session()->begin(settings.inputSource == 1 ? ScanSession::Kind::EsclFeeder : ScanSession::Kind::EsclPlaten);
     syncScanState();
+    // Queued: the client finishes its own callback (and sends its DELETE)
+    // before a box of the pipeline can open a nested event loop.
+    const quint64 job = session()->generation();
+    connect(
+        esclScanner, &ESCLScanner::pageScanned, this,
+        [this, job](const QImage &image, int number) {
+            handleEsclResult(job, [this, image, number]() { onEsclPageScanned(image, number); });
+        },
+        Qt::QueuedConnection);
+    connect(
+        esclScanner, &ESCLScanner::allPagesComplete, this,
+        [this, job](int total) { handleEsclResult(job, [this, total]() { onEsclJobComplete(total); }); },
+        Qt::QueuedConnection);
+    connect(
+        esclScanner, &ESCLScanner::scanError, this,
+        [this, job](const QString &error) { handleEsclResult(job, [this, error]() { onEsclJobError(error); }); },
+        Qt::QueuedConnection);
+    connect(esclScanner, &ESCLScanner::scanProgress, this, &MainWindow::onScanProgress);
     updateStatusBar();
     statusBarWidget->showMessage(tr("正在扫描..."));
     startBusyProgress();
@@ -197,10 +210,17 @@ void MainWindow::releaseEsclClient()
     });
 }
 
+void MainWindow::handleEsclResult(quint64 job, const std::function<void()> &handler)
+{
+    if (deferScanResult([this, job, handler]() { handleEsclResult(job, handler); }))
+        return;
+    // Results of a job that was cancelled or replaced meanwhile are dropped.
+    if (job == session()->generation())
+        handler();
+}
+
 void MainWindow::onEsclPageScanned(const QImage &image, int pageNumber)
 {
-    if (deferScanResult([this, image, pageNumber]() { onEsclPageScanned(image, pageNumber); }))
-        return;
     qDebug() << "收到第" << pageNumber << "页";
     onScanComplete(image);
     statusBarWidget->showMessage(tr("已扫描第 %1 页...").arg(pageNumber));
@@ -208,8 +228,6 @@ void MainWindow::onEsclPageScanned(const QImage &image, int pageNumber)
 
 void MainWindow::onEsclJobComplete(int totalPages)
 {
-    if (deferScanResult([this, totalPages]() { onEsclJobComplete(totalPages); }))
-        return;
     const ScanSession::Hold hold(session());
     qDebug() << "所有页面扫描完成，共" << totalPages << "页";
     releaseEsclClient();
@@ -224,14 +242,12 @@ void MainWindow::onEsclJobComplete(int totalPages)
 
 void MainWindow::onEsclJobError(const QString &error)
 {
-    if (deferScanResult([this, error]() { onEsclJobError(error); }))
-        return;
     const ScanSession::Hold hold(session());
     releaseEsclClient();
     // Pages a feeder job delivered before it failed are saved like a run that
     // ended, after the error has been shown.
     const QList<int> pages = session()->finishRun();
-    onScanError(error);
+    showScanError(error);
     if (autoSaveCheck->isChecked() && !pages.isEmpty())
         autoSaveMultiPage(pages);
 }
@@ -298,6 +314,11 @@ void MainWindow::onScanError(const QString &errorMessage)
     if (session()->isCancelled())
         return;
     const ScanSession::Hold hold(session());
+    showScanError(errorMessage);
+}
+
+void MainWindow::showScanError(const QString &errorMessage)
+{
     session()->stopScanning();
     syncScanState();
     endProgress();

@@ -18,6 +18,7 @@ ScanSession::ScanSession(ImageProcessor *imageProcessor, DocumentManager *docume
 
 void ScanSession::begin(Kind kind)
 {
+    ++m_generation;
     m_kind = kind;
     m_scanning = kind != Kind::Idle;
     m_cancelled = false;

@@ -73,6 +73,9 @@ public:
     void cancel();
     bool isCancelled() const { return m_cancelled; }
 
+    // Changes with every start and end of a scan; a result that carries an
+    // older value belongs to a scan that is over.
+    quint64 generation() const { return m_generation; }
     Kind kind() const { return m_kind; }
     bool isScanning() const { return m_scanning; }
     bool isCollecting() const { return m_kind == Kind::FeederRun || m_kind == Kind::EsclFeeder; }
@@ -125,6 +128,7 @@ private:
     Kind m_kind = Kind::Idle;
     bool m_scanning = false;
     bool m_cancelled = false;
+    quint64 m_generation = 0;
     QList<int> runPages;
     // A run page just removed: if the next change inserts at the same index it
     // was put back after an edit and stays part of the run.
