@@ -266,6 +266,8 @@ void MainWindow::onScanComplete(const QImage &image)
         return;
     const ScanSession::Hold hold(session());
     const ScanSession::PageResult result = session()->takePage(image, blankTest());
+    if (result.next != ScanSession::Next::Nothing)
+        session()->yieldTurn();
     syncScanState();
     switch (result.next) {
     case ScanSession::Next::Nothing:

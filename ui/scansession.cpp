@@ -1,5 +1,7 @@
 #include "ui/scansession.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 #include "document/documentmanager.h"
@@ -119,6 +121,12 @@ ScanSession::Hold::Hold(ScanSession *session)
 ScanSession::Hold::~Hold()
 {
     session->release();
+}
+
+void ScanSession::yieldTurn()
+{
+    ++holds;
+    QTimer::singleShot(0, this, &ScanSession::release);
 }
 
 bool ScanSession::deferIfBusy(std::function<void()> handler)

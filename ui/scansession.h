@@ -110,6 +110,10 @@ public:
     private:
         ScanSession *session;
     };
+    // Lets the event loop run (paint, timers, input) before the next result:
+    // a feeder delivers sheets faster than a page is shown, and without a turn
+    // in between the window would stall for the whole batch.
+    void yieldTurn();
     // True when the handler was queued because a result is being handled.
     bool deferIfBusy(std::function<void()> handler);
     bool isBusy() const { return holds > 0; }
