@@ -113,6 +113,7 @@ private slots:
     void blankSheetInsideARunKeepsItScanning();
     void pageLimitErrorThenRunSavedAfterTheBox();
     void failedRunLeavesNoRunBehind();
+    void scanButtonCancelsASanePage();
     void doubtfulPaperSensor_data();
     void doubtfulPaperSensor();
     void esclFeederJobIsSavedOnce();
@@ -339,6 +340,37 @@ void MainWindowScanTest::failedRunLeavesNoRunBehind()
     QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), 2, 20000);
     QVERIFY(answerer.seen().at(1).startsWith(QStringLiteral("自动保存成功|")));
     QCOMPARE(savedFiles().size(), 1);
+}
+
+// A cancelled page reports nothing back; the window ends the scan itself and
+// the next press scans again.
+void MainWindowScanTest::scanButtonCancelsASanePage()
+{
+    QVERIFY(sane->writeTestConf(SaneTestConfig::defaultTestConf()
+        + "read-limit true\nread-limit-size 4096\nread-delay true\nread-delay-duration 2000\n"));
+    QSettings store = SettingsKeys::openSettings();
+    store.setValue(SettingsKeys::autoSave, false);
+    store.setValue(SettingsKeys::resolution, QStringLiteral("300"));
+    MainWindow window;
+    startWithTestScanner(window);
+    auto *progress = part<QProgressBar>(window, "progressBar");
+    auto *scanButton = part<QPushButton>(window, "scanButton");
+    auto *document = part<DocumentManager>(window, "documentManager");
+    ModalAnswerer answerer;
+    answerer.answer(QDialogButtonBox::Ok);
+
+    QTest::mouseClick(scanButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0, 20000);
+    QTest::mouseClick(scanButton, Qt::LeftButton);
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("扫描已取消"));
+    QVERIFY(!progress->isVisible());
+    QVERIFY(!part<ScanSession>(window, "scanSession")->isScanning());
+
+    QTest::mouseClick(scanButton, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(document->pageCount(), 1, 30000);
+    QTRY_VERIFY(!progress->isVisible());
+    QCOMPARE(document->pageCount(), 1);
+    QVERIFY(answerer.seen().isEmpty());
 }
 
 void MainWindowScanTest::doubtfulPaperSensor_data()

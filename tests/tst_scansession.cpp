@@ -176,6 +176,9 @@ void ScanSessionTest::cancelQuietsTheScan()
     QVERIFY(!session.isScanning());
     QVERIFY(session.finishRun().isEmpty());
     session.cancel();
+    // A sheet already on its way stays in the document but is not saved.
+    QCOMPARE(session.takePage(sheet(Qt::green), {}).next, ScanSession::Next::AddedOnly);
+    QCOMPARE(document.pageCount(), 2);
     session.begin(ScanSession::Kind::SinglePage);
     QVERIFY(!session.isCancelled());
 }

@@ -90,6 +90,7 @@ void MainWindow::onFinishDelayScanClicked()
     const QString text = tr("延时扫描完成！共扫描 %1 张图片。").arg(count);
     statusBarWidget->showMessage(text, 5000);
     QMessageBox box(this);
+    box.setIcon(QMessageBox::Question);
     box.setWindowTitle(tr("延时扫描完成"));
     box.setText(text);
     box.setInformativeText(tr("是否现在保存扫描的图片？"));

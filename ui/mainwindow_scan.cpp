@@ -22,6 +22,7 @@
 #include "document/documentmanager.h"
 #include "escl/esclregistry.h"
 #include "escl/esclscanner.h"
+#include "scanner/optionvocabulary.h"
 #include "scanner/scannercontroller.h"
 #include "ui/autosaver.h"
 #include "ui/esclscanmapping.h"
@@ -80,7 +81,10 @@ void MainWindow::startSaneScan()
     // The controller reports the feeder's paper sensor from inside startScan;
     // the warning box waits until the scan request is on its way.
     const ScanSession::Hold hold(session());
-    session()->begin(ScanSession::Kind::SinglePage);
+    // A feeder scan is a run from the start: the button then waits for the
+    // run's end instead of forgetting the sheets still on their way.
+    session()->begin(OptionVocabulary::isFeederTarget(paperSourceCombo->currentText()) ? ScanSession::Kind::FeederRun
+                                                                                       : ScanSession::Kind::SinglePage);
     syncScanState();
     updateStatusBar();
     statusBarWidget->showMessage(tr("正在扫描..."));
@@ -286,6 +290,9 @@ void MainWindow::onScanComplete(const QImage &image)
         showScannedPage(result.index);
         endDelayCycle(true);
         break;
+    case ScanSession::Next::AddedOnly:
+        showScannedPage(result.index);
+        break;
     case ScanSession::Next::Collected:
         showScannedPage(result.index);
         statusBarWidget->showMessage(tr("已扫描第 %1 页").arg(session()->collectedCount()), 2000);
@@ -389,7 +396,7 @@ void MainWindow::forceScanWithADF()
         id = name.mid(open + 1, close - open - 1);
     if (id.isEmpty())
         return;
-    session()->begin(ScanSession::Kind::SinglePage);
+    session()->begin(ScanSession::Kind::FeederRun);
     syncScanState();
     updateStatusBar();
     statusBarWidget->showMessage(tr("强制启动ADF扫描..."));

@@ -73,7 +73,9 @@ ScanSession::PageResult ScanSession::takePage(const QImage &image, const BlankTe
     }
     documentManager->addPage(image);
     result.index = documentManager->pageCount() - 1;
-    if (m_delayActive) {
+    if (m_cancelled) {
+        result.next = Next::AddedOnly;
+    } else if (m_delayActive) {
         ++m_delayCount;
         result.next = Next::DelayCycleEnd;
         result.endsScan = true;

@@ -40,6 +40,7 @@ public:
         DelayCycleEnd, // added; the delay countdown starts again
         Collected, // added to the run, saved with it at its end
         SaveSingle, // added; the scan ends and the page is saved on its own
+        AddedOnly, // added after the user broke the scan off: kept, not saved
     };
 
     struct BlankTest
