@@ -1,5 +1,5 @@
 // The scan session without a window: the order of the page pipeline, the run
-// record that follows the document, the clean start and the waiting results.
+// record that follows the document, the cancel and the waiting results.
 #include <QtTest>
 
 #include "document/documentmanager.h"
@@ -34,10 +34,8 @@ private slots:
     void pipelineDecides();
     void blankTestUsesThresholdAndRatio();
     void runRecordFollowsTheDocument();
-    void startingForgetsAnUnfinishedRun();
     void cancelQuietsTheScan();
     void resultsWaitForTheBoxInOrder();
-    void delayCycleCountsDownAndRestoresAutoSave();
 
 private:
     ImageProcessor processor;
@@ -150,21 +148,6 @@ void ScanSessionTest::runRecordFollowsTheDocument()
     QVERIFY(session.finishRun().isEmpty());
 }
 
-// A feeder run that failed on a sheet leaves no run behind for the next scan.
-void ScanSessionTest::startingForgetsAnUnfinishedRun()
-{
-    DocumentManager document;
-    ScanSession session(&processor, &document);
-    session.begin(ScanSession::Kind::SinglePage);
-    session.beginFeederRun();
-    session.takePage(sheet(Qt::red), {});
-    session.stopScanning();
-    QVERIFY(!session.isScanning());
-    session.begin(ScanSession::Kind::SinglePage);
-    QCOMPARE(session.takePage(sheet(Qt::green), {}).next, ScanSession::Next::SaveSingle);
-    QVERIFY(session.finishRun().isEmpty());
-}
-
 void ScanSessionTest::cancelQuietsTheScan()
 {
     DocumentManager document;
@@ -209,23 +192,6 @@ void ScanSessionTest::resultsWaitForTheBoxInOrder()
             "finished begins", "finished ends" }));
     QVERIFY(!session.isBusy());
     QCOMPARE(session.deferredCount(), 0);
-}
-
-void ScanSessionTest::delayCycleCountsDownAndRestoresAutoSave()
-{
-    DocumentManager document;
-    ScanSession session(&processor, &document);
-    session.startDelay(3, true);
-    QVERIFY(session.delayActive());
-    QCOMPARE(session.tick(), 2);
-    QCOMPARE(session.tick(), 1);
-    QCOMPARE(session.tick(), 0);
-    session.restartCountdown();
-    QCOMPARE(session.delayCountdown(), 3);
-    QCOMPARE(session.stopDelay(), true);
-    QVERIFY(!session.delayActive());
-    session.startDelay(6, false);
-    QCOMPARE(session.stopDelay(), false);
 }
 
 QTEST_MAIN(ScanSessionTest)
