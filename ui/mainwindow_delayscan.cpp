@@ -52,6 +52,10 @@ void MainWindow::onDelayTimerTick()
         return;
     }
     delayTimer->stop();
+    // A scan the user started by hand is still running: its end starts the
+    // next countdown, and pressing the scan button now would cancel it.
+    if (session()->isScanning())
+        return;
     statusBarWidget->showMessage(tr("开始扫描第 %1 张...").arg(session()->delayCount() + 1));
     onScanButtonClicked();
 }

@@ -43,7 +43,9 @@ void MainWindow::onScanButtonClicked()
     }
     const bool escl = text.startsWith(QLatin1String("eSCL-"));
     if (session()->isScanning()) {
-        if (escl || esclScanner) {
+        // The running scan decides, not a device chosen meanwhile.
+        const ScanSession::Kind kind = session()->kind();
+        if (kind == ScanSession::Kind::EsclPlaten || kind == ScanSession::Kind::EsclFeeder) {
             cancelEsclScan();
         } else if (ensureScannerReady()) {
             scannerController->cancelScan();
