@@ -190,6 +190,8 @@ void MainWindowDevicesTest::firstSearchListsTheTestDevicesAndChoosesTheFirst()
     // The first search only starts the initialisation; the window goes on
     // painting with the search placeholder until the list arrives.
     QCOMPARE(itemTexts(combo), QStringList { QStringLiteral("正在查找扫描仪（仅USB模式）...") });
+    QVERIFY(progress->isVisible());
+    QCOMPARE(progress->maximum(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(itemTexts(combo), (QStringList { testDevice, secondTestDevice }), 15000);
 
     QCOMPARE(combo->currentIndex(), 0);

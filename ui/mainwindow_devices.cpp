@@ -114,9 +114,9 @@ void MainWindow::searchScanners()
         bool initializationStarted = false;
         names = searchSaneDevices(&initializationStarted);
         if (initializationStarted) {
-            // The list is filled when the background initialisation reports back.
+            // The list is filled when the background initialisation reports
+            // back; the busy bar stays until then and ends with it.
             isScanning = false;
-            endProgress();
             connectScannerSelection(true);
             return;
         }
