@@ -99,6 +99,14 @@ QStringList messageBoxes(const ModalAnswerer &answerer)
     return boxes;
 }
 
+QStringList boxTitles(const ModalAnswerer &answerer)
+{
+    QStringList titles;
+    for (const QString &box : messageBoxes(answerer))
+        titles << box.section(QLatin1Char('|'), 0, 0);
+    return titles;
+}
+
 const QString testDevice = QStringLiteral("Noname frontend-tester");
 const QString secondTestDevice = QStringLiteral("Noname frontend-tester (2)");
 
@@ -337,12 +345,8 @@ void MainWindowDevicesTest::scanSettingsStoresTheMode_data()
     QTest::addColumn<bool>("accept");
     QTest::addColumn<QVariant>("storedMode");
     QTest::addColumn<QStringList>("boxes");
-    QTest::newRow("switch to eSCL") << "esclOnlyButton" << true << QVariant(2)
-                                    << QStringList { "设置已更新|扫描模式已切换到：仅eSCL（原生）\n\n请点击 [查找设备] "
-                                                     "按钮重新搜索扫描仪。" };
-    QTest::newRow("switch to network") << "usbAndNetworkButton" << true << QVariant(1)
-                                       << QStringList { "设置已更新|扫描模式已切换到：USB+局域网\n\n请点击 [查找设备] "
-                                                        "按钮重新搜索扫描仪。" };
+    QTest::newRow("switch to eSCL") << "esclOnlyButton" << true << QVariant(2) << QStringList { "设置已更新" };
+    QTest::newRow("switch to network") << "usbAndNetworkButton" << true << QVariant(1) << QStringList { "设置已更新" };
     // Confirming the same mode stores it at once but announces no switch.
     QTest::newRow("same mode") << "usbOnlyButton" << true << QVariant(0) << QStringList();
     QTest::newRow("cancelled") << "esclOnlyButton" << false << QVariant() << QStringList();
@@ -365,16 +369,13 @@ void MainWindowDevicesTest::scanSettingsStoresTheMode()
             ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
             ->click();
     });
-    QTRY_COMPARE(answerer.seen().size(), 1 + boxes.size());
+    QTRY_COMPARE(answerer.pending(), 0);
 
-    QCOMPARE(answerer.seen().mid(1), boxes);
+    QCOMPARE(boxTitles(answerer), boxes);
     QCOMPARE(SettingsKeys::openSettings().value(SettingsKeys::scanMode), storedMode);
-    if (accept) {
-        QVERIFY(window.statusBar()->currentMessage().startsWith(QStringLiteral("扫描模式已更新：")));
-        // The list is not searched again by itself.
-        QCOMPARE(itemTexts(part<QComboBox>(window, "scannerCombo")),
-            QStringList { QStringLiteral("点击'查找设备'初始化扫描仪") });
-    }
+    // The list is not searched again by itself.
+    QCOMPARE(itemTexts(part<QComboBox>(window, "scannerCombo")),
+        QStringList { QStringLiteral("点击'查找设备'初始化扫描仪") });
 }
 
 void MainWindowDevicesTest::addDeviceByAddress_data()
@@ -387,33 +388,20 @@ void MainWindowDevicesTest::addDeviceByAddress_data()
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("listed");
 
-    QTest::newRow("verified with a model name")
-        << "%1"
-        << "Acme Scan 3000" << false
-        << "设备已添加|eSCL 设备已成功添加！\n\n设备: Acme Scan 3000\nURL: %1\n\n现在可以选择此设备进行扫描。"
-        << "eSCL-Acme Scan 3000";
-    QTest::newRow("verified without a model name")
-        << "%1" << QString() << false
-        << "设备已添加|eSCL 设备已成功添加！\n\n设备: 未知\nURL: %1\n\n现在可以选择此设备进行扫描。"
-        << "eSCL-%1";
+    QTest::newRow("verified with a model name") << "%1"
+                                                << "Acme Scan 3000" << false << "设备已添加"
+                                                << "eSCL-Acme Scan 3000";
+    QTest::newRow("verified without a model name") << "%1" << QString() << false << "设备已添加"
+                                                   << "eSCL-%1";
     QTest::newRow("blanks around the address") << "  %1 "
-                                               << "Acme Scan 3000" << false
-                                               << "设备已添加|eSCL 设备已成功添加！\n\n设备: Acme Scan "
-                                                  "3000\nURL: %1\n\n现在可以选择此设备进行扫描。"
+                                               << "Acme Scan 3000" << false << "设备已添加"
                                                << "eSCL-Acme Scan 3000";
     QTest::newRow("already registered") << "%1"
-                                        << "Acme Scan 3000" << true
-                                        << "设备已存在|此 eSCL 设备已经添加过了。\n\nURL: %1\n\n无需重复添加。"
-                                        << QString();
+                                        << "Acme Scan 3000" << true << "设备已存在" << QString();
     QTest::newRow("no answer") << "%2"
-                               << "Acme Scan 3000" << false
-                               << "无法连接|无法连接到 eSCL 设备: %2\n\n请检查:\n  • URL 是否正确\n  • "
-                                  "扫描仪是否开机\n  • 网络连接是否正常\n  • 防火墙设置"
-                               << QString();
+                               << "Acme Scan 3000" << false << "无法连接" << QString();
     QTest::newRow("no scheme") << "127.0.0.1:443"
-                               << "Acme Scan 3000" << false
-                               << "无效的 URL|URL 必须以 http:// 或 https:// 开头\n\n示例: https://192.168.1.100:443"
-                               << QString();
+                               << "Acme Scan 3000" << false << "无效的 URL" << QString();
 }
 
 void MainWindowDevicesTest::addDeviceByAddress()
@@ -446,19 +434,18 @@ void MainWindowDevicesTest::addDeviceByAddress()
     // dialog is the active modal widget again: it is passed over until the
     // box appears, and cancelled after it.
     std::function<void(QWidget *)> answerBox = [&](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (!box) {
+        auto *messageBox = qobject_cast<QMessageBox *>(modal);
+        if (!messageBox) {
             answerer.handle(answerBox);
             return;
         }
-        box->button(QMessageBox::Ok)->click();
+        messageBox->button(QMessageBox::Ok)->click();
         answerer.answer(QDialogButtonBox::Cancel);
     };
     inScanSettings(window, answerer, [&](QWidget *dialog) {
         answerer.handle([&](QWidget *input) {
             auto *edit = input->findChild<QLineEdit *>();
             QVERIFY(edit);
-            QCOMPARE(edit->text(), QStringLiteral("https://192.168.1.100:443"));
             edit->setText(fill(typed));
             qobject_cast<QDialog *>(input)->accept();
         });
@@ -469,7 +456,7 @@ void MainWindowDevicesTest::addDeviceByAddress()
     });
     QTRY_COMPARE(answerer.pending(), 0);
 
-    QCOMPARE(messageBoxes(answerer), QStringList { fill(box) });
+    QCOMPARE(boxTitles(answerer), QStringList { box });
     QCOMPARE(part<QProgressBar>(window, "progressBar")->maximum(), 100);
     if (listed.isEmpty()) {
         QCOMPARE(combo->count(), 1);
@@ -481,7 +468,8 @@ void MainWindowDevicesTest::addDeviceByAddress()
     QCOMPARE(stored(EsclRegistry::devicesKey), QStringList { url });
     QCOMPARE(
         stored(EsclRegistry::deviceInfoKey), QStringList { url + QLatin1Char('|') + (model.isEmpty() ? url : model) });
-    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("已添加 eSCL 设备: %1").arg(fill(listed)));
+    // The confirmation names the model, or says it is unknown.
+    QVERIFY(messageBoxes(answerer).at(0).contains(model.isEmpty() ? QStringLiteral("设备: 未知") : model));
 }
 
 void MainWindowDevicesTest::removeDevice_data()
@@ -493,22 +481,10 @@ void MainWindowDevicesTest::removeDevice_data()
     QTest::addColumn<QStringList>("remaining");
 
     const QStringList two { "https://127.0.0.1:1", "https://127.0.0.1:2" };
-    QTest::newRow("named device confirmed")
-        << two << 1 << true
-        << QStringList { "确认删除|确定要删除此 eSCL 设备吗？\n\n设备: Hall Scanner\nURL: "
-                         "https://127.0.0.1:2\n\n删除后需要重新添加才能使用。",
-               "删除成功|eSCL 设备已成功删除！\n\n设备: Hall Scanner\nURL: "
-               "https://127.0.0.1:2\n\n如需再次使用，请重新添加。" }
-        << QStringList { "https://127.0.0.1:1" };
-    QTest::newRow("declined") << two << 0 << false
-                              << QStringList { "确认删除|确定要删除此 eSCL 设备吗？\n\n设备: Desk Scanner\nURL: "
-                                               "https://127.0.0.1:1\n\n删除后需要重新添加才能使用。" }
-                              << two;
-    QTest::newRow("nothing registered")
-        << QStringList() << -1 << false
-        << QStringList { "没有设备|当前没有已添加的 eSCL 设备。\n\n您可以点击 [➕ 添加 eSCL 设备] "
-                         "按钮来添加网络扫描仪。" }
-        << QStringList();
+    QTest::newRow("confirmed") << two << 1 << true << QStringList { "确认删除", "删除成功" }
+                               << QStringList { two.at(0) };
+    QTest::newRow("declined") << two << 0 << false << QStringList { "确认删除" } << two;
+    QTest::newRow("nothing registered") << QStringList() << -1 << false << QStringList { "没有设备" } << QStringList();
 }
 
 void MainWindowDevicesTest::removeDevice()
@@ -518,8 +494,9 @@ void MainWindowDevicesTest::removeDevice()
     QFETCH(bool, confirm);
     QFETCH(QStringList, boxes);
     QFETCH(QStringList, remaining);
+    const QStringList names { "Desk Scanner", "Hall Scanner" };
     if (!registered.isEmpty())
-        storeRegistry(registered, { registered.at(0) + "|Desk Scanner", registered.at(1) + "|Hall Scanner" });
+        storeRegistry(registered, { registered.at(0) + "|" + names.at(0), registered.at(1) + "|" + names.at(1) });
 
     MainWindow window;
     startWindow(window);
@@ -545,12 +522,14 @@ void MainWindowDevicesTest::removeDevice()
     });
     QTRY_COMPARE(answerer.pending(), 0);
 
+    QCOMPARE(boxTitles(answerer), boxes);
     if (choice >= 0) {
-        QCOMPARE(offered,
-            (QStringList { "Desk Scanner\n  (https://127.0.0.1:1)", "Hall Scanner\n  (https://127.0.0.1:2)" }));
-        QCOMPARE(answerer.seen().mid(2, boxes.size()), boxes);
-    } else {
-        QCOMPARE(answerer.seen().mid(1, boxes.size()), boxes);
+        // Named devices are offered as name and address; the question names the chosen one.
+        QCOMPARE(offered.size(), 2);
+        QVERIFY(offered.at(choice).startsWith(names.at(choice)));
+        QVERIFY(offered.at(choice).contains(registered.at(choice)));
+        QVERIFY(messageBoxes(answerer).at(0).contains(names.at(choice)));
+        QVERIFY(messageBoxes(answerer).at(0).contains(registered.at(choice)));
     }
     QCOMPARE(stored(EsclRegistry::devicesKey), remaining);
     QCOMPARE(EsclRegistry().deviceInfo().keys(), remaining);
