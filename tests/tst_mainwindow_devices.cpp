@@ -27,6 +27,7 @@
 #include "tests/support/modalanswerer.h"
 #include "tests/support/sanetestconfig.h"
 #include "tests/support/tempsettings.h"
+#include "ui/deviceoptionlabels.h"
 #include "ui/escldevicesearch.h"
 #include "ui/mainwindow.h"
 #include "ui/settingskeys.h"
@@ -67,22 +68,43 @@ QAction *toolAction(MainWindow &window, const QString &text)
     return nullptr;
 }
 
-QPushButton *buttonWithText(QWidget *dialog, const QString &text)
-{
-    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
-        if (button->text() == text)
-            return button;
-    }
-    qFatal("no button %s", qPrintable(text));
-    return nullptr;
-}
-
 // A loopback port nobody listens on: connections to it are refused at once.
 quint16 closedPort()
 {
     QTcpServer server;
     server.listen(QHostAddress::LocalHost);
     return server.serverPort();
+}
+
+QStringList stored(const QString &key)
+{
+    return SettingsKeys::openSettings().value(key).toStringList();
+}
+
+void storeRegistry(const QStringList &urls, const QStringList &info)
+{
+    QSettings store = SettingsKeys::openSettings();
+    store.setValue(EsclRegistry::devicesKey, urls);
+    store.setValue(EsclRegistry::deviceInfoKey, info);
+}
+
+// The message boxes among the modal widgets answered: dialogs have no box text.
+QStringList messageBoxes(const ModalAnswerer &answerer)
+{
+    QStringList boxes;
+    for (const QString &seen : answerer.seen()) {
+        if (!seen.endsWith(QLatin1Char('|')))
+            boxes << seen;
+    }
+    return boxes;
+}
+
+QStringList boxTitles(const ModalAnswerer &answerer)
+{
+    QStringList titles;
+    for (const QString &box : messageBoxes(answerer))
+        titles << box.section(QLatin1Char('|'), 0, 0);
+    return titles;
 }
 
 const QString testDevice = QStringLiteral("Noname frontend-tester");
@@ -103,8 +125,21 @@ private slots:
     void secondSearchUsesTheChosenMode();
     void chosenSourceSurvivesAnotherDevice();
     void brokenDevicesHandOverOnlyOnce();
+    void optionLabels_data();
+    void optionLabels();
+
+    void scanSettingsStoresTheMode_data();
+    void scanSettingsStoresTheMode();
+    void addDeviceByAddress_data();
+    void addDeviceByAddress();
+    void removeDevice_data();
+    void removeDevice();
+    void esclOnlySearchMergesDiscoveredAndRegistered();
 
 private:
+    // Opens "扫描设置" and lets the handler work in it; the dialog is cancelled
+    // afterwards unless the handler closed it.
+    void inScanSettings(MainWindow &window, ModalAnswerer &answerer, const std::function<void(QWidget *)> &work);
     // A shown window whose start-up placeholder is in place.
     void startWindow(MainWindow &window);
     void searchAndWait(MainWindow &window, int expectedCount);
@@ -163,6 +198,8 @@ void MainWindowDevicesTest::firstSearchListsTheTestDevicesAndChoosesTheFirst()
     // The first search only starts the initialisation; the window goes on
     // painting with the search placeholder until the list arrives.
     QCOMPARE(itemTexts(combo), QStringList { QStringLiteral("正在查找扫描仪（仅USB模式）...") });
+    QVERIFY(progress->isVisible());
+    QCOMPARE(progress->maximum(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(itemTexts(combo), (QStringList { testDevice, secondTestDevice }), 15000);
 
     QCOMPARE(combo->currentIndex(), 0);
@@ -253,6 +290,279 @@ void MainWindowDevicesTest::brokenDevicesHandOverOnlyOnce()
     QCOMPARE(answerer.seen().size(), 3);
     QVERIFY(answerer.seen().at(2).contains(QStringLiteral("'Gone A'")));
     QCOMPARE(combo->currentIndex(), 0);
+}
+
+void MainWindowDevicesTest::optionLabels_data()
+{
+    QTest::addColumn<bool>("source");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("flatbed, any case") << true << "FLATBED"
+                                       << "平板";
+    QTest::newRow("feeder") << true << "Automatic Document Feeder"
+                            << "自动进纸器";
+    QTest::newRow("feeder, both sides") << true << "ADF Duplex"
+                                        << "双面自动进纸器";
+    QTest::newRow("unknown source as it is") << true << "Transparency Unit"
+                                             << "Transparency Unit";
+    QTest::newRow("boolean off") << false << "False"
+                                 << "单面";
+    QTest::newRow("boolean on") << false << "True"
+                                << "双面";
+    QTest::newRow("zero") << false << "0"
+                          << "单面";
+    QTest::newRow("one") << false << "1"
+                         << "双面";
+    QTest::newRow("both sides") << false << "Both"
+                                << "双面";
+    QTest::newRow("unknown mode as it is") << false << "Booklet"
+                                           << "Booklet";
+}
+
+void MainWindowDevicesTest::optionLabels()
+{
+    QFETCH(bool, source);
+    QFETCH(QString, value);
+    QFETCH(QString, label);
+    QCOMPARE(source ? DeviceOptionLabels::sourceLabel(value) : DeviceOptionLabels::duplexLabel(value), label);
+}
+
+void MainWindowDevicesTest::inScanSettings(
+    MainWindow &window, ModalAnswerer &answerer, const std::function<void(QWidget *)> &work)
+{
+    bool opened = false;
+    answerer.handle([&opened, work](QWidget *dialog) {
+        opened = true;
+        work(dialog);
+    });
+    toolAction(window, QStringLiteral("扫描设置"))->trigger();
+    QVERIFY(opened);
+}
+
+void MainWindowDevicesTest::scanSettingsStoresTheMode_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("accept");
+    QTest::addColumn<QVariant>("storedMode");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::newRow("switch to eSCL") << "esclOnlyButton" << true << QVariant(2) << QStringList { "设置已更新" };
+    QTest::newRow("switch to network") << "usbAndNetworkButton" << true << QVariant(1) << QStringList { "设置已更新" };
+    // Confirming the same mode stores it at once but announces no switch.
+    QTest::newRow("same mode") << "usbOnlyButton" << true << QVariant(0) << QStringList();
+    QTest::newRow("cancelled") << "esclOnlyButton" << false << QVariant() << QStringList();
+}
+
+void MainWindowDevicesTest::scanSettingsStoresTheMode()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, accept);
+    QFETCH(QVariant, storedMode);
+    QFETCH(QStringList, boxes);
+    MainWindow window;
+    startWindow(window);
+    ModalAnswerer answerer;
+    inScanSettings(window, answerer, [&](QWidget *dialog) {
+        for (int i = 0; i < boxes.size(); ++i)
+            answerer.answer(QDialogButtonBox::Ok);
+        dialog->findChild<QRadioButton *>(button)->click();
+        dialog->findChild<QDialogButtonBox *>()
+            ->button(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+            ->click();
+    });
+    QTRY_COMPARE(answerer.pending(), 0);
+
+    QCOMPARE(boxTitles(answerer), boxes);
+    QCOMPARE(SettingsKeys::openSettings().value(SettingsKeys::scanMode), storedMode);
+    // The list is not searched again by itself.
+    QCOMPARE(itemTexts(part<QComboBox>(window, "scannerCombo")),
+        QStringList { QStringLiteral("点击'查找设备'初始化扫描仪") });
+}
+
+void MainWindowDevicesTest::addDeviceByAddress_data()
+{
+    // In "typed", %1 stands for the loopback scanner's base URL and %2 for a
+    // loopback address nobody answers on.
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("alreadyRegistered");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("listed");
+
+    QTest::newRow("verified with a model name") << "%1"
+                                                << "Acme Scan 3000" << false << "设备已添加"
+                                                << "eSCL-Acme Scan 3000";
+    QTest::newRow("verified without a model name") << "%1" << QString() << false << "设备已添加"
+                                                   << "eSCL-%1";
+    QTest::newRow("blanks around the address") << "  %1 "
+                                               << "Acme Scan 3000" << false << "设备已添加"
+                                               << "eSCL-Acme Scan 3000";
+    QTest::newRow("already registered") << "%1"
+                                        << "Acme Scan 3000" << true << "设备已存在" << QString();
+    QTest::newRow("no answer") << "%2"
+                               << "Acme Scan 3000" << false << "无法连接" << QString();
+    QTest::newRow("no scheme") << "127.0.0.1:443"
+                               << "Acme Scan 3000" << false << "无效的 URL" << QString();
+}
+
+void MainWindowDevicesTest::addDeviceByAddress()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, model);
+    QFETCH(bool, alreadyRegistered);
+    QFETCH(QString, box);
+    QFETCH(QString, listed);
+
+    EsclTestServer server;
+    QVERIFY(server.start());
+    server.setStanding(
+        "GET", "/eSCL/ScannerCapabilities", EsclTestServer::Response::text(EsclTestServer::capabilitiesXml(model)));
+    const QString url = server.baseUrl();
+    const QString silent = QStringLiteral("http://127.0.0.1:%1").arg(closedPort());
+    const auto fill = [&](const QString &text) {
+        return QString(text).replace("%1", url).replace("%2", silent);
+    };
+    if (alreadyRegistered)
+        storeRegistry({ url }, { url + QStringLiteral("|Acme Scan 3000") });
+    const QStringList devicesBefore = stored(EsclRegistry::devicesKey);
+    const QStringList infoBefore = stored(EsclRegistry::deviceInfoKey);
+
+    MainWindow window;
+    startWindow(window);
+    auto *combo = part<QComboBox>(window, "scannerCombo");
+    ModalAnswerer answerer;
+    // While the address is verified in a nested event loop, the settings
+    // dialog is the active modal widget again: it is passed over until the
+    // box appears, and cancelled after it.
+    std::function<void(QWidget *)> answerBox = [&](QWidget *modal) {
+        auto *messageBox = qobject_cast<QMessageBox *>(modal);
+        if (!messageBox) {
+            answerer.handle(answerBox);
+            return;
+        }
+        messageBox->button(QMessageBox::Ok)->click();
+        answerer.answer(QDialogButtonBox::Cancel);
+    };
+    inScanSettings(window, answerer, [&](QWidget *dialog) {
+        answerer.handle([&](QWidget *input) {
+            auto *edit = input->findChild<QLineEdit *>();
+            QVERIFY(edit);
+            edit->setText(fill(typed));
+            qobject_cast<QDialog *>(input)->accept();
+        });
+        answerer.handle(answerBox);
+        // Queued: the answerer does not see a box opened from inside one of its answers.
+        QMetaObject::invokeMethod(
+            dialog->findChild<QPushButton *>(QStringLiteral("addEsclDeviceButton")), "click", Qt::QueuedConnection);
+    });
+    QTRY_COMPARE(answerer.pending(), 0);
+
+    QCOMPARE(boxTitles(answerer), QStringList { box });
+    QCOMPARE(part<QProgressBar>(window, "progressBar")->maximum(), 100);
+    if (listed.isEmpty()) {
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(stored(EsclRegistry::devicesKey), devicesBefore);
+        QCOMPARE(stored(EsclRegistry::deviceInfoKey), infoBefore);
+        return;
+    }
+    QCOMPARE(combo->itemText(combo->count() - 1), fill(listed));
+    QCOMPARE(stored(EsclRegistry::devicesKey), QStringList { url });
+    QCOMPARE(
+        stored(EsclRegistry::deviceInfoKey), QStringList { url + QLatin1Char('|') + (model.isEmpty() ? url : model) });
+    // The confirmation names the model, or says it is unknown.
+    QVERIFY(messageBoxes(answerer).at(0).contains(model.isEmpty() ? QStringLiteral("设备: 未知") : model));
+}
+
+void MainWindowDevicesTest::removeDevice_data()
+{
+    QTest::addColumn<QStringList>("registered");
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<bool>("confirm");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QStringList>("remaining");
+
+    const QStringList two { "https://127.0.0.1:1", "https://127.0.0.1:2" };
+    QTest::newRow("confirmed") << two << 1 << true << QStringList { "确认删除", "删除成功" }
+                               << QStringList { two.at(0) };
+    QTest::newRow("declined") << two << 0 << false << QStringList { "确认删除" } << two;
+    QTest::newRow("nothing registered") << QStringList() << -1 << false << QStringList { "没有设备" } << QStringList();
+}
+
+void MainWindowDevicesTest::removeDevice()
+{
+    QFETCH(QStringList, registered);
+    QFETCH(int, choice);
+    QFETCH(bool, confirm);
+    QFETCH(QStringList, boxes);
+    QFETCH(QStringList, remaining);
+    const QStringList names { "Desk Scanner", "Hall Scanner" };
+    if (!registered.isEmpty())
+        storeRegistry(registered, { registered.at(0) + "|" + names.at(0), registered.at(1) + "|" + names.at(1) });
+
+    MainWindow window;
+    startWindow(window);
+    ModalAnswerer answerer;
+    QStringList offered;
+    inScanSettings(window, answerer, [&](QWidget *dialog) {
+        if (choice >= 0) {
+            answerer.handle([&](QWidget *modal) {
+                auto *picker = qobject_cast<QInputDialog *>(modal);
+                QVERIFY(picker);
+                offered = picker->comboBoxItems();
+                picker->setTextValue(offered.value(choice));
+                picker->accept();
+            });
+        }
+        answerer.answer(confirm ? QDialogButtonBox::Yes : QDialogButtonBox::No);
+        if (confirm)
+            answerer.answer(QDialogButtonBox::Ok);
+        answerer.answer(QDialogButtonBox::Cancel);
+        // Queued: the answerer does not see a box opened from inside one of its answers.
+        QMetaObject::invokeMethod(
+            dialog->findChild<QPushButton *>(QStringLiteral("removeEsclDeviceButton")), "click", Qt::QueuedConnection);
+    });
+    QTRY_COMPARE(answerer.pending(), 0);
+
+    QCOMPARE(boxTitles(answerer), boxes);
+    if (choice >= 0) {
+        // Named devices are offered as name and address; the question names the chosen one.
+        QCOMPARE(offered.size(), 2);
+        QVERIFY(offered.at(choice).startsWith(names.at(choice)));
+        QVERIFY(offered.at(choice).contains(registered.at(choice)));
+        QVERIFY(messageBoxes(answerer).at(0).contains(names.at(choice)));
+        QVERIFY(messageBoxes(answerer).at(0).contains(registered.at(choice)));
+    }
+    QCOMPARE(stored(EsclRegistry::devicesKey), remaining);
+    QCOMPARE(EsclRegistry().deviceInfo().keys(), remaining);
+}
+
+void MainWindowDevicesTest::esclOnlySearchMergesDiscoveredAndRegistered()
+{
+    // The registered device and a discovered one carry the same name: the
+    // list shows it once. Discovered names come from mDNS, so nothing is probed.
+    const QString registered = QStringLiteral("https://127.0.0.1:9");
+    storeRegistry({ registered }, { registered + QStringLiteral("|Desk Scanner") });
+    SettingsKeys::openSettings().setValue(SettingsKeys::scanMode, 2);
+    FakeAvahiBrowse browser(FakeAvahiBrowse::Behaviour::Print,
+        FakeAvahiBrowse::resolvedLine("Acme\\032Office\\032Scanner\\032\\091A1B2C3\\093", "192.0.2.7")
+            + FakeAvahiBrowse::resolvedLine("Desk\\032Scanner", "192.0.2.8"));
+    QVERIFY(browser.isValid());
+
+    MainWindow window;
+    startWindow(window);
+    auto *combo = part<QComboBox>(window, "scannerCombo");
+    QTest::mouseClick(part<QPushButton>(window, "findDeviceButton"), Qt::LeftButton);
+
+    QCOMPARE(itemTexts(combo), (QStringList { "eSCL-Desk Scanner", "eSCL-Acme Office Scanner" }));
+    QCOMPARE(stored(EsclRegistry::devicesKey),
+        (QStringList { registered, "https://192.0.2.7:443", "https://192.0.2.8:443" }));
+    QCOMPARE(combo->currentIndex(), 0);
+    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("✓ 找到 2 个扫描仪，已选择第一个，可手动切换"));
+    // eSCL entries are chosen without SANE: no controller comes into being.
+    combo->setCurrentIndex(1);
+    QCOMPARE(
+        window.statusBar()->currentMessage(), QStringLiteral("✅ 已选择: eSCL-Acme Office Scanner (原生 eSCL 模式)"));
+    QVERIFY(!window.findChild<ScannerController *>());
+    QCOMPARE(part<QProgressBar>(window, "progressBar")->maximum(), 100);
 }
 
 QTEST_MAIN(MainWindowDevicesTest)

@@ -11,9 +11,14 @@
 #include <QScopedValueRollback>
 #include <QStatusBar>
 
+#include "escl/esclregistry.h"
 #include "scanner/scannercontroller.h"
 #include "ui/deviceoptionlabels.h"
+#include "ui/dialogs/escladddialog.h"
+#include "ui/dialogs/esclremovedialog.h"
+#include "ui/dialogs/scansettingsdialog.h"
 #include "ui/escldevicesearch.h"
+#include "ui/settingskeys.h"
 
 namespace {
 
@@ -109,9 +114,9 @@ void MainWindow::searchScanners()
         bool initializationStarted = false;
         names = searchSaneDevices(&initializationStarted);
         if (initializationStarted) {
-            // The list is filled when the background initialisation reports back.
+            // The list is filled when the background initialisation reports
+            // back; the busy bar stays until then and ends with it.
             isScanning = false;
-            endProgress();
             connectScannerSelection(true);
             return;
         }
@@ -349,12 +354,96 @@ void MainWindow::onDuplexModeChanged(int index)
 
 void MainWindow::onScanSettingsClicked()
 {
+    ScanSettingsDialog dialog(searchMode, this);
+    connect(&dialog, &ScanSettingsDialog::addEsclDeviceRequested, this, &MainWindow::onAddESCLDevice);
+    connect(&dialog, &ScanSettingsDialog::removeEsclDeviceRequested, this, &MainWindow::onRemoveESCLDevice);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    const int previousMode = searchMode;
+    searchMode = dialog.searchMode();
+    SettingsKeys::openSettings().setValue(SettingsKeys::scanMode, searchMode);
+    const QString modeName = ScanSettingsDialog::modeName(searchMode);
+    statusBarWidget->showMessage(tr("扫描模式已更新：%1").arg(modeName), 5000);
+    qDebug() << "扫描模式已更新:" << modeName;
+    if (searchMode != previousMode) {
+        QMessageBox::information(
+            this, tr("设置已更新"), tr("扫描模式已切换到：%1\n\n请点击 [查找设备] 按钮重新搜索扫描仪。").arg(modeName));
+    }
 }
 
 void MainWindow::onAddESCLDevice()
 {
+    EsclAddDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QString url = dialog.url();
+    if (url.isEmpty())
+        return;
+    if (!EsclRegistry::isAcceptableUrl(url)) {
+        QMessageBox::warning(
+            this, tr("无效的 URL"), tr("URL 必须以 http:// 或 https:// 开头\n\n示例: ") + EsclAddDialog::exampleUrl());
+        return;
+    }
+
+    statusBarWidget->showMessage(tr("正在验证 eSCL 设备..."));
+    startBusyProgress();
+    QCoreApplication::processEvents();
+    EsclRegistry registry;
+    const EsclDeviceProbe::Result device = registry.verify(url, this);
+    endProgress();
+
+    if (!device.answered) {
+        statusBarWidget->showMessage(tr("设备验证失败"), 5000);
+        QMessageBox::warning(this, tr("无法连接"),
+            tr("无法连接到 eSCL 设备: %1\n\n请检查:\n  • URL 是否正确\n  • 扫描仪是否开机\n  • "
+               "网络连接是否正常\n  • 防火墙设置")
+                .arg(url));
+        return;
+    }
+    // Checked after the verification, against the list as it is now.
+    if (registry.contains(url)) {
+        statusBarWidget->showMessage(tr("设备已存在"), 3000);
+        QMessageBox::information(
+            this, tr("设备已存在"), tr("此 eSCL 设备已经添加过了。\n\nURL: %1\n\n无需重复添加。").arg(url));
+        return;
+    }
+
+    const QString displayName = registry.addDevice(url, device.modelName);
+    scannerCombo->addItem(displayName);
+    statusBarWidget->showMessage(tr("已添加 eSCL 设备: %1").arg(displayName), 5000);
+    QMessageBox::information(this, tr("设备已添加"),
+        tr("eSCL 设备已成功添加！\n\n设备: %1\nURL: %2\n\n现在可以选择此设备进行扫描。")
+            .arg(device.modelName.isEmpty() ? tr("未知") : device.modelName, url));
 }
 
 void MainWindow::onRemoveESCLDevice()
 {
+    EsclRegistry registry;
+    if (registry.devices().isEmpty()) {
+        QMessageBox::information(this, tr("没有设备"),
+            tr("当前没有已添加的 eSCL 设备。\n\n您可以点击 [➕ 添加 eSCL 设备] 按钮来添加网络扫描仪。"));
+        return;
+    }
+    EsclRemoveDialog dialog(registry.removalChoices(), this);
+    if (dialog.exec() != QDialog::Accepted || dialog.choice().isEmpty())
+        return;
+    const QString choice = dialog.choice();
+    const EsclRegistry::Device device = registry.deviceForChoice(choice);
+    if (device.url.isEmpty())
+        return;
+
+    const QMessageBox::StandardButton answer = QMessageBox::question(this, tr("确认删除"),
+        tr("确定要删除此 eSCL 设备吗？\n\n设备: %1\nURL: %2\n\n删除后需要重新添加才能使用。")
+            .arg(device.name, device.url),
+        QMessageBox::Yes | QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+
+    registry.removeDevice(choice);
+    statusBarWidget->showMessage(
+        tr("已删除 eSCL 设备: %1").arg(device.name.isEmpty() ? device.url : device.name), 5000);
+    QMessageBox::information(this, tr("删除成功"),
+        tr("eSCL 设备已成功删除！\n\n设备: %1\nURL: %2\n\n如需再次使用，请重新添加。").arg(device.name, device.url));
+    qDebug() << "已删除 eSCL 设备:" << device.url;
 }
