@@ -29,6 +29,7 @@
 #include <time.h>
 
 #include "document/documentmanager.h"
+#include "imaging/imageprocessor.h"
 #include "scanner/scannercontroller.h"
 #include "ui/mainwindow.h"
 #include "ui/scansession.h"
@@ -166,6 +167,16 @@ void BM_PageSignalToShownPage(benchmark::State &state)
 }
 BENCHMARK(BM_PageSignalToShownPage)->Unit(benchmark::kMillisecond);
 
+// The blank test's share of a page, on the page as the scanner delivers it.
+void BM_BlankTestOfScannedPage(benchmark::State &state)
+{
+    ImageProcessor processor;
+    const QImage page = a4Page();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(processor.isBlankPage(page, 240, 0.98));
+}
+BENCHMARK(BM_BlankTestOfScannedPage)->Unit(benchmark::kMillisecond);
+
 void BM_WindowFeederRun(benchmark::State &state)
 {
     isolateSettings();
@@ -186,6 +197,9 @@ void BM_WindowFeederRun(benchmark::State &state)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     sources->setCurrentIndex(sources->findText(QStringLiteral("自动进纸器")));
     auto *controller = window.findChild<ScannerController *>();
+    const auto session = [&window] {
+        return window.findChild<ScanSession *>();
+    };
     if (!controller || sources->currentIndex() < 0) {
         state.SkipWithError("no test scanner with a feeder");
         return;
@@ -199,22 +213,32 @@ void BM_WindowFeederRun(benchmark::State &state)
     for (auto _ : state) {
         QEventLoop loop;
         bool failed = false;
-        auto finished = QObject::connect(
-            controller, &ScannerController::multiPageScanFinished, &loop,
-            [&loop] { QTimer::singleShot(0, &loop, &QEventLoop::quit); }, Qt::QueuedConnection);
+        bool finished = false;
+        auto end
+            = QObject::connect(controller, &ScannerController::multiPageScanFinished, &loop, [&] { finished = true; });
         auto error = QObject::connect(controller, &ScannerController::scanError, &loop, [&] {
             failed = true;
             loop.quit();
         });
+        // The run is over once the window has handled the finished signal and
+        // every page that waited for its turn.
+        QTimer idle;
+        idle.setInterval(1);
+        QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
+            if (finished && !session()->isScanning() && !session()->isBusy())
+                loop.quit();
+        });
         const qint64 cpuBefore = GapProbe::cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
         probe.start();
+        idle.start();
         scanButton->click();
         loop.exec();
+        idle.stop();
+        QObject::disconnect(end);
+        QObject::disconnect(error);
         worstGap = std::max(worstGap, probe.stopMilliseconds());
         worstBusy = std::max(worstBusy, probe.busiestMilliseconds());
         cpu += (GapProbe::cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID) - cpuBefore) / 1e6;
-        QObject::disconnect(finished);
-        QObject::disconnect(error);
         state.PauseTiming();
         pages = document->pageCount();
         if (failed || pages != 10) {
