@@ -114,6 +114,7 @@ private slots:
     void pageLimitErrorThenRunSavedAfterTheBox();
     void failedRunLeavesNoRunBehind();
     void scanButtonCancelsASanePage();
+    void progressAfterBusyModeIsDeterminate();
     void doubtfulPaperSensor_data();
     void doubtfulPaperSensor();
     void esclFeederJobIsSavedOnce();
@@ -371,6 +372,18 @@ void MainWindowScanTest::scanButtonCancelsASanePage()
     QTRY_VERIFY(!progress->isVisible());
     QCOMPARE(document->pageCount(), 1);
     QVERIFY(answerer.seen().isEmpty());
+}
+
+// A wait shown as a busy bar (range 0-0) would swallow the scan's values.
+void MainWindowScanTest::progressAfterBusyModeIsDeterminate()
+{
+    MainWindow window;
+    startWithTestScanner(window);
+    auto *progress = part<QProgressBar>(window, "progressBar");
+    progress->setRange(0, 0);
+    emit controllerOf(window)->scanProgress(40);
+    QCOMPARE(progress->maximum(), 100);
+    QCOMPARE(progress->value(), 40);
 }
 
 void MainWindowScanTest::doubtfulPaperSensor_data()
