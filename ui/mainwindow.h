@@ -182,6 +182,10 @@ private:
     // The error box and the end of the scan state, without waiting.
     void showScanError(const QString &errorMessage);
     void showScannedPage(int index);
+    // The page pipeline: the blank test, then (a turn later) the rest; the
+    // message, when given, is shown once the page has been handled.
+    void scanPage(const QImage &image, const QString &doneMessage);
+    void finishScannedPage(const QImage &image, bool blank, const QString &doneMessage);
 
     // Delay scan (mainwindow_delayscan.cpp)
     void onDelayTimerTick();

@@ -228,8 +228,7 @@ void MainWindow::handleEsclResult(quint64 job, const std::function<void()> &hand
 void MainWindow::onEsclPageScanned(const QImage &image, int pageNumber)
 {
     qDebug() << "收到第" << pageNumber << "页";
-    onScanComplete(image);
-    statusBarWidget->showMessage(tr("已扫描第 %1 页...").arg(pageNumber));
+    scanPage(image, tr("已扫描第 %1 页...").arg(pageNumber));
 }
 
 void MainWindow::onEsclJobComplete(int totalPages)
@@ -268,10 +267,30 @@ void MainWindow::onScanProgress(int percentage)
 
 void MainWindow::onScanComplete(const QImage &image)
 {
-    if (deferScanResult([this, image]() { onScanComplete(image); }))
+    scanPage(image, QString());
+}
+
+void MainWindow::scanPage(const QImage &image, const QString &doneMessage)
+{
+    if (deferScanResult([this, image, doneMessage]() { scanPage(image, doneMessage); }))
         return;
+    const ScanSession::BlankTest test = blankTest();
+    if (!test.enabled || image.isNull()) {
+        finishScannedPage(image, false, doneMessage);
+        return;
+    }
+    // The blank test and showing the page take a turn of the event loop each:
+    // together they would keep the window from painting for too long.
     const ScanSession::Hold hold(session());
-    const ScanSession::PageResult result = session()->takePage(image, blankTest());
+    const bool blank = session()->isBlank(image, test);
+    session()->continueAtNextTurn(
+        [this, image, blank, doneMessage]() { finishScannedPage(image, blank, doneMessage); });
+}
+
+void MainWindow::finishScannedPage(const QImage &image, bool blank, const QString &doneMessage)
+{
+    const ScanSession::Hold hold(session());
+    const ScanSession::PageResult result = session()->takeTestedPage(image, blank);
     if (result.next != ScanSession::Next::Nothing)
         session()->yieldTurn();
     syncScanState();
@@ -308,6 +327,8 @@ void MainWindow::onScanComplete(const QImage &image)
         break;
     }
     updateStatusBar();
+    if (!doneMessage.isEmpty())
+        statusBarWidget->showMessage(doneMessage);
 }
 
 void MainWindow::showScannedPage(int index)

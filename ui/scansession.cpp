@@ -57,11 +57,22 @@ QList<int> ScanSession::finishRun()
 
 ScanSession::PageResult ScanSession::takePage(const QImage &image, const BlankTest &blank)
 {
+    return takeTestedPage(image, isBlank(image, blank));
+}
+
+bool ScanSession::isBlank(const QImage &image, const BlankTest &blank) const
+{
+    return blank.enabled && !image.isNull()
+        && imageProcessor->isBlankPage(image, blank.threshold, blank.ratioPercent / 100.0);
+}
+
+ScanSession::PageResult ScanSession::takeTestedPage(const QImage &image, bool blank)
+{
     PageResult result;
     if (image.isNull())
         return result;
     const bool inRun = isCollecting() || m_kind == Kind::EsclPlaten;
-    if (blank.enabled && imageProcessor->isBlankPage(image, blank.threshold, blank.ratioPercent / 100.0)) {
+    if (blank) {
         // Inside a run more sheets follow; only a page scanned on its own (or
         // one turn of the delay cycle) is over with a blank page.
         const bool ends = m_delayActive || !inRun;
@@ -129,6 +140,12 @@ void ScanSession::yieldTurn()
 {
     ++holds;
     QTimer::singleShot(0, this, &ScanSession::release);
+}
+
+void ScanSession::continueAtNextTurn(std::function<void()> handler)
+{
+    yieldTurn();
+    deferred.prepend(std::move(handler));
 }
 
 bool ScanSession::deferIfBusy(std::function<void()> handler)

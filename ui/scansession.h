@@ -85,6 +85,9 @@ public:
     // The page pipeline: blank test, addPage, then the decision what follows.
     // The image is handed to the document as it is (no copy is made).
     PageResult takePage(const QImage &image, const BlankTest &blank);
+    // The same in two steps, so that the event loop may run in between.
+    bool isBlank(const QImage &image, const BlankTest &blank) const;
+    PageResult takeTestedPage(const QImage &image, bool blank);
 
     // Delay cycle.
     void startDelay(int intervalSeconds, bool autoSaveWasChecked);
@@ -115,6 +118,9 @@ public:
     // a feeder delivers sheets faster than a page is shown, and without a turn
     // in between the window would stall for the whole batch.
     void yieldTurn();
+    // Runs the handler at the next turn of the event loop, ahead of the
+    // results already waiting (it is the rest of the one being handled).
+    void continueAtNextTurn(std::function<void()> handler);
     // True when the handler was queued because a result is being handled.
     bool deferIfBusy(std::function<void()> handler);
     bool isBusy() const { return holds > 0; }
