@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QVector>
+#include <functional>
 
 class QCheckBox;
 class QCloseEvent;
@@ -26,6 +27,8 @@ class ESCLScanner;
 class ImageProcessor;
 class PageListWidget;
 class ScannerController;
+class UndoStore;
+struct LivePreviewSetup;
 
 // The one window of the application: it lays out the views and wires the
 // subsystems together; the work itself happens in the classes it calls.
@@ -166,6 +169,19 @@ private:
     void searchScanners();
 
     // Editing commands and undo (mainwindow_edit.cpp)
+    void pushUndo(const QImage &image);
+    void logUndoSize();
+    // The current page, or a null image after telling the user to choose one.
+    QImage pageToProcess();
+    // Runs a one-step operation on the current page and puts the result back.
+    void applyPageEdit(const std::function<QImage(const QImage &)> &operation);
+    // Shows message and determinate progress while operation runs.
+    QImage runWithProgress(const QString &message, const std::function<QImage()> &operation);
+    // putBackPage for a page followed through an operation; false when the
+    // page was deleted meanwhile.
+    bool putBackEdited(int index, const QImage &image);
+    void runLivePreview(const LivePreviewSetup &setup, const QString &doneMessage,
+        const std::function<QImage(const QImage &, int, int)> &operation);
 
     // Merge and split (mainwindow_mergesplit.cpp)
 
@@ -186,7 +202,6 @@ private:
     QTimer *delayTimer = nullptr;
     QImage currentImage;
     bool isScanning = false;
-    QVector<QImage> undoStack;
     QList<QImage> multiPageImages;
     bool multiPageScanning = false;
     bool delayScanActive = false;
@@ -204,6 +219,9 @@ private:
     // Members of device selection (mainwindow_devices.cpp)
 
     // Members of the editing commands (mainwindow_edit.cpp)
+    // Page images saved before edits, each following its page (replaces a
+    // plain vector of images, which restored into whatever page was current).
+    UndoStore *undoStore = nullptr;
 
     // Members of merge, split, save and open (mainwindow_mergesplit.cpp, mainwindow_saveopen.cpp)
 
