@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
 #include <functional>
@@ -9,6 +10,8 @@
 // loop, and while it runs (image operations let events through) further
 // requests just replace the pending values. So at most one preview is being
 // computed and at most one waits behind it, never a queue of stale ones.
+// Previews start at most once per minimum interval (a display frame by
+// default): computing faster than the screen shows them is wasted work.
 // GUI thread only.
 class PreviewCoalescer : public QObject
 {
@@ -17,7 +20,10 @@ class PreviewCoalescer : public QObject
 public:
     using Operation = std::function<QImage(int first, int second)>;
 
-    explicit PreviewCoalescer(Operation operation, QObject *parent = nullptr);
+    static constexpr int defaultIntervalMs = 16;
+
+    explicit PreviewCoalescer(
+        Operation operation, QObject *parent = nullptr, int minimumIntervalMs = defaultIntervalMs);
 
     void request(int first, int second);
     // Forgets a pending request (the dialog closed); a running one finishes.
@@ -29,6 +35,7 @@ signals:
     void previewReady(const QImage &image, int first, int second);
 
 private:
+    void schedule();
     void run();
 
     Operation operation;
@@ -38,4 +45,6 @@ private:
     bool scheduled = false;
     bool running = false;
     int computed = 0;
+    int minimumInterval;
+    QElapsedTimer sinceLastStart;
 };
