@@ -48,6 +48,9 @@ AngleDialog::AngleDialog(QWidget *parent)
                                   "快速按钮：快速调整常用角度\n• 精确输入：输入任意角度（支持小数）\n• "
                                   "可以多次调整，点击确定后应用"),
         this);
+    // The text is rich text, where a line break has to be written as one.
+    usage->setText(usage->text().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+    usage->setTextFormat(Qt::RichText);
     usage->setWordWrap(true);
     usage->setStyleSheet(DialogStyles::usageBox());
     layout->addWidget(usage);

@@ -51,6 +51,9 @@ LivePreviewDialog::LivePreviewDialog(const Setup &setup, PreviewCoalescer::Opera
     layout->addWidget(group);
 
     QLabel *usage = new QLabel(setup.usage, this);
+    // The text is rich text, where a line break has to be written as one.
+    usage->setText(usage->text().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+    usage->setTextFormat(Qt::RichText);
     usage->setWordWrap(true);
     usage->setStyleSheet(DialogStyles::usageBox());
     layout->addWidget(usage);
