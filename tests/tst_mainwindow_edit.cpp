@@ -1,8 +1,11 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -16,6 +19,7 @@
 
 #include "document/documentmanager.h"
 #include "imaging/imageprocessor.h"
+#include "annotation/annotationdialog.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
 #include "ui/croppableimagewidget.h"
@@ -100,6 +104,11 @@ private slots:
     void blankPageSettingsWrittenOnlyOnOk_data();
     void blankPageSettingsWrittenOnlyOnOk();
     void blankPageSwitchIsStoredAtOnce();
+    void borderRecordsOnlyAfterTheWidth_data();
+    void borderRecordsOnlyAfterTheWidth();
+    void bleachedPageIsSavedAutomatically();
+    void annotationReplacesTheChosenPage();
+    void annotationWithoutAPageAsksForOne();
 
 private:
     QAction *action(const QString &text) const;
@@ -520,6 +529,99 @@ void MainWindowEditTest::blankPageSwitchIsStoredAtOnce()
     QCOMPARE(status(), QStringLiteral("已启用自动去除空白页功能"));
     box->click();
     QCOMPARE(SettingsKeys::openSettings().value(SettingsKeys::removeBlankPages).toBool(), false);
+}
+
+void MainWindowEditTest::borderRecordsOnlyAfterTheWidth_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("cancelled") << false;
+    QTest::newRow("width 5") << true;
+}
+
+// The border command records its undo entry only once a width was given.
+void MainWindowEditTest::borderRecordsOnlyAfterTheWidth()
+{
+    QFETCH(bool, accept);
+    const QImage original = page(Qt::red);
+    document->addPage(original);
+    runAdvanced("BorderCommand", { [accept](QWidget *modal) {
+        auto *input = qobject_cast<QInputDialog *>(modal);
+        QVERIFY(input);
+        QCOMPARE(input->intValue(), 10);
+        input->setIntValue(5);
+        accept ? input->accept() : input->reject();
+    } });
+    QCOMPARE(document->page(0), accept ? processor.removeBorder(original, 5) : original);
+    QList<ModalAnswerer::Handler> nothingToUndo;
+    if (!accept)
+        nothingToUndo << [](QWidget *modal) {
+            press(modal, QDialogButtonBox::Ok);
+        };
+    const QStringList boxes = runAdvanced("UndoCommand", nothingToUndo);
+    QCOMPARE(boxes.isEmpty(), accept);
+    QCOMPARE(document->page(0), original);
+}
+
+// A bleached page replaces the page and, with automatic saving on, is written
+// to the save folder.
+void MainWindowEditTest::bleachedPageIsSavedAutomatically()
+{
+    const QImage original = page(QColor(230, 225, 200), QSize(120, 90));
+    document->addPage(original);
+    part<QCheckBox>(*window, "autoSaveCheck")->setChecked(true);
+    part<QComboBox>(*window, "saveFormatCombo")->setCurrentIndex(1); // PNG
+    const QStringList boxes = runAdvanced("BleachCommand",
+        { [](QWidget *modal) {
+             part<QSpinBox>(*modal, "thresholdSpin")->setValue(200);
+             press(modal, QDialogButtonBox::Ok);
+         },
+            [](QWidget *modal) {
+                press(modal, QDialogButtonBox::Ok);
+            } });
+    const QImage expected = processor.bleach(original, 200, 80);
+    QCOMPARE(document->page(0), expected);
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first().startsWith(QStringLiteral("自动保存成功|")));
+    const QStringList files = QDir(scratch.filePath(QStringLiteral("auto"))).entryList({ "*.png" }, QDir::Files);
+    QCOMPARE(files.size(), 1);
+    const QImage saved(scratch.filePath(QStringLiteral("auto/") + files.first()));
+    QCOMPARE(saved.convertToFormat(QImage::Format_ARGB32), expected.convertToFormat(QImage::Format_ARGB32));
+}
+
+// The annotated page goes back into the row chosen in the list, which stays
+// current; the other pages are untouched.
+void MainWindowEditTest::annotationReplacesTheChosenPage()
+{
+    const QSize size(600, 400);
+    const QList<QImage> pages { page(Qt::red, size), page(Qt::green, size), page(Qt::blue, size) };
+    for (const QImage &image : pages)
+        document->addPage(image);
+    list->setCurrentRow(1);
+    QImage annotated;
+    ModalAnswerer answerer;
+    answerer.handle([&annotated](QWidget *modal) {
+        auto *dialog = qobject_cast<AnnotationDialog *>(modal);
+        QVERIFY(dialog);
+        dialog->addWatermark(QStringLiteral("样稿"), AnnotationDialog::WatermarkCenter, 80);
+        annotated = dialog->resultImage();
+        click(modal, "applyButton");
+    });
+    action(QStringLiteral("批注标记"))->trigger();
+    QCOMPARE(answerer.pending(), 0);
+    QVERIFY(annotated != pages[1]);
+    QCOMPARE(document->page(1), annotated);
+    QCOMPARE(document->page(0), pages[0]);
+    QCOMPARE(document->page(2), pages[2]);
+    QCOMPARE(document->currentPageIndex(), 1);
+    QCOMPARE(status(), QStringLiteral("批注已应用"));
+}
+
+void MainWindowEditTest::annotationWithoutAPageAsksForOne()
+{
+    ModalAnswerer answerer;
+    answerer.answer(QDialogButtonBox::Ok);
+    action(QStringLiteral("批注标记"))->trigger();
+    QCOMPARE(answerer.seen(), QStringList { QStringLiteral("提示|请先选择要批注的图片") });
 }
 
 QTEST_MAIN(MainWindowEditTest)
