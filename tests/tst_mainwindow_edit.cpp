@@ -108,7 +108,6 @@ private slots:
     void borderRecordsOnlyAfterTheWidth();
     void bleachedPageIsSavedAutomatically();
     void annotationReplacesTheChosenPage();
-    void annotationWithoutAPageAsksForOne();
 
 private:
     QAction *action(const QString &text) const;
@@ -614,14 +613,6 @@ void MainWindowEditTest::annotationReplacesTheChosenPage()
     QCOMPARE(document->page(2), pages[2]);
     QCOMPARE(document->currentPageIndex(), 1);
     QCOMPARE(status(), QStringLiteral("批注已应用"));
-}
-
-void MainWindowEditTest::annotationWithoutAPageAsksForOne()
-{
-    ModalAnswerer answerer;
-    answerer.answer(QDialogButtonBox::Ok);
-    action(QStringLiteral("批注标记"))->trigger();
-    QCOMPARE(answerer.seen(), QStringList { QStringLiteral("提示|请先选择要批注的图片") });
 }
 
 QTEST_MAIN(MainWindowEditTest)
