@@ -127,13 +127,16 @@ void BM_FullUndoStore(benchmark::State &state)
 }
 BENCHMARK(BM_FullUndoStore)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// Fifty brightness steps, the k-th due 5 k ms after the start. Steps that fall
+// Fifty steps of the first slider (brightness or hue), the k-th due 5 k ms after the start. Steps that fall
 // due while a preview is computed are delivered together when events are
 // processed, as queued mouse moves would be. The time is from the last step
 // until the preview of its value is in the view.
 void BM_LivePreviewFiftySteps(benchmark::State &state)
 {
     Window w(1);
+    const bool hue = state.range(0) == 1;
+    const char *const command = hue ? "onAdjustHueSaturationClicked" : "onAdjustBrightnessContrastDialogClicked";
+    state.SetLabel(hue ? "hue/saturation" : "brightness/contrast");
     int previews = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
@@ -168,12 +171,12 @@ void BM_LivePreviewFiftySteps(benchmark::State &state)
         });
         clock.start();
         driver.start();
-        QMetaObject::invokeMethod(&w.window, "onAdjustBrightnessContrastDialogClicked");
+        QMetaObject::invokeMethod(&w.window, command);
         state.SetIterationTime(double(finalShownAt - lastStepAt) / 1e9);
     }
     state.counters["previews"] = previews;
 }
-BENCHMARK(BM_LivePreviewFiftySteps)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_LivePreviewFiftySteps)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // Without coalescing and at full resolution: each of the fifty steps computes
 // the whole page and fits it into the view.
