@@ -166,6 +166,12 @@ private:
     void createScannerController();
     void searchScanners();
     void updateScanParametersForDevice();
+    void showSelectedScanner(const QString &text);
+    // The device's sources when it has a feeder; an empty list gives flatbed only.
+    void fillPaperSources(const QStringList &feederDeviceSources);
+    void fillDuplexModes(bool supported, const QStringList &modes);
+    // The failure box, then at most one automatic switch to another device.
+    void reportFailedSelection(int index, const QString &text);
     // Fills the scanner list once the first SANE initialisation has finished.
     void onScannerInitializationCompleted();
     void onScannerInitializationFailed(const QString &error);
