@@ -2,13 +2,6 @@
 
 #include <QSettings>
 
-namespace {
-
-const QString devicesKey = QStringLiteral("esclDevices");
-const QString deviceInfoKey = QStringLiteral("esclDeviceInfo");
-
-} // namespace
-
 QStringList EsclRegistry::devices() const
 {
     QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));

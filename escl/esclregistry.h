@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLatin1String>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -15,6 +16,10 @@ class EsclRegistry
 {
 public:
     static constexpr int verifyTimeoutMs = 5000;
+    // The registry's keys in the settings store; discovery and the device
+    // search write the same keys through this class.
+    static constexpr QLatin1String devicesKey { "esclDevices" };
+    static constexpr QLatin1String deviceInfoKey { "esclDeviceInfo" };
 
     struct Device
     {

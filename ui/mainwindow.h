@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <functional>
 
@@ -167,6 +168,27 @@ private:
     // Device selection (mainwindow_devices.cpp)
     void createScannerController();
     void searchScanners();
+    void updateScanParametersForDevice();
+    void showSelectedScanner(const QString &text);
+    // The device's sources when it has a feeder; an empty list gives flatbed only.
+    void fillPaperSources(const QStringList &feederDeviceSources);
+    void fillDuplexModes(bool supported, const QStringList &modes);
+    // The failure box, then at most one automatic switch to another device.
+    void reportFailedSelection(int index, const QString &text);
+    // Fills the scanner list once the first SANE initialisation has finished.
+    void onScannerInitializationCompleted();
+    void onScannerInitializationFailed(const QString &error);
+    void onPaperSourceChanged(int index);
+    void onDuplexModeChanged(int index);
+    // The eSCL scanners of the network, as device URLs (blocks; nested event loops).
+    QStringList discoverEsclDevices();
+    // The list a search shows in the current mode; empty when the first SANE
+    // initialisation was only started.
+    QStringList searchSaneDevices(bool *initializationStarted);
+    QStringList searchEsclDevices();
+    void showSearchResult(const QStringList &names);
+    void connectScannerSelection(bool connected);
+    void connectParameterCombos(bool connected);
 
     // Editing commands and undo (mainwindow_edit.cpp)
     void pushUndo(const QImage &image);
@@ -217,6 +239,9 @@ private:
     // Members of the scan workflow (mainwindow_scan.cpp, mainwindow_delayscan.cpp)
 
     // Members of device selection (mainwindow_devices.cpp)
+    // Set while a failed selection hands over to another device, so that a
+    // second failure does not hand over again.
+    bool switchingScannerAutomatically = false;
 
     // Members of the editing commands (mainwindow_edit.cpp)
     // Page images saved before edits, each following its page (replaces a

@@ -1,0 +1,24 @@
+#include "ui/deviceoptionlabels.h"
+
+QString DeviceOptionLabels::sourceLabel(const QString &source)
+{
+    if (source.contains(QLatin1String("Flatbed"), Qt::CaseInsensitive))
+        return tr("平板");
+    if (source.contains(QLatin1String("ADF")) || source.contains(QLatin1String("Feeder"))
+        || source.contains(QLatin1String("Automatic"))) {
+        return source.contains(QLatin1String("Duplex")) ? tr("双面自动进纸器") : tr("自动进纸器");
+    }
+    return source;
+}
+
+QString DeviceOptionLabels::duplexLabel(const QString &value)
+{
+    const auto has = [&value](const char *word) {
+        return value.contains(QLatin1String(word), Qt::CaseInsensitive);
+    };
+    if (has("Simplex") || has("False") || has("Single") || value == QLatin1String("0"))
+        return tr("单面");
+    if (has("Duplex") || has("True") || has("Both") || value == QLatin1String("1"))
+        return tr("双面");
+    return value;
+}
