@@ -19,7 +19,7 @@ public:
     // overwrite each other.
     static QString firstFreeName(const QString &path);
 
-    // Writes one image. format is upper case ("PDF", "PNG", "JPG", "BMP",
+    // Writes one image through the document's file writer. format is upper case ("PDF", "PNG", "JPG", "BMP",
     // "TIFF"); a PDF is one A4 page with the image stretched over it; quality
     // applies to the library's writer (-1 = its default). The file appears
     // only when it was written completely.
