@@ -26,6 +26,7 @@ class ESCLScanner;
 class ImageProcessor;
 class PageListWidget;
 class ScannerController;
+struct MergeOptions;
 
 // The one window of the application: it lays out the views and wires the
 // subsystems together; the work itself happens in the classes it calls.
@@ -168,6 +169,9 @@ private:
     // Editing commands and undo (mainwindow_edit.cpp)
 
     // Merge and split (mainwindow_mergesplit.cpp)
+    void mergePages(int firstRow, int secondRow, const MergeOptions &options);
+    QString mergeReport(const QImage &merged, bool splitUsed, bool autoCropped) const;
+    void splitCurrentPage(bool leftRight);
 
     // Save, export and open (mainwindow_saveopen.cpp)
 
