@@ -174,6 +174,11 @@ private:
     void splitCurrentPage(bool leftRight);
 
     // Save, export and open (mainwindow_saveopen.cpp)
+    // Open, save as and export by their keys; these actions are not on the tool bar.
+    void createFileActions();
+    // The save dialog started at proposed (in its nearest existing folder); a name
+    // typed without a suffix gets the chosen filter's one. Empty when cancelled.
+    QString askSaveFileName(const QString &title, const QString &proposed, const QString &filter);
 
     // Page commands (mainwindow_pages.cpp)
     void onPagesDropped(const QList<int> &rows, int targetRow);
