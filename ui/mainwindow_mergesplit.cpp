@@ -146,7 +146,7 @@ void MainWindow::splitCurrentPage(bool leftRight)
     const QList<QImage> parts = leftRight ? imageProcessor->splitLeftRight(source, PageMerger::contentThreshold)
                                           : imageProcessor->splitTopBottom(source, PageMerger::contentThreshold);
     endProgress();
-    if (parts.size() != 2) {
+    if (parts.size() != 2 || !PageMerger::separatedAtMiddle(source, leftRight)) {
         statusBarWidget->showMessage(tr("拆分失败"), 3000);
         QMessageBox::warning(this, tr("拆分失败"), texts.failure);
         return;

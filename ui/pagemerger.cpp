@@ -10,12 +10,27 @@ PageMerger::PageMerger(ImageProcessor *processor, QObject *parent)
 {
 }
 
+bool PageMerger::separatedAtMiddle(const QImage &image, bool leftRight)
+{
+    const QRect line = leftRight ? QRect(image.width() / 2 - 1, 0, 2, image.height())
+                                 : QRect(0, image.height() / 2 - 1, image.width(), 2);
+    const QImage grey = image.copy(line.intersected(image.rect())).convertToFormat(QImage::Format_Grayscale8);
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar *row = grey.constScanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            if (row[x] < contentThreshold)
+                return false;
+        }
+    }
+    return true;
+}
+
 PageMerger::Result PageMerger::merge(QImage first, QImage second, const MergeOptions &options)
 {
     Result result;
     if (options.smartSplit) {
-        const int firstCount = processor->detectContentRegions(first, options.sideBySide, contentThreshold).size();
-        const int secondCount = processor->detectContentRegions(second, options.sideBySide, contentThreshold).size();
+        const int firstCount = blockCount(first, options.sideBySide);
+        const int secondCount = blockCount(second, options.sideBySide);
         if (firstCount > 1 || secondCount > 1) {
             result.splitUsed = true;
             qDebug() << "检测到包含多个内容区域的图片，启动智能拆分模式";
@@ -41,6 +56,12 @@ PageMerger::Result PageMerger::merge(QImage first, QImage second, const MergeOpt
     result.merged = options.sideBySide ? processor->mergeSideBySide(first, second, options.spacing, options.edgeTrim)
                                        : processor->mergeStacked(first, second, options.spacing, options.edgeTrim);
     return result;
+}
+
+int PageMerger::blockCount(const QImage &image, bool sideBySide)
+{
+    const int count = processor->detectContentRegions(image, sideBySide, contentThreshold).size();
+    return count > 1 && !separatedAtMiddle(image, sideBySide) ? 1 : count;
 }
 
 QImage PageMerger::firstPartOf(const QImage &image, bool sideBySide, int number)

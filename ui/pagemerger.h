@@ -37,12 +37,20 @@ public:
 
     explicit PageMerger(ImageProcessor *processor, QObject *parent = nullptr);
 
+    // Whether no content lies on the middle line (the vertical one when leftRight)
+    // the split cuts at. Only then are the two halves' blocks two separate blocks: a
+    // block across the line (one centred card, the middle one of three) would
+    // otherwise come out halved.
+    static bool separatedAtMiddle(const QImage &image, bool leftRight);
+
     Result merge(QImage first, QImage second, const MergeOptions &options);
 
 signals:
     void stepStarted(const QString &text);
 
 private:
+    // Content blocks as the regions show them; halves joined across the middle are one.
+    int blockCount(const QImage &image, bool sideBySide);
     QImage firstPartOf(const QImage &image, bool sideBySide, int number);
     QImage cropped(const QImage &image, int number);
 
