@@ -17,6 +17,8 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include <memory>
+
 #include "document/documentmanager.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
@@ -162,12 +164,14 @@ private slots:
     void mergeNeedsExactlyTwoPages();
     void mergedPageIsAppendedAndShown_data();
     void mergedPageIsAppendedAndShown();
+    void mergeRemovesItsSourcesAfterAnEditMeanwhile();
     void mergeOptionsShapeTheResult_data();
     void mergeOptionsShapeTheResult();
     void splitRefusesWhatIsNotTwoBlocks_data();
     void splitRefusesWhatIsNotTwoBlocks();
     void splitAnswerPlacesTheFirstPart_data();
     void splitAnswerPlacesTheFirstPart();
+    void splitReplacesItsPageAfterAnEditMeanwhile();
     void shownImageIsSavedInTheDockFormat();
     void multiPageSaveChoices_data();
     void multiPageSaveChoices();
@@ -178,18 +182,22 @@ private slots:
     void exportAppendsTheFormatSuffix();
     void fileKeysAreOffTheToolBarAndUnique();
 
+    void deleteOnce();
+
 private:
     void addPages(const QList<QImage> &pages);
     void selectRows(const QList<int> &rows);
     void triggerTool(const QString &text);
     void pressKeys(QKeySequence keys);
     QImage shownImage() const;
+    void deleteFirstPageAtFirstProgress();
 
     TempSettings settings;
     QTemporaryDir scratch;
     MainWindow *window = nullptr;
     DocumentManager *document = nullptr;
     PageListWidget *list = nullptr;
+    std::shared_ptr<QMetaObject::Connection> pendingDelete;
 };
 
 void MainWindowMergeSaveTest::init()
@@ -248,6 +256,26 @@ void MainWindowMergeSaveTest::pressKeys(QKeySequence keys)
 QImage MainWindowMergeSaveTest::shownImage() const
 {
     return part<CroppableImageWidget>(*window, "imageWidget")->sourceImage();
+}
+
+// The image operations process events, so the user can delete a page while a
+// merge or split runs; this does it at the first progress point.
+void MainWindowMergeSaveTest::deleteFirstPageAtFirstProgress()
+{
+    auto *processor = window->findChild<QObject *>(QStringLiteral("imageProcessor"));
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(processor, SIGNAL(processingProgress(int)), this, SLOT(deleteOnce()));
+    QVERIFY(*connection);
+    pendingDelete = connection;
+}
+
+void MainWindowMergeSaveTest::deleteOnce()
+{
+    if (pendingDelete) {
+        disconnect(*pendingDelete);
+        pendingDelete.reset();
+        document->removePage(0);
+    }
 }
 
 void MainWindowMergeSaveTest::mergeNeedsExactlyTwoPages_data()
@@ -319,6 +347,28 @@ void MainWindowMergeSaveTest::mergedPageIsAppendedAndShown()
         QStringLiteral(
             "合并成功|图片合并完成！\n\n合并后尺寸: 210 × 90 像素\n文件大小: 约 0.07 MB\n\n"
             "✓ 已自动裁剪空白边缘\n\n注意：图片在窗口中会自动缩放显示，\n但实际尺寸未改变。保存后可查看原始尺寸。"));
+}
+
+void MainWindowMergeSaveTest::mergeRemovesItsSourcesAfterAnEditMeanwhile()
+{
+    for (int i = 0; i < 4; ++i) {
+        QImage page = oneCard();
+        page.setPixelColor(0, 0, QColor(250, 250, 250 + i));
+        document->addPage(page);
+    }
+    selectRows({ 1, 3 });
+    deleteFirstPageAtFirstProgress();
+    ModalAnswerer answerer;
+    MergeChoice choice;
+    choice.deleteSources = true;
+    answerer.handle(mergeDialogAnswer(choice));
+    answerer.answer(QDialogButtonBox::Ok);
+    triggerTool(QStringLiteral("合并图片"));
+
+    QCOMPARE(document->pageCount(), 2);
+    QCOMPARE(document->page(0).pixelColor(0, 0), QColor(250, 250, 252));
+    QCOMPARE(document->page(1).size(), QSize(210, 90));
+    QCOMPARE(document->currentPageIndex(), 1);
 }
 
 void MainWindowMergeSaveTest::mergeOptionsShapeTheResult_data()
@@ -436,6 +486,21 @@ void MainWindowMergeSaveTest::splitAnswerPlacesTheFirstPart()
     QCOMPARE(list->currentRow(), partRow);
     QCOMPARE(shownImage(), part);
     QCOMPARE(window->statusBar()->currentMessage(), message);
+}
+
+void MainWindowMergeSaveTest::splitReplacesItsPageAfterAnEditMeanwhile()
+{
+    addPages({ oneCard(Qt::yellow), twoCards(), oneCard(Qt::cyan) });
+    list->setCurrentRow(1);
+    deleteFirstPageAtFirstProgress();
+    ModalAnswerer answerer;
+    answerer.answer(QDialogButtonBox::Yes);
+    QVERIFY(QMetaObject::invokeMethod(window, "onSplitImageHorizontal"));
+
+    QCOMPARE(document->pageCount(), 2);
+    QCOMPARE(document->page(0).size(), QSize(109, 109));
+    QCOMPARE(document->page(1).pixelColor(60, 60), QColor(Qt::cyan));
+    QCOMPARE(document->currentPageIndex(), 0);
 }
 
 // The dock says PNG; a name ending in .jpg still gets PNG data.

@@ -172,6 +172,9 @@ private:
     void mergePages(int firstRow, int secondRow, const MergeOptions &options);
     QString mergeReport(const QImage &merged, bool splitUsed, bool autoCropped) const;
     void splitCurrentPage(bool leftRight);
+    // Where the page with this image is now: expectedRow when it is still there,
+    // else its new row, -1 when it is gone.
+    int rowOfPage(qint64 cacheKey, int expectedRow) const;
 
     // Save, export and open (mainwindow_saveopen.cpp)
     // Open, save as and export by their keys; these actions are not on the tool bar.

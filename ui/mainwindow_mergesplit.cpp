@@ -95,8 +95,15 @@ void MainWindow::mergePages(int firstRow, int secondRow, const MergeOptions &opt
     const QString done = tr("合并完成！尺寸: %1 × %2 像素").arg(merged.width()).arg(merged.height());
     qDebug().noquote() << done;
     if (options.deleteSources) {
-        documentManager->removePage(secondRow);
-        documentManager->removePage(firstRow);
+        // The image operations let events through, and a page may have been added
+        // or deleted meanwhile: the sources are looked up again, never removed by
+        // their old rows alone.
+        const int secondNow = rowOfPage(second.cacheKey(), secondRow);
+        if (secondNow >= 0)
+            documentManager->removePage(secondNow);
+        const int firstNow = rowOfPage(first.cacheKey(), firstRow);
+        if (firstNow >= 0)
+            documentManager->removePage(firstNow);
         statusBarWidget->showMessage(tr("图片合并完成，原始图片已删除 - ") + done, 5000);
     } else {
         statusBarWidget->showMessage(done, 5000);
@@ -120,6 +127,17 @@ QString MainWindow::mergeReport(const QImage &merged, bool splitUsed, bool autoC
     return text + tr("\n注意：图片在窗口中会自动缩放显示，\n但实际尺寸未改变。保存后可查看原始尺寸。");
 }
 
+int MainWindow::rowOfPage(qint64 cacheKey, int expectedRow) const
+{
+    if (documentManager->page(expectedRow).cacheKey() == cacheKey)
+        return expectedRow;
+    for (int row = 0; row < documentManager->pageCount(); ++row) {
+        if (documentManager->page(row).cacheKey() == cacheKey)
+            return row;
+    }
+    return -1;
+}
+
 void MainWindow::onSplitImageHorizontal()
 {
     splitCurrentPage(true);
@@ -132,7 +150,7 @@ void MainWindow::onSplitImageVertical()
 
 void MainWindow::splitCurrentPage(bool leftRight)
 {
-    const int row = pageList->currentRow();
+    int row = pageList->currentRow();
     if (row < 0)
         return;
     const QImage source = documentManager->page(row);
@@ -153,6 +171,12 @@ void MainWindow::splitCurrentPage(bool leftRight)
     }
     const QMessageBox::StandardButton answer = QMessageBox::question(
         this, texts.questionTitle, texts.question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    // The split lets events through; the page may have moved or gone meanwhile.
+    row = rowOfPage(source.cacheKey(), row);
+    if (row < 0) {
+        QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
+        return;
+    }
     if (answer == QMessageBox::Yes) {
         putBackPage(row, parts.first());
         statusBarWidget->showMessage(texts.replaced, 3000);
