@@ -44,7 +44,6 @@ class ImageFileWriterTest : public QObject
 private slots:
     void pageGeometry_data();
     void pageGeometry();
-    void imageWriteFailureLeavesNothing();
 
 private:
     QTemporaryDir scratch;
@@ -99,20 +98,6 @@ void ImageFileWriterTest::pageGeometry()
         QVERIFY2(near(page.pixelColor(point), Qt::red), qPrintable(page.pixelColor(point).name()));
     for (const QPoint &point : white)
         QVERIFY2(near(page.pixelColor(point), Qt::white), qPrintable(page.pixelColor(point).name()));
-}
-
-// An image the plug-in cannot encode is reported with the plug-in's reason, and no
-// file (not even a temporary one) is left.
-void ImageFileWriterTest::imageWriteFailureLeavesNothing()
-{
-    const QString folder = scratch.filePath(QStringLiteral("failure"));
-    QVERIFY(QDir().mkpath(folder));
-    QString errorText;
-    QVERIFY(!ImageFileWriter::writeImage(
-        filled(QSize(10, 10), Qt::red), folder + QStringLiteral("/page.xyz"), "xyz", -1, &errorText));
-    QVERIFY(!errorText.isEmpty());
-    QVERIFY(!ImageFileWriter::writePdf({}, folder + QStringLiteral("/none.pdf"), {}, &errorText));
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 QTEST_MAIN(ImageFileWriterTest)
