@@ -173,8 +173,10 @@ private:
     QString mergeReport(const QImage &merged, bool splitUsed, bool autoCropped) const;
     void splitCurrentPage(bool leftRight);
     // Where the page with this image is now: expectedRow when it is still there,
-    // else its new row, -1 when it is gone.
+    // else its new row, -1 when it is gone. The image operations let events
+    // through, so pages may be added or deleted while a merge or split runs.
     int rowOfPage(qint64 cacheKey, int expectedRow) const;
+    void removePageOf(const QImage &image, int expectedRow);
 
     // Save, export and open (mainwindow_saveopen.cpp)
     // Open, save as and export by their keys; these actions are not on the tool bar.

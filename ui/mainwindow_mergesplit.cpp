@@ -95,15 +95,9 @@ void MainWindow::mergePages(int firstRow, int secondRow, const MergeOptions &opt
     const QString done = tr("合并完成！尺寸: %1 × %2 像素").arg(merged.width()).arg(merged.height());
     qDebug().noquote() << done;
     if (options.deleteSources) {
-        // The image operations let events through, and a page may have been added
-        // or deleted meanwhile: the sources are looked up again, never removed by
-        // their old rows alone.
-        const int secondNow = rowOfPage(second.cacheKey(), secondRow);
-        if (secondNow >= 0)
-            documentManager->removePage(secondNow);
-        const int firstNow = rowOfPage(first.cacheKey(), firstRow);
-        if (firstNow >= 0)
-            documentManager->removePage(firstNow);
+        // Higher row first, so the lower one keeps its place.
+        removePageOf(second, secondRow);
+        removePageOf(first, firstRow);
         statusBarWidget->showMessage(tr("图片合并完成，原始图片已删除 - ") + done, 5000);
     } else {
         statusBarWidget->showMessage(done, 5000);
@@ -125,6 +119,13 @@ QString MainWindow::mergeReport(const QImage &merged, bool splitUsed, bool autoC
     if (autoCropped)
         text += tr("✓ 已自动裁剪空白边缘\n");
     return text + tr("\n注意：图片在窗口中会自动缩放显示，\n但实际尺寸未改变。保存后可查看原始尺寸。");
+}
+
+void MainWindow::removePageOf(const QImage &image, int expectedRow)
+{
+    const int row = rowOfPage(image.cacheKey(), expectedRow);
+    if (row >= 0)
+        documentManager->removePage(row);
 }
 
 int MainWindow::rowOfPage(qint64 cacheKey, int expectedRow) const
