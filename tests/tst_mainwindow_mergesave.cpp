@@ -219,9 +219,6 @@ void MainWindowMergeSaveTest::init()
 
 void MainWindowMergeSaveTest::cleanup()
 {
-    // Nothing may ask about unsaved pages while the window goes.
-    ModalAnswerer answerer;
-    answerer.answer(QDialogButtonBox::Discard);
     delete window;
     window = nullptr;
 }
