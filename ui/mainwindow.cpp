@@ -154,6 +154,8 @@ void MainWindow::createToolBar()
         &MainWindow::onClearAllClicked);
     connect(addAction(tr("关于"), ":/icons/about.svg", tr("关于本软件")), &QAction::triggered, this,
         &MainWindow::onAboutClicked);
+
+    createFileActions();
 }
 
 void MainWindow::createStatusBar()

@@ -30,6 +30,7 @@ class PageListWidget;
 class ScannerController;
 class UndoStore;
 struct LivePreviewSetup;
+struct MergeOptions;
 
 // The one window of the application: it lays out the views and wires the
 // subsystems together; the work itself happens in the classes it calls.
@@ -206,8 +207,21 @@ private:
         const std::function<QImage(const QImage &, int, int)> &operation);
 
     // Merge and split (mainwindow_mergesplit.cpp)
+    void mergePages(int firstRow, int secondRow, const MergeOptions &options);
+    QString mergeReport(const QImage &merged, bool splitUsed, bool autoCropped) const;
+    void splitCurrentPage(bool leftRight);
+    // Where the page with this image is now: expectedRow when it is still there,
+    // else its new row, -1 when it is gone. The image operations let events
+    // through, so pages may be added or deleted while a merge or split runs.
+    int rowOfPage(qint64 cacheKey, int expectedRow) const;
+    void removePageOf(const QImage &image, int expectedRow);
 
     // Save, export and open (mainwindow_saveopen.cpp)
+    // Open, save as and export by their keys; these actions are not on the tool bar.
+    void createFileActions();
+    // The save dialog started at proposed (in its nearest existing folder); a name
+    // typed without a suffix gets the chosen filter's one. Empty when cancelled.
+    QString askSaveFileName(const QString &title, const QString &proposed, const QString &filter);
 
     // Page commands (mainwindow_pages.cpp)
     void onPagesDropped(const QList<int> &rows, int targetRow);
