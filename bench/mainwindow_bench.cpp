@@ -2,9 +2,22 @@
 // user selects another page: the list item with its thumbnail, and the page
 // fitted into the view. Pages are A4 at 300 dpi as the scanner delivers them
 // (24-bit RGB); decoding a file is not part of it.
+//
+// Also the window's merge command from the dialog's OK to the merged page shown,
+// and saving a 20-page document as PDF from the window (its Save, which writes to
+// the document's file without a dialog), to set beside document_bench's
+// BM_SavePdf20Pages for the same pages.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPainter>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -106,6 +119,144 @@ void BM_ReferencePlainSmoothScale(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ReferencePlainSmoothScale)->Arg(100)->Arg(660)->Unit(benchmark::kMillisecond);
+
+// A colour ID card lying on the platen of an A4 300 dpi scan: off-white paper, the
+// card (85.6 x 54 mm) with a photo and lines of print.
+QImage cardOnA4(int seed)
+{
+    QImage image(2480, 3508, QImage::Format_RGB888);
+    image.fill(QColor(250, 249, 246));
+    QPainter painter(&image);
+    const QRect card(180 + seed * 40, 200, 1011, 638);
+    painter.fillRect(card, QColor(205, 225, 240));
+    painter.fillRect(card.adjusted(40, 60, -760, -120), QColor(120, 90, 70));
+    painter.setPen(QPen(QColor(30, 30, 60), 6));
+    for (int line = 0; line < 8; ++line)
+        painter.drawLine(card.left() + 320, card.top() + 90 + line * 60, card.right() - 60 - (line * 37) % 200,
+            card.top() + 90 + line * 60);
+    return image;
+}
+
+// Answers the merge dialog with OK and the result box with its button, and takes the
+// time in between: from OK to the merged page in the view (the box comes after it).
+class MergeDriver : public QObject
+{
+public:
+    MergeDriver()
+    {
+        poll.setInterval(1);
+        connect(&poll, &QTimer::timeout, this, [this]() {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal || modal == last)
+                return;
+            last = modal;
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                elapsedNs = clock.nsecsElapsed();
+                box->button(QMessageBox::Ok)->click();
+            } else if (auto *buttons = modal->findChild<QDialogButtonBox *>()) {
+                clock.start();
+                buttons->button(QDialogButtonBox::Ok)->click();
+            }
+        });
+        poll.start();
+    }
+    qint64 elapsedNs = 0;
+
+private:
+    QTimer poll;
+    QElapsedTimer clock;
+    QWidget *last = nullptr;
+};
+
+void BM_MergeTwoA4PagesFromOk(benchmark::State &state)
+{
+    MainWindow window;
+    window.resize(1024, 768);
+    window.show();
+    QApplication::processEvents();
+    auto *document = window.findChild<DocumentManager *>(QStringLiteral("documentManager"));
+    auto *list = window.findChild<QListWidget *>(QStringLiteral("pageList"));
+    document->addPage(cardOnA4(0));
+    document->addPage(cardOnA4(3));
+    MergeDriver driver;
+    QSize merged;
+    for (auto _ : state) {
+        list->clearSelection();
+        list->item(0)->setSelected(true);
+        list->item(1)->setSelected(true);
+        QMetaObject::invokeMethod(&window, "onMergeImagesClicked");
+        state.SetIterationTime(double(driver.elapsedNs) / 1e9);
+        merged = document->page(2).size();
+        document->removePage(2);
+        QApplication::processEvents();
+    }
+    state.counters["width"] = merged.width();
+    state.counters["height"] = merged.height();
+    document->newDocument();
+}
+BENCHMARK(BM_MergeTwoA4PagesFromOk)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The page generator of document_bench, so both programs write the same pages.
+QImage scannedPage(quint32 seed)
+{
+    constexpr int a4Width = 2480;
+    constexpr int a4Height = 3508;
+    QImage image(a4Width, a4Height, QImage::Format_RGB888);
+    quint32 state = seed * 2654435761u + 1;
+    const auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 24;
+    };
+    for (int y = 0; y < a4Height; ++y) {
+        uchar *row = image.scanLine(y);
+        const bool textLine = y > 300 && y < 2400 && (y % 70) < 34;
+        int wordEnd = 0;
+        bool inWord = false;
+        for (int x = 0; x < a4Width; ++x) {
+            int value = 240 + int(next() % 8);
+            if (textLine && x > 250 && x < a4Width - 250) {
+                if (x >= wordEnd) {
+                    inWord = !inWord;
+                    wordEnd = x + (inWord ? 40 + int((seed + quint32(y / 70) * 31 + quint32(x)) % 120) : 18);
+                }
+                if (inWord && ((x / 3 + y / 2) % 5) < 3)
+                    value = 30 + int(next() % 16);
+            }
+            uchar *pixel = row + x * 3;
+            if (y > 2550 && y < 3300 && x > 300 && x < 2180) {
+                pixel[0] = uchar((x / 8 + int(seed) * 10) % 256);
+                pixel[1] = uchar((y / 5) % 256);
+                pixel[2] = uchar(((x + y) / 12 + int(next() % 6)) % 256);
+            } else {
+                pixel[0] = pixel[1] = pixel[2] = uchar(value);
+            }
+        }
+    }
+    image.setDotsPerMeterX(11811);
+    image.setDotsPerMeterY(11811);
+    return image;
+}
+
+void BM_SavePdf20PagesFromWindow(benchmark::State &state)
+{
+    QTemporaryDir scratch;
+    MainWindow window;
+    auto *document = window.findChild<DocumentManager *>(QStringLiteral("documentManager"));
+    for (int i = 0; i < 20; ++i)
+        document->addPage(scannedPage(quint32(i + 1)));
+    const QString path = scratch.filePath(QStringLiteral("twenty.pdf"));
+    if (!document->saveDocument(path)) {
+        state.SkipWithError("first save failed");
+        return;
+    }
+    for (auto _ : state) {
+        QMetaObject::invokeMethod(&window, "onSaveDocument");
+        if (document->filePath() != path)
+            state.SkipWithError("saved elsewhere");
+    }
+    document->newDocument();
+}
+BENCHMARK(BM_SavePdf20PagesFromWindow)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 } // namespace
 

@@ -2,24 +2,18 @@
 // multi-page TIFF writer lives in documentmanager_tiff.cpp.
 #include "document/documentmanager.h"
 
-#include <QBuffer>
 #include <QDate>
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QImageWriter>
-#include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 #include <QThread>
 
-#include <cstring>
 #include <deque>
 #include <future>
 
-#include "document/filereplacement.h"
+#include "document/imagefilewriter.h"
 
 namespace {
 
@@ -28,84 +22,14 @@ bool isJpegSuffix(const QString &lowerSuffix)
     return lowerSuffix == QLatin1String("jpg") || lowerSuffix == QLatin1String("jpeg");
 }
 
-struct Encoded
+ImageFileWriter::Encoded encodeImage(const QImage &image, const QString &lowerSuffix)
 {
-    QByteArray bytes;
-    QString errorText;
-};
-
-// Pure and thread-safe: pages of a series are encoded on several threads at once.
-Encoded encodeImage(const QImage &image, const QString &lowerSuffix)
-{
-    Encoded encoded;
-    QBuffer buffer(&encoded.bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, lowerSuffix.toLatin1());
-    if (isJpegSuffix(lowerSuffix))
-        writer.setQuality(90);
-    if (!writer.write(image)) {
-        encoded.errorText = writer.errorString();
-        encoded.bytes.clear();
-    }
-    return encoded;
-}
-
-// The image was encoded in memory and is written in one piece, so a short write (a
-// full disk) is seen for what it is.
-bool writeEncoded(const Encoded &encoded, const QString &path, QString *errorText)
-{
-    if (!encoded.errorText.isEmpty()) {
-        *errorText = encoded.errorText;
-        return false;
-    }
-    QFile file;
-    if (!FileReplacement::open(path, &file, errorText))
-        return false;
-    if (file.write(encoded.bytes) != encoded.bytes.size()) {
-        *errorText = file.errorString();
-        FileReplacement::discard(&file);
-        return false;
-    }
-    return FileReplacement::commit(&file, path, errorText);
+    return ImageFileWriter::encode(image, lowerSuffix.toLatin1(), isJpegSuffix(lowerSuffix) ? 90 : -1);
 }
 
 // A helper thread when one can be had, otherwise the work runs on the calling thread
 // when its result is asked for.
 constexpr std::launch helperThread = std::launch::async | std::launch::deferred;
-
-// Qt's PDF engine converts every page that is not 32-bit RGB into an ARGB32 copy and
-// then scans that copy for transparency. An opaque page handed over as RGB32 skips the
-// scan; the engine encodes it exactly as before. The copy is made band by band into a
-// buffer that is reused from page to page: a fresh 35 MB image per A4 page costs more
-// in page faults than the conversion itself.
-QImage pdfReady(const QImage &page, QImage *buffer)
-{
-    switch (page.format()) {
-    case QImage::Format_RGB32:
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB:
-        return page;
-    default:
-        if (page.hasAlphaChannel())
-            return page;
-    }
-    if (buffer->size() != page.size())
-        *buffer = QImage(page.size(), QImage::Format_RGB32);
-    if (buffer->isNull())
-        return page.convertToFormat(QImage::Format_RGB32);
-    constexpr int bandRows = 64;
-    const size_t rowBytes = size_t(page.width()) * 4;
-    for (int top = 0; top < page.height(); top += bandRows) {
-        const int rows = qMin(bandRows, page.height() - top);
-        QImage band(page.constScanLine(top), page.width(), rows, page.bytesPerLine(), page.format());
-        if (page.colorCount() > 0)
-            band.setColorTable(page.colorTable());
-        const QImage converted = band.convertToFormat(QImage::Format_RGB32);
-        for (int row = 0; row < rows; ++row)
-            std::memcpy(buffer->scanLine(top + row), converted.constScanLine(row), rowBytes);
-    }
-    return *buffer;
-}
 
 } // namespace
 
@@ -165,56 +89,17 @@ bool DocumentManager::saveAsPdf(const QString &path)
         return false;
     }
 
-    // The PDF writer never reports a failed write; the file is checked before it
-    // replaces the target.
-    QFile file;
+    ImageFileWriter::PdfLayout layout;
+    const QImage &first = m_pages.first();
+    layout.pageSize
+        = QPageSize(QSizeF(first.width(), first.height()), QPageSize::Point, QString(), QPageSize::FuzzyMatch);
+    layout.placement = ImageFileWriter::Placement::Stretch;
+    layout.resolution = 300;
+    layout.title = m_title;
+    layout.creator = tr("Quirra");
     QString errorText;
-    if (!FileReplacement::open(path, &file, &errorText)) {
-        qDebug() << "无法创建PDF文件: " << path << errorText;
-        emit documentError(tr("保存PDF文件失败: %1").arg(path));
-        return false;
-    }
-
-    bool painted = false;
-    {
-        QPdfWriter writer(&file);
-        writer.setCreator(tr("Quirra"));
-        writer.setTitle(m_title);
-        const QImage &first = m_pages.first();
-        writer.setPageSize(
-            QPageSize(QSizeF(first.width(), first.height()), QPageSize::Point, QString(), QPageSize::FuzzyMatch));
-        // The writer's default 10 pt margins would leave a white frame and squeeze the
-        // page image unevenly; the scan is meant to cover the whole page.
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
-        writer.setResolution(300);
-
-        QPainter painter;
-        if (painter.begin(&writer)) {
-            const QRect target(0, 0, writer.width(), writer.height());
-            // The next page is converted on a second thread, into the other buffer,
-            // while the engine JPEG-encodes the current one. The engine keeps no
-            // reference to a page once drawn, so a buffer is free again by the time
-            // its turn comes round.
-            QImage buffers[2];
-            std::future<QImage> next = std::async(helperThread, pdfReady, std::cref(m_pages.at(0)), &buffers[0]);
-            for (int i = 0; i < m_pages.size(); ++i) {
-                const QImage image = next.get();
-                if (i + 1 < m_pages.size())
-                    next = std::async(helperThread, pdfReady, std::cref(m_pages.at(i + 1)), &buffers[(i + 1) % 2]);
-                if (i > 0)
-                    writer.newPage();
-                painter.drawImage(target, image, image.rect());
-            }
-            painted = painter.end();
-        }
-    }
-    if (!painted || !FileReplacement::isCompletePdf(&file)) {
-        qDebug() << "无法写入PDF文件: " << path << file.errorString();
-        FileReplacement::discard(&file);
-        emit documentError(tr("保存PDF文件失败: %1").arg(path));
-        return false;
-    }
-    if (!FileReplacement::commit(&file, path, &errorText)) {
+    if (!ImageFileWriter::writePdf(
+            m_pages.size(), [this](int index) { return m_pages.at(index); }, path, layout, &errorText)) {
         qDebug() << "无法写入PDF文件: " << path << errorText;
         emit documentError(tr("保存PDF文件失败: %1").arg(path));
         return false;
@@ -241,7 +126,7 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
 
     QString errorText;
     if (m_pages.size() == 1) {
-        if (!writeEncoded(encodeImage(m_pages.first(), suffix.toLower()), path, &errorText)) {
+        if (!ImageFileWriter::writeEncoded(encodeImage(m_pages.first(), suffix.toLower()), path, &errorText)) {
             ++*failures;
             emit documentError(tr("保存图像失败: %1").arg(errorText));
             return false;
@@ -261,18 +146,18 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
     const QVector<QImage> pages = m_pages;
     const int ahead = qMax(1, QThread::idealThreadCount());
     const QString lowerSuffix = suffix.toLower();
-    std::deque<std::future<Encoded>> pending;
+    std::deque<std::future<ImageFileWriter::Encoded>> pending;
     int queued = 0;
     int written = 0;
     for (int i = 0; i < pages.size(); ++i) {
         while (queued < pages.size() && int(pending.size()) < ahead)
             pending.push_back(std::async(helperThread, encodeImage, std::cref(pages.at(queued++)), lowerSuffix));
-        const Encoded encoded = pending.front().get();
+        const ImageFileWriter::Encoded encoded = pending.front().get();
         pending.pop_front();
         const QString name
             = QStringLiteral("%1/%2_%3.%4")
                   .arg(directory, base, QStringLiteral("%1").arg(i + 1, 4, 10, QLatin1Char('0')), suffix);
-        if (writeEncoded(encoded, name, &errorText)) {
+        if (ImageFileWriter::writeEncoded(encoded, name, &errorText)) {
             ++written;
         } else {
             ++*failures;

@@ -54,6 +54,31 @@ bool readsGrayDirectly(const QImage &image)
     return format == QImage::Format_ARGB32 || format == QImage::Format_RGB32 || format == QImage::Format_Grayscale8;
 }
 
+// 1, 2 or 3 when angle is that many clockwise quarter turns (modulo a full
+// turn), 0 otherwise, full turns included.
+int quarterTurns(double angle)
+{
+    const double turns = angle / 90.0;
+    const double nearest = std::round(turns);
+    if (std::fabs(turns - nearest) > 1e-9)
+        return 0;
+    return ((static_cast<long long>(nearest) % 4) + 4) % 4;
+}
+
+// Whether cropToRotatedContent's rectangle for this rotated size and angle is
+// a real one, before its clamping to at least one pixel.
+bool innerCropLeavesRectangle(const QSize &rotated, double angle)
+{
+    const double a = std::fabs(angle);
+    if (a < 0.1)
+        return true;
+    const double radians = a * 3.141592653589793 / 180.0;
+    const double c = std::cos(radians);
+    const double s = std::sin(radians);
+    return static_cast<int>(rotated.width() * c - rotated.height() * s) >= 1
+        && static_cast<int>(rotated.height() * c - rotated.width() * s) >= 1;
+}
+
 } // namespace
 
 QImage ImageProcessor::rotateLeft(const QImage &image)
@@ -90,10 +115,22 @@ QImage ImageProcessor::rotateByAngle(const QImage &image, double angle)
     }
     emit processingProgress(0);
     qDebug() << "开始按指定角度旋转: " << angle << " 度";
-    QImage result = image.transformed(QTransform().rotate(angle), Qt::SmoothTransformation);
-    emit processingProgress(80);
-    if (std::fabs(angle) > 0.5)
-        result = cropToRotatedContent(result, angle);
+    QImage result;
+    const int quarters = quarterTurns(angle);
+    if (quarters > 0) {
+        // A whole number of quarter turns moves every pixel to another pixel:
+        // turn exactly, as the 90-degree commands do, with nothing to crop.
+        const double quarterAngle = quarters == 3 ? -90.0 : 90.0 * quarters;
+        result = image.transformed(QTransform().rotate(quarterAngle), Qt::FastTransformation);
+        emit processingProgress(80);
+    } else {
+        result = image.transformed(QTransform().rotate(angle), Qt::SmoothTransformation);
+        emit processingProgress(80);
+        // The inner-crop formula only holds for small angles; where it would
+        // leave no rectangle at all the whole rotated page is kept.
+        if (std::fabs(angle) > 0.5 && innerCropLeavesRectangle(result.size(), angle))
+            result = cropToRotatedContent(result, angle);
+    }
     emit processingProgress(100);
     qDebug() << "角度旋转完成: " << angle << " 度";
     return result;

@@ -18,6 +18,8 @@ private slots:
     void rotate90KeepsEveryPixel();
     void rotateByAngleThresholds_data();
     void rotateByAngleThresholds();
+    void rotateByLargeAngles_data();
+    void rotateByLargeAngles();
     void cropToRotatedContentSize_data();
     void cropToRotatedContentSize();
     void cropImage_data();
@@ -208,6 +210,45 @@ void ImageProcessorAdjustTest::rotateByAngleThresholds()
     QCOMPARE(progressValues(progress), QList<int>({ 0, 80, 100 }));
     QCOMPARE(capture.lines().first(), QStringLiteral("开始按指定角度旋转:  %1  度").arg(angle));
     QCOMPARE(capture.lines().last(), QStringLiteral("角度旋转完成:  %1  度").arg(angle));
+}
+
+void ImageProcessorAdjustTest::rotateByLargeAngles_data()
+{
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("90 is a right turn") << 90.0 << "right";
+    QTest::newRow("-90 is a left turn") << -90.0 << "left";
+    QTest::newRow("180 is two right turns") << 180.0 << "half";
+    QTest::newRow("-180 is two right turns") << -180.0 << "half";
+    // 200 x 120 turned by 45 degrees has no inner rectangle left.
+    QTest::newRow("45 keeps the whole rotated page") << 45.0 << "whole";
+    QTest::newRow("-60 keeps the whole rotated page") << -60.0 << "whole";
+    QTest::newRow("135 keeps the whole rotated page") << 135.0 << "whole";
+    QTest::newRow("12 keeps the inner crop") << 12.0 << "crop";
+    QTest::newRow("-20 keeps the inner crop") << -20.0 << "crop";
+}
+
+void ImageProcessorAdjustTest::rotateByLargeAngles()
+{
+    QFETCH(double, angle);
+    QFETCH(QString, expected);
+    ImageProcessor processor;
+    const QImage image = numbered(200, 120);
+    QSignalSpy progress(&processor, &ImageProcessor::processingProgress);
+    const QImage result = processor.rotateByAngle(image, angle);
+    const QImage rotated = image.transformed(QTransform().rotate(angle), Qt::SmoothTransformation);
+    if (expected == QLatin1String("right"))
+        QCOMPARE(result, processor.rotateRight(image));
+    else if (expected == QLatin1String("left"))
+        QCOMPARE(result, processor.rotateLeft(image));
+    else if (expected == QLatin1String("half"))
+        QCOMPARE(result, processor.rotateRight(processor.rotateRight(image)));
+    else if (expected == QLatin1String("whole"))
+        QCOMPARE(result, rotated);
+    else
+        QCOMPARE(result, processor.cropToRotatedContent(rotated, angle));
+    QVERIFY(result.width() > 1 && result.height() > 1);
+    QCOMPARE(progressValues(progress), QList<int>({ 0, 80, 100 }));
 }
 
 void ImageProcessorAdjustTest::cropToRotatedContentSize_data()

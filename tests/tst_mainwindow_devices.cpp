@@ -135,6 +135,8 @@ private slots:
     void removeDevice_data();
     void removeDevice();
     void esclOnlySearchMergesDiscoveredAndRegistered();
+    void esclOnlySearchWithoutDiscovery_data();
+    void esclOnlySearchWithoutDiscovery();
 
 private:
     // Opens "扫描设置" and lets the handler work in it; the dialog is cancelled
@@ -563,6 +565,39 @@ void MainWindowDevicesTest::esclOnlySearchMergesDiscoveredAndRegistered()
         window.statusBar()->currentMessage(), QStringLiteral("✅ 已选择: eSCL-Acme Office Scanner (原生 eSCL 模式)"));
     QVERIFY(!window.findChild<ScannerController *>());
     QCOMPARE(part<QProgressBar>(window, "progressBar")->maximum(), 100);
+}
+
+void MainWindowDevicesTest::esclOnlySearchWithoutDiscovery_data()
+{
+    QTest::addColumn<QStringList>("registered");
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("registered devices only")
+        << QStringList { "https://127.0.0.1:9" } << QStringList { "eSCL-https://127.0.0.1:9" }
+        << "✓ 找到 1 个扫描仪，已自动选择";
+    QTest::newRow("nothing at all") << QStringList() << QStringList() << "✗ 未找到扫描仪设备，请检查连接或切换搜索模式";
+}
+
+void MainWindowDevicesTest::esclOnlySearchWithoutDiscovery()
+{
+    QFETCH(QStringList, registered);
+    QFETCH(QStringList, listed);
+    QFETCH(QString, status);
+    // No browser and no 192.168.x.y interface: discovery finds nothing, and
+    // the registry is left as it was.
+    storeRegistry(registered, {});
+    SettingsKeys::openSettings().setValue(SettingsKeys::scanMode, 2);
+    FakeAvahiBrowse browser(FakeAvahiBrowse::Behaviour::Absent);
+    QVERIFY(browser.isValid());
+
+    MainWindow window;
+    startWindow(window);
+    QTest::mouseClick(part<QPushButton>(window, "findDeviceButton"), Qt::LeftButton);
+
+    QCOMPARE(itemTexts(part<QComboBox>(window, "scannerCombo")), listed);
+    QCOMPARE(stored(EsclRegistry::devicesKey), registered);
+    QCOMPARE(window.statusBar()->currentMessage(), status);
+    QVERIFY(!part<QProgressBar>(window, "progressBar")->isVisible());
 }
 
 QTEST_MAIN(MainWindowDevicesTest)

@@ -1,15 +1,9 @@
 #include "ui/autosaver.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
 
-#include "document/filereplacement.h"
+#include "document/imagefilewriter.h"
 
 namespace {
 
@@ -18,31 +12,13 @@ QString timeStamp(const QDateTime &when)
     return when.toString(QStringLiteral("yyyyMMdd_HHmmss"));
 }
 
-// Paints the pages through the writer into a temporary file that replaces the
-// target only when it is complete; false when the file could not be made, the
-// painter failed or a write did not reach the disk.
-template<typename PaintPages> bool writePdfTo(const QString &path, const QString &title, PaintPages paintPages)
+ImageFileWriter::PdfLayout a4Layout(ImageFileWriter::Placement placement, const QString &title)
 {
-    QFile file;
-    QString errorText;
-    if (!FileReplacement::open(path, &file, &errorText))
-        return false;
-    bool painted = false;
-    {
-        QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setTitle(title);
-        QPainter painter;
-        if (painter.begin(&writer)) {
-            painted = paintPages(writer, painter);
-            painted = painter.end() && painted;
-        }
-    }
-    if (!painted || !FileReplacement::isCompletePdf(&file)) {
-        FileReplacement::discard(&file);
-        return false;
-    }
-    return FileReplacement::commit(&file, path, &errorText);
+    ImageFileWriter::PdfLayout layout;
+    layout.pageSize = QPageSize(QPageSize::A4);
+    layout.placement = placement;
+    layout.title = title;
+    return layout;
 }
 
 } // namespace
@@ -76,52 +52,20 @@ bool AutoSaver::writeImage(const QImage &image, const QString &path, const QStri
 {
     if (image.isNull())
         return false;
-    if (format == QLatin1String("PDF")) {
-        return writePdfTo(path, QStringLiteral("扫描文档"), [&image](QPdfWriter &writer, QPainter &painter) {
-            painter.drawImage(QRect(0, 0, writer.width(), writer.height()), image, image.rect());
-            return true;
-        });
-    }
-    // Encoded in memory and written in one piece, so a short write (a full disk)
-    // is seen for what it is.
-    QByteArray encoded;
-    {
-        QBuffer buffer(&encoded);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, format.toLatin1());
-        writer.setQuality(quality);
-        if (!writer.write(image))
-            return false;
-    }
-    QFile file;
     QString errorText;
-    if (!FileReplacement::open(path, &file, &errorText))
-        return false;
-    if (file.write(encoded) != encoded.size()) {
-        FileReplacement::discard(&file);
-        return false;
+    if (format == QLatin1String("PDF")) {
+        return ImageFileWriter::writePdf(
+            { image }, path, a4Layout(ImageFileWriter::Placement::Stretch, QStringLiteral("扫描文档")), &errorText);
     }
-    return FileReplacement::commit(&file, path, &errorText);
+    return ImageFileWriter::writeImage(image, path, format.toLatin1(), quality, &errorText);
 }
 
 bool AutoSaver::writePdf(const QList<QImage> &images, const QString &path, const QString &title)
 {
     if (images.isEmpty())
         return false;
-    return writePdfTo(path, title, [&images](QPdfWriter &writer, QPainter &painter) {
-        for (int i = 0; i < images.size(); ++i) {
-            if (i > 0 && !writer.newPage())
-                return false;
-            const QImage &image = images.at(i);
-            const QRect viewport = painter.viewport();
-            QSize fitted = image.size();
-            fitted.scale(viewport.size(), Qt::KeepAspectRatio);
-            const QRect target(viewport.x() + (viewport.width() - fitted.width()) / 2,
-                viewport.y() + (viewport.height() - fitted.height()) / 2, fitted.width(), fitted.height());
-            painter.drawImage(target, image);
-        }
-        return true;
-    });
+    QString errorText;
+    return ImageFileWriter::writePdf(images, path, a4Layout(ImageFileWriter::Placement::FitCentred, title), &errorText);
 }
 
 int AutoSaver::countFiles(const QString &folder, const QString &ext)

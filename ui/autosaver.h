@@ -19,10 +19,11 @@ public:
     // overwrite each other.
     static QString firstFreeName(const QString &path);
 
-    // Writes one image. format is upper case ("PDF", "PNG", "JPG", "BMP",
-    // "TIFF"); a PDF is one A4 page with the image stretched over it; quality
-    // applies to the library's writer (-1 = its default). The file appears
-    // only when it was written completely.
+    // Writes one image through the document's file writer (ImageFileWriter).
+    // format is upper case ("PDF", "PNG", "JPG", "BMP", "TIFF"); a PDF is one
+    // A4 page with the image stretched over the whole page; quality applies to
+    // the library's writer (-1 = its default). The file appears only when it
+    // was written completely.
     static bool writeImage(const QImage &image, const QString &path, const QString &format, int quality);
     // One A4 page per image, each fitted and centred; false for no images.
     static bool writePdf(const QList<QImage> &images, const QString &path, const QString &title);

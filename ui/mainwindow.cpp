@@ -41,6 +41,7 @@
 #include "ui/croppableimagewidget.h"
 #include "ui/pagelistwidget.h"
 #include "ui/settingskeys.h"
+#include "ui/undostore.h"
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -51,6 +52,9 @@ MainWindow::MainWindow(QWidget *parent)
     imageProcessor->setObjectName(QStringLiteral("imageProcessor"));
     documentManager = new DocumentManager(this);
     documentManager->setObjectName(QStringLiteral("documentManager"));
+    undoStore = new UndoStore(this);
+    undoStore->setObjectName(QStringLiteral("undoStore"));
+    undoStore->follow(documentManager);
     delayTimer = new QTimer(this);
     delayTimer->setObjectName(QStringLiteral("delayTimer"));
     delayTimer->setInterval(1000);
@@ -150,6 +154,8 @@ void MainWindow::createToolBar()
         &MainWindow::onClearAllClicked);
     connect(addAction(tr("关于"), ":/icons/about.svg", tr("关于本软件")), &QAction::triggered, this,
         &MainWindow::onAboutClicked);
+
+    createFileActions();
 }
 
 void MainWindow::createStatusBar()
@@ -407,8 +413,11 @@ void MainWindow::putBackPage(int index, const QImage &image)
 {
     // removePage moves the cursor to the page before the removed one, so the
     // put-back page has to be made current again or the view would jump back.
+    // The undo store sees the pair as a replacement, not a deletion.
+    undoStore->beginPutBack(index);
     documentManager->removePage(index);
     documentManager->insertPage(index, image);
+    undoStore->endPutBack();
     documentManager->setCurrentPage(index);
 }
 

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
-
 #include <functional>
 
 #include "ui/scansession.h"
@@ -31,6 +30,9 @@ class ESCLScanner;
 class ImageProcessor;
 class PageListWidget;
 class ScannerController;
+class UndoStore;
+struct LivePreviewSetup;
+struct MergeOptions;
 
 // The one window of the application: it lays out the views and wires the
 // subsystems together; the work itself happens in the classes it calls.
@@ -196,6 +198,12 @@ private:
     void createScannerController();
     void searchScanners();
     void updateScanParametersForDevice();
+    void showSelectedScanner(const QString &text);
+    // The device's sources when it has a feeder; an empty list gives flatbed only.
+    void fillPaperSources(const QStringList &feederDeviceSources);
+    void fillDuplexModes(bool supported, const QStringList &modes);
+    // The failure box, then at most one automatic switch to another device.
+    void reportFailedSelection(int index, const QString &text);
     // Fills the scanner list once the first SANE initialisation has finished.
     void onScannerInitializationCompleted();
     void onScannerInitializationFailed(const QString &error);
@@ -212,10 +220,36 @@ private:
     void connectParameterCombos(bool connected);
 
     // Editing commands and undo (mainwindow_edit.cpp)
+    void pushUndo(const QImage &image);
+    void logUndoSize();
+    // The current page, or a null image after telling the user to choose one.
+    QImage pageToProcess();
+    // Runs a one-step operation on the current page and puts the result back.
+    void applyPageEdit(const std::function<QImage(const QImage &)> &operation);
+    // Shows message and determinate progress while operation runs.
+    QImage runWithProgress(const QString &message, const std::function<QImage()> &operation);
+    // putBackPage for a page followed through an operation; false when the
+    // page was deleted meanwhile.
+    bool putBackEdited(int index, const QImage &image);
+    void runLivePreview(const LivePreviewSetup &setup, const QString &doneMessage,
+        const std::function<QImage(const QImage &, int, int)> &operation);
 
     // Merge and split (mainwindow_mergesplit.cpp)
+    void mergePages(int firstRow, int secondRow, const MergeOptions &options);
+    QString mergeReport(const QImage &merged, bool splitUsed, bool autoCropped) const;
+    void splitCurrentPage(bool leftRight);
+    // Where the page with this image is now: expectedRow when it is still there,
+    // else its new row, -1 when it is gone. The image operations let events
+    // through, so pages may be added or deleted while a merge or split runs.
+    int rowOfPage(qint64 cacheKey, int expectedRow) const;
+    void removePageOf(const QImage &image, int expectedRow);
 
     // Save, export and open (mainwindow_saveopen.cpp)
+    // Open, save as and export by their keys; these actions are not on the tool bar.
+    void createFileActions();
+    // The save dialog started at proposed (in its nearest existing folder); a name
+    // typed without a suffix gets the chosen filter's one. Empty when cancelled.
+    QString askSaveFileName(const QString &title, const QString &proposed, const QString &filter);
 
     // Page commands (mainwindow_pages.cpp)
     void onPagesDropped(const QList<int> &rows, int targetRow);
@@ -232,7 +266,6 @@ private:
     QTimer *delayTimer = nullptr;
     QImage currentImage;
     bool isScanning = false;
-    QVector<QImage> undoStack;
     int autoSaveCounter = 0;
     bool removeBlankPagesEnabled = false;
     int blankPageThreshold = 240;
@@ -249,6 +282,9 @@ private:
     bool switchingScannerAutomatically = false;
 
     // Members of the editing commands (mainwindow_edit.cpp)
+    // Page images saved before edits, each following its page (replaces a
+    // plain vector of images, which restored into whatever page was current).
+    UndoStore *undoStore = nullptr;
 
     // Members of merge, split, save and open (mainwindow_mergesplit.cpp, mainwindow_saveopen.cpp)
 

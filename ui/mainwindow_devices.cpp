@@ -238,21 +238,29 @@ void MainWindow::onScannerSelected(int index)
         scannerController->cancelScan();
 
     statusBarWidget->showMessage(tr("正在连接扫描仪: %1...").arg(text), 1000);
-    if (scannerController->selectScanner(text)) {
-        qDebug() << "成功选择扫描仪:" << text;
-        updateScanParametersForDevice();
-        QStringList features { scannerController->supportsADF() ? tr("支持ADF") : tr("仅平板") };
-        if (scannerController->supportsDuplex())
-            features << tr("支持双面");
-        scannerController->updateScanParameters();
-        updateStatusBar();
-        statusBarWidget->showMessage(
-            tr("✅ 已选择: %1").arg(text) + tr(" (%1)").arg(features.join(QStringLiteral(", "))), 8000);
-        qDebug() << "设备切换完成，ADF支持:" << trueFalse(scannerController->supportsADF())
-                 << "双面支持:" << trueFalse(scannerController->supportsDuplex());
-        return;
-    }
+    if (scannerController->selectScanner(text))
+        showSelectedScanner(text);
+    else
+        reportFailedSelection(index, text);
+}
 
+void MainWindow::showSelectedScanner(const QString &text)
+{
+    qDebug() << "成功选择扫描仪:" << text;
+    updateScanParametersForDevice();
+    QStringList features { scannerController->supportsADF() ? tr("支持ADF") : tr("仅平板") };
+    if (scannerController->supportsDuplex())
+        features << tr("支持双面");
+    scannerController->updateScanParameters();
+    updateStatusBar();
+    statusBarWidget->showMessage(
+        tr("✅ 已选择: %1").arg(text) + tr(" (%1)").arg(features.join(QStringLiteral(", "))), 8000);
+    qDebug() << "设备切换完成，ADF支持:" << trueFalse(scannerController->supportsADF())
+             << "双面支持:" << trueFalse(scannerController->supportsDuplex());
+}
+
+void MainWindow::reportFailedSelection(int index, const QString &text)
+{
     qDebug() << "选择扫描仪失败:" << text;
     statusBarWidget->showMessage(tr("❌ 无法连接扫描仪: %1").arg(text), 5000);
     QMessageBox::warning(this, tr("扫描仪连接失败"),
@@ -290,38 +298,12 @@ void MainWindow::updateScanParametersForDevice()
     paperSourceCombo->clear();
     duplexCombo->clear();
 
-    const QStringList sources = scannerController->supportedSources();
     const bool adf = scannerController->supportsADF();
     const bool duplex = scannerController->supportsDuplex();
-    const QStringList duplexModes = scannerController->duplexModes();
     qDebug() << "设备能力 - ADF支持:" << trueFalse(adf) << "双面支持:" << trueFalse(duplex);
-    qDebug() << "可用纸张来源:" << sources;
-
-    if (!sources.isEmpty() && adf) {
-        for (const QString &source : sources)
-            paperSourceCombo->addItem(DeviceOptionLabels::sourceLabel(source), source);
-        paperSourceCombo->setToolTip(tr("选择纸张来源：平板扫描或自动进纸器"));
-    } else {
-        paperSourceCombo->addItem(tr("平板"), QStringLiteral("Flatbed"));
-        paperSourceCombo->setToolTip(tr("当前设备仅支持平板扫描"));
-    }
-
-    if (duplex) {
-        qDebug() << "可用双面模式:" << duplexModes;
-        if (duplexModes.isEmpty()) {
-            duplexCombo->addItem(tr("单面"), QStringLiteral("Simplex"));
-            duplexCombo->addItem(tr("双面"), QStringLiteral("Duplex"));
-        } else {
-            for (const QString &mode : duplexModes)
-                duplexCombo->addItem(DeviceOptionLabels::duplexLabel(mode), mode);
-        }
-        duplexCombo->setEnabled(true);
-        duplexCombo->setToolTip(tr("选择扫描模式：单面或双面"));
-    } else {
-        duplexCombo->addItem(tr("单面"), QStringLiteral("Simplex"));
-        duplexCombo->setEnabled(false);
-        duplexCombo->setToolTip(tr("当前设备不支持双面扫描"));
-    }
+    qDebug() << "可用纸张来源:" << scannerController->supportedSources();
+    fillPaperSources(adf ? scannerController->supportedSources() : QStringList());
+    fillDuplexModes(duplex, scannerController->duplexModes());
 
     const int sourceIndex = paperSourceCombo->findText(previousSource, Qt::MatchExactly | Qt::MatchCaseSensitive);
     paperSourceCombo->setCurrentIndex(sourceIndex >= 0 ? sourceIndex : 0);
@@ -332,6 +314,37 @@ void MainWindow::updateScanParametersForDevice()
     connectParameterCombos(true);
     qDebug() << "扫描参数更新完成 - 纸张来源:" << paperSourceCombo->currentText()
              << "双面模式:" << duplexCombo->currentText();
+}
+
+void MainWindow::fillPaperSources(const QStringList &feederDeviceSources)
+{
+    if (feederDeviceSources.isEmpty()) {
+        paperSourceCombo->addItem(tr("平板"), QStringLiteral("Flatbed"));
+        paperSourceCombo->setToolTip(tr("当前设备仅支持平板扫描"));
+        return;
+    }
+    for (const QString &source : feederDeviceSources)
+        paperSourceCombo->addItem(DeviceOptionLabels::sourceLabel(source), source);
+    paperSourceCombo->setToolTip(tr("选择纸张来源：平板扫描或自动进纸器"));
+}
+
+void MainWindow::fillDuplexModes(bool supported, const QStringList &modes)
+{
+    if (!supported) {
+        duplexCombo->addItem(tr("单面"), QStringLiteral("Simplex"));
+        duplexCombo->setEnabled(false);
+        duplexCombo->setToolTip(tr("当前设备不支持双面扫描"));
+        return;
+    }
+    qDebug() << "可用双面模式:" << modes;
+    if (modes.isEmpty()) {
+        duplexCombo->addItem(tr("单面"), QStringLiteral("Simplex"));
+        duplexCombo->addItem(tr("双面"), QStringLiteral("Duplex"));
+    }
+    for (const QString &mode : modes)
+        duplexCombo->addItem(DeviceOptionLabels::duplexLabel(mode), mode);
+    duplexCombo->setEnabled(true);
+    duplexCombo->setToolTip(tr("选择扫描模式：单面或双面"));
 }
 
 void MainWindow::onPaperSourceChanged(int index)

@@ -1,86 +1,388 @@
 // Image editing commands, their dialogs, annotation and undo.
 #include "ui/mainwindow.h"
 
-// The editing commands are filled in by their own work; the tool bar, the
-// page view and the dock are already connected to these.
+#include <QCheckBox>
+#include <QDebug>
+#include <QHash>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <cmath>
+
+#include "annotation/annotationdialog.h"
+#include "document/documentmanager.h"
+#include "imaging/imageprocessor.h"
+#include "ui/croppableimagewidget.h"
+#include "ui/dialogs/advancedsettingsdialog.h"
+#include "ui/dialogs/angledialog.h"
+#include "ui/dialogs/blankpagesettingsdialog.h"
+#include "ui/dialogs/bleachdialog.h"
+#include "ui/dialogs/livepreviewdialog.h"
+#include "ui/imagescaler.h"
+#include "ui/pagelistwidget.h"
+#include "ui/settingskeys.h"
+#include "ui/undostore.h"
+
 void MainWindow::onRotateLeftClicked()
 {
+    applyPageEdit([this](const QImage &page) { return imageProcessor->rotateLeft(page); });
 }
 
 void MainWindow::onRotateRightClicked()
 {
-}
-
-void MainWindow::onCropClicked()
-{
-}
-
-void MainWindow::onCropCompleted(const QRect &rect)
-{
-    Q_UNUSED(rect)
-}
-
-void MainWindow::onCropCancelled()
-{
-}
-
-void MainWindow::onAdjustBrightnessContrastClicked()
-{
-}
-
-void MainWindow::onAutoLevelClicked()
-{
+    applyPageEdit([this](const QImage &page) { return imageProcessor->rotateRight(page); });
 }
 
 void MainWindow::onConvertToGrayscaleClicked()
 {
+    pushUndo(documentManager->currentPage());
+    applyPageEdit([this](const QImage &page) { return imageProcessor->toGrayscale(page); });
 }
 
 void MainWindow::onConvertToBinaryClicked()
 {
+    pushUndo(documentManager->currentPage());
+    applyPageEdit([this](const QImage &page) { return imageProcessor->binarize(page, -1); });
+}
+
+void MainWindow::onAutoLevelClicked()
+{
+    const QImage page = documentManager->currentPage();
+    if (page.isNull())
+        return;
+    pushUndo(page);
+    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    const QImage result = runWithProgress(tr("正在自动调整图像..."), [&]() { return imageProcessor->autoLevel(page); });
+    statusBarWidget->showMessage(tr("自动调整完成"), 3000);
+    if (!result.isNull())
+        putBackEdited(target.index(), result);
+}
+
+void MainWindow::onCropClicked()
+{
+    if (currentImage.isNull()) {
+        QMessageBox::warning(this, tr("裁剪"), tr("没有可裁剪的图像"));
+        return;
+    }
+    if (imageWidget->isCropMode()) {
+        imageWidget->setCropMode(false);
+        statusBarWidget->showMessage(tr("已取消裁剪模式"), 2000);
+        return;
+    }
+    imageWidget->setCropMode(true);
+    imageWidget->setFocus();
+    statusBarWidget->showMessage(tr("裁剪模式已启用 - 拖拽选择区域，ESC取消，Ctrl+R切换"));
+    QMessageBox::information(this, tr("裁剪模式"),
+        tr("裁剪模式已启用！\n\n操作说明：\n1. 用鼠标左键拖拽选择要裁剪的区域\n2. 松开鼠标确认裁剪区域\n3. "
+           "按ESC键或再次点击裁剪按钮取消裁剪模式\n4. 快捷键：Ctrl+R 切换裁剪模式"));
+}
+
+void MainWindow::onCropCompleted(const QRect &rect)
+{
+    if (rect.right() < rect.left() || rect.bottom() < rect.top() || currentImage.isNull())
+        return;
+    const QImage result = imageProcessor->cropImage(currentImage, rect);
+    if (result.isNull()) {
+        QMessageBox::warning(this, tr("裁剪失败"), tr("无法裁剪图像，请检查选择区域"));
+        return;
+    }
+    const int index = documentManager->currentPageIndex();
+    if (index >= 0)
+        putBackPage(index, result);
+    else
+        displayImage(result);
+    imageWidget->setCropMode(false);
+    statusBarWidget->showMessage(tr("图像裁剪完成"), 3000);
+    QMessageBox::information(this, tr("裁剪完成"), tr("图像已成功裁剪！"));
+}
+
+void MainWindow::onCropCancelled()
+{
+    imageWidget->setCropMode(false);
+    statusBarWidget->showMessage(tr("已取消裁剪操作"), 2000);
+}
+
+void MainWindow::onAdjustBrightnessContrastClicked()
+{
+    QMessageBox::information(this, tr("调整亮度和对比度"), tr("亮度和对比度调整功能尚未实现"));
 }
 
 void MainWindow::onAdvancedSettingsClicked()
 {
+    AdvancedSettingsDialog dialog(this);
+    dialog.exec();
+    using Command = AdvancedSettingsDialog::Command;
+    const QHash<int, void (MainWindow::*)()> commands {
+        { Command::AngleCommand, &MainWindow::onAutoDeskewClicked },
+        { Command::EnhanceCommand, &MainWindow::onEnhanceTextClicked },
+        { Command::BorderCommand, &MainWindow::onRemoveBorderClicked },
+        { Command::BleachCommand, &MainWindow::onBleachBackgroundClicked },
+        { Command::BlankPageCommand, &MainWindow::onBlankPageSettingsClicked },
+        { Command::BrightnessContrastCommand, &MainWindow::onAdjustBrightnessContrastDialogClicked },
+        { Command::HueSaturationCommand, &MainWindow::onAdjustHueSaturationClicked },
+        { Command::GrayscaleCommand, &MainWindow::onConvertToGrayscaleClicked },
+        { Command::BinaryCommand, &MainWindow::onConvertToBinaryClicked },
+        { Command::AutoLevelCommand, &MainWindow::onAutoLevelClicked },
+        { Command::UndoCommand, &MainWindow::onUndoClicked },
+    };
+    if (const auto slot = commands.value(dialog.chosenCommand()))
+        (this->*slot)();
 }
 
 void MainWindow::onAutoDeskewClicked()
 {
+    const QImage page = pageToProcess();
+    if (page.isNull())
+        return;
+    pushUndo(page);
+    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    AngleDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const double angle = dialog.angle();
+    if (std::fabs(angle) < 0.01) {
+        QMessageBox::information(this, tr("提示"), tr("旋转角度为0，无需调整"));
+        return;
+    }
+    const QImage result = runWithProgress(
+        tr("正在旋转图像 %1 度...").arg(angle), [&]() { return imageProcessor->rotateByAngle(page, angle); });
+    if (result.isNull()) {
+        statusBarWidget->showMessage(tr("角度调整失败"), 3000);
+        QMessageBox::warning(this, tr("处理失败"), tr("角度调整失败，请重试"));
+        return;
+    }
+    if (putBackEdited(target.index(), result))
+        statusBarWidget->showMessage(tr("角度调整完成：旋转 %1 度").arg(angle), 3000);
 }
 
 void MainWindow::onEnhanceTextClicked()
 {
+    const QImage page = pageToProcess();
+    if (page.isNull())
+        return;
+    pushUndo(page);
+    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    const QImage result = runWithProgress(
+        tr("正在进行文档增强处理（保留彩色，突出内容）..."), [&]() { return imageProcessor->enhanceDocument(page); });
+    if (!result.isNull() && putBackEdited(target.index(), result)) {
+        statusBarWidget->showMessage(tr("文档增强完成"), 3000);
+        QMessageBox::information(this, tr("处理完成"), tr("文档增强处理已完成\n已保留彩色并突出内容"));
+    }
 }
 
 void MainWindow::onRemoveBorderClicked()
 {
+    const QImage page = pageToProcess();
+    if (page.isNull())
+        return;
+    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    bool ok = false;
+    const int width
+        = QInputDialog::getInt(this, tr("去除边框"), tr("请输入要去除的边框宽度（像素）:"), 10, 0, 100, 1, &ok);
+    if (!ok || target.index() < 0)
+        return;
+    undoStore->push(page, target.index());
+    logUndoSize();
+    statusBarWidget->showMessage(tr("正在去除边框..."));
+    const QImage result = imageProcessor->removeBorder(page, width);
+    if (!result.isNull() && putBackEdited(target.index(), result))
+        statusBarWidget->showMessage(tr("边框去除完成"), 3000);
 }
 
 void MainWindow::onBleachBackgroundClicked()
 {
+    const QImage page = pageToProcess();
+    if (page.isNull())
+        return;
+    pushUndo(page);
+    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    BleachDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QImage result = runWithProgress(tr("正在进行图片漂白处理..."),
+        [&]() { return imageProcessor->bleach(page, dialog.threshold(), dialog.strength()); });
+    if (result.isNull()) {
+        statusBarWidget->showMessage(tr("图片漂白处理失败"), 3000);
+        QMessageBox::warning(this, tr("错误"), tr("图片漂白处理失败，请检查图像格式"));
+        return;
+    }
+    if (!putBackEdited(target.index(), result))
+        return;
+    statusBarWidget->showMessage(tr("图片漂白处理完成"), 3000);
+    if (autoSaveCheck->isChecked())
+        autoSaveScannedImage(result);
 }
 
 void MainWindow::onAdjustBrightnessContrastDialogClicked()
 {
+    runLivePreview(LivePreviewDialog::brightnessContrast(), tr("亮度对比度调整完成"),
+        [this](const QImage &image, int brightness, int contrast) {
+            return imageProcessor->adjustBrightnessContrast(image, brightness, contrast);
+        });
 }
 
 void MainWindow::onAdjustHueSaturationClicked()
 {
+    runLivePreview(LivePreviewDialog::hueSaturation(), tr("色度饱和度调整完成"),
+        [this](const QImage &image, int hue, int saturation) {
+            return imageProcessor->adjustHueSaturation(image, hue, saturation);
+        });
 }
 
 void MainWindow::onUndoClicked()
 {
+    QImage image;
+    int page = -1;
+    if (!undoStore->takeNewest(&image, &page)) {
+        QMessageBox::information(this, tr("提示"), tr("没有可撤销的操作"));
+        return;
+    }
+    putBackPage(page, image);
+    statusBarWidget->showMessage(tr("已撤销操作（剩余 %1 步可撤销）").arg(undoStore->size()), 3000);
+    qDebug() << "已撤销操作，剩余撤销步数:" << undoStore->size();
 }
 
 void MainWindow::onRemoveBlankPagesToggled(bool enabled)
 {
-    Q_UNUSED(enabled)
+    removeBlankPagesEnabled = enabled;
+    statusBarWidget->showMessage(enabled ? tr("已启用自动去除空白页功能") : tr("已关闭自动去除空白页功能"), 3000);
+    qDebug() << (enabled ? "自动去除空白页功能已启用" : "自动去除空白页功能已关闭");
+    SettingsKeys::openSettings().setValue(SettingsKeys::removeBlankPages, enabled);
 }
 
 void MainWindow::onBlankPageSettingsClicked()
 {
+    BlankPageSettingsDialog dialog(blankPageThreshold, blankPageRatio, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    blankPageThreshold = dialog.threshold();
+    blankPageRatio = dialog.ratio();
+    QSettings settings = SettingsKeys::openSettings();
+    settings.setValue(SettingsKeys::blankPageThreshold, blankPageThreshold);
+    settings.setValue(SettingsKeys::blankPageRatio, blankPageRatio);
+    statusBarWidget->showMessage(
+        tr("空白页检测参数已更新：白色阈值=%1, 阈值范围=%2").arg(blankPageThreshold).arg(blankPageRatio), 5000);
+    qDebug() << "空白页检测参数已更新: threshold=" << blankPageThreshold << "ratio=" << blankPageRatio;
 }
 
 void MainWindow::onAnnotateImageClicked()
 {
+    const int row = pageList->currentRow();
+    if (row < 0) {
+        QMessageBox::information(this, tr("提示"), tr("请先选择要批注的图片"));
+        return;
+    }
+    const QImage page = documentManager->page(row);
+    if (page.isNull()) {
+        QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
+        return;
+    }
+    const UndoStore::FollowedPage target(undoStore, row);
+    AnnotationDialog dialog(page, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        statusBarWidget->showMessage(tr("批注已取消"), 3000);
+        return;
+    }
+    const QImage annotated = dialog.resultImage();
+    if (!annotated.isNull() && putBackEdited(target.index(), annotated)) {
+        statusBarWidget->showMessage(tr("批注已应用"), 3000);
+        qDebug() << "批注已应用到图片";
+    }
+}
+
+void MainWindow::pushUndo(const QImage &image)
+{
+    if (image.isNull())
+        return;
+    undoStore->push(image, documentManager->currentPageIndex());
+    logUndoSize();
+}
+
+void MainWindow::logUndoSize()
+{
+    qDebug() << "已保存到撤销栈，当前栈大小:" << undoStore->size();
+}
+
+QImage MainWindow::pageToProcess()
+{
+    const QImage page = documentManager->currentPage();
+    if (page.isNull())
+        QMessageBox::information(this, tr("提示"), tr("请先选择要处理的图像"));
+    return page;
+}
+
+void MainWindow::applyPageEdit(const std::function<QImage(const QImage &)> &operation)
+{
+    const QImage page = documentManager->currentPage();
+    if (page.isNull())
+        return;
+    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    const QImage result = operation(page);
+    if (!result.isNull())
+        putBackEdited(target.index(), result);
+}
+
+QImage MainWindow::runWithProgress(const QString &message, const std::function<QImage()> &operation)
+{
+    statusBarWidget->showMessage(message);
+    // A preview dialog may have taken the progress connection away.
+    connect(
+        imageProcessor, &ImageProcessor::processingProgress, this, &MainWindow::onScanProgress, Qt::UniqueConnection);
+    startDeterminateProgress();
+    const QImage result = operation();
+    endProgress();
+    return result;
+}
+
+bool MainWindow::putBackEdited(int index, const QImage &image)
+{
+    // The operations let events through, and the page may have been deleted
+    // meanwhile; its result then has no page to go to.
+    if (index < 0 || index >= documentManager->pageCount()) {
+        statusBarWidget->showMessage(tr("页面已被删除，处理结果未写回"), 3000);
+        return false;
+    }
+    putBackPage(index, image);
+    return true;
+}
+
+void MainWindow::runLivePreview(const LivePreviewSetup &setup, const QString &doneMessage,
+    const std::function<QImage(const QImage &, int, int)> &operation)
+{
+    const QImage page = pageToProcess();
+    if (page.isNull())
+        return;
+    pushUndo(page);
+    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    // The preview only has to look right in the view: it works on the page
+    // fitted to the view, the accepted values on the page itself.
+    const QSize box = imageWidget->size() * imageWidget->devicePixelRatioF();
+    const bool larger = page.width() > box.width() || page.height() > box.height();
+    const QImage previewBase = larger && !box.isEmpty() ? ImageScaler::fitInto(page, box) : page;
+    LivePreviewDialog dialog(
+        setup,
+        [this, previewBase, operation](int first, int second) {
+            disconnect(imageProcessor, &ImageProcessor::processingProgress, this, &MainWindow::onScanProgress);
+            return operation(previewBase, first, second);
+        },
+        this);
+    connect(&dialog, &LivePreviewDialog::previewReady, this, &MainWindow::displayImage);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    connect(
+        imageProcessor, &ImageProcessor::processingProgress, this, &MainWindow::onScanProgress, Qt::UniqueConnection);
+    if (!accepted) {
+        displayImage(page);
+        statusBarWidget->showMessage(tr("已取消调整"), 2000);
+        return;
+    }
+    if (dialog.firstValue() == 0 && dialog.secondValue() == 0) {
+        displayImage(page);
+        QMessageBox::information(this, tr("提示"), tr("未进行任何调整"));
+        return;
+    }
+    const QImage result = operation(page, dialog.firstValue(), dialog.secondValue());
+    if (!result.isNull() && putBackEdited(target.index(), result))
+        statusBarWidget->showMessage(doneMessage, 3000);
 }

@@ -1,16 +1,190 @@
 // Merge and split commands.
 #include "ui/mainwindow.h"
 
-// Merging and splitting are filled in by their own work; the tool bar and the
-// page menu are already connected to these.
+#include <QDebug>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStatusBar>
+
+#include <algorithm>
+
+#include "document/documentmanager.h"
+#include "imaging/imageprocessor.h"
+#include "ui/dialogs/mergedialog.h"
+#include "ui/pagelistwidget.h"
+#include "ui/pagemerger.h"
+
+namespace {
+
+// The texts of the two split directions.
+struct SplitTexts
+{
+    QString progress;
+    QString questionTitle;
+    QString question;
+    QString replaced;
+    QString added;
+    const char *log;
+    QString failure;
+};
+
+SplitTexts splitTexts(bool leftRight)
+{
+    const QString failure = MainWindow::tr("无法检测到2个独立的内容区域。\n\n可能原因：\n• 图片中只有1个内容\n• "
+                                           "图片中有3个或更多内容\n• 内容重叠或连接\n\n建议：\n• "
+                                           "确保图片中有2个明显分离的内容\n• 内容应该%1分布");
+    if (leftRight) {
+        return { MainWindow::tr("正在左右拆分图片..."), MainWindow::tr("左右拆分成功"),
+            MainWindow::tr("已提取左侧部分，右侧部分已自动丢弃。\n\n是否用左侧部分替换原图？\n• 是：替换原图\n• "
+                           "否：在原图后添加左侧部分"),
+            MainWindow::tr("左右拆分完成，已保留左侧部分"), MainWindow::tr("左右拆分完成，左侧部分已添加"),
+            "左右拆分完成，保留左侧部分，丢弃右侧部分", failure.arg(MainWindow::tr("左右")) };
+    }
+    return { MainWindow::tr("正在上下拆分图片..."), MainWindow::tr("上下拆分成功"),
+        MainWindow::tr("已提取上部分，下部分已自动丢弃。\n\n是否用上部分替换原图？\n• 是：替换原图\n• "
+                       "否：在原图后添加上部分"),
+        MainWindow::tr("上下拆分完成，已保留上部分"), MainWindow::tr("上下拆分完成，上部分已添加"),
+        "上下拆分完成，保留上部分，丢弃下部分", failure.arg(MainWindow::tr("上下")) };
+}
+
+} // namespace
+
 void MainWindow::onMergeImagesClicked()
 {
+    QList<int> rows;
+    for (QListWidgetItem *item : pageList->selectedItems())
+        rows << pageList->row(item);
+    if (rows.size() != 2) {
+        QMessageBox::information(this, tr("提示"),
+            tr("请选择2张图片进行合并。\n\n提示：按住 Shift 键可以选择多张图片。\n\n如需拆分单张图片，"
+               "请使用右键菜单的拆分功能。"));
+        return;
+    }
+    MergeDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    std::sort(rows.begin(), rows.end());
+    mergePages(rows.at(0), rows.at(1), dialog.options());
+}
+
+void MainWindow::mergePages(int firstRow, int secondRow, const MergeOptions &options)
+{
+    statusBarWidget->showMessage(tr("正在处理图片..."));
+    startDeterminateProgress();
+    const QImage first = documentManager->page(firstRow);
+    const QImage second = documentManager->page(secondRow);
+    if (first.isNull() || second.isNull()) {
+        QMessageBox::warning(this, tr("错误"), tr("无法获取选中的图片"));
+        endProgress();
+        return;
+    }
+    PageMerger merger(imageProcessor);
+    connect(&merger, &PageMerger::stepStarted, statusBarWidget,
+        [this](const QString &text) { statusBarWidget->showMessage(text); });
+    const PageMerger::Result result = merger.merge(first, second, options);
+    endProgress();
+    if (result.merged.isNull()) {
+        statusBarWidget->showMessage(tr("图片合并失败"), 3000);
+        QMessageBox::warning(this, tr("错误"), tr("图片合并失败，请检查图片格式"));
+        return;
+    }
+
+    const QImage &merged = result.merged;
+    documentManager->addPage(merged);
+    const QString done = tr("合并完成！尺寸: %1 × %2 像素").arg(merged.width()).arg(merged.height());
+    qDebug().noquote() << done;
+    if (options.deleteSources) {
+        // Higher row first, so the lower one keeps its place.
+        removePageOf(second, secondRow);
+        removePageOf(first, firstRow);
+        statusBarWidget->showMessage(tr("图片合并完成，原始图片已删除 - ") + done, 5000);
+    } else {
+        statusBarWidget->showMessage(done, 5000);
+    }
+    // The merged page is the one the user looks at next, wherever the cursor was.
+    documentManager->setCurrentPage(documentManager->pageCount() - 1);
+    displayImage(merged);
+    QMessageBox::information(this, tr("合并成功"), mergeReport(merged, result.splitUsed, options.autoCrop));
+}
+
+QString MainWindow::mergeReport(const QImage &merged, bool splitUsed, bool autoCropped) const
+{
+    QString text = tr("图片合并完成！\n\n合并后尺寸: %1 × %2 像素\n文件大小: 约 %3 MB\n\n")
+                       .arg(merged.width())
+                       .arg(merged.height())
+                       .arg(double(merged.sizeInBytes()) / 1024.0 / 1024.0, 0, 'f', 2);
+    if (splitUsed)
+        text += tr("✓ 已智能拆分图片并保留需要的部分\n");
+    if (autoCropped)
+        text += tr("✓ 已自动裁剪空白边缘\n");
+    return text + tr("\n注意：图片在窗口中会自动缩放显示，\n但实际尺寸未改变。保存后可查看原始尺寸。");
+}
+
+void MainWindow::removePageOf(const QImage &image, int expectedRow)
+{
+    const int row = rowOfPage(image.cacheKey(), expectedRow);
+    if (row >= 0)
+        documentManager->removePage(row);
+}
+
+int MainWindow::rowOfPage(qint64 cacheKey, int expectedRow) const
+{
+    if (documentManager->page(expectedRow).cacheKey() == cacheKey)
+        return expectedRow;
+    for (int row = 0; row < documentManager->pageCount(); ++row) {
+        if (documentManager->page(row).cacheKey() == cacheKey)
+            return row;
+    }
+    return -1;
 }
 
 void MainWindow::onSplitImageHorizontal()
 {
+    splitCurrentPage(true);
 }
 
 void MainWindow::onSplitImageVertical()
 {
+    splitCurrentPage(false);
+}
+
+void MainWindow::splitCurrentPage(bool leftRight)
+{
+    int row = pageList->currentRow();
+    if (row < 0)
+        return;
+    const QImage source = documentManager->page(row);
+    if (source.isNull()) {
+        QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
+        return;
+    }
+    const SplitTexts texts = splitTexts(leftRight);
+    statusBarWidget->showMessage(texts.progress);
+    startDeterminateProgress();
+    const QList<QImage> parts = leftRight ? imageProcessor->splitLeftRight(source, PageMerger::contentThreshold)
+                                          : imageProcessor->splitTopBottom(source, PageMerger::contentThreshold);
+    endProgress();
+    if (parts.size() != 2 || !PageMerger::separatedAtMiddle(source, leftRight)) {
+        statusBarWidget->showMessage(tr("拆分失败"), 3000);
+        QMessageBox::warning(this, tr("拆分失败"), texts.failure);
+        return;
+    }
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, texts.questionTitle, texts.question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    // The split lets events through; the page may have moved or gone meanwhile.
+    row = rowOfPage(source.cacheKey(), row);
+    if (row < 0) {
+        QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
+        return;
+    }
+    if (answer == QMessageBox::Yes) {
+        putBackPage(row, parts.first());
+        statusBarWidget->showMessage(texts.replaced, 3000);
+    } else {
+        documentManager->insertPage(row + 1, parts.first());
+        documentManager->setCurrentPage(row + 1);
+        statusBarWidget->showMessage(texts.added, 3000);
+    }
+    qDebug() << texts.log;
 }

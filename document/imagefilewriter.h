@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QPageSize>
+#include <QString>
+
+#include <functional>
+
+// The one writer of page files: single images encoded by the image-format
+// plug-ins and PDFs of one or more pages. Every file is written into a temporary
+// file beside the target and replaces it only once it is complete, so a failed
+// save leaves neither a truncated file nor a damaged earlier version behind.
+// Plain functions of values; safe to call from any thread.
+class ImageFileWriter
+{
+public:
+    // How an image is placed on its PDF page.
+    enum class Placement {
+        Stretch, // over the whole page, aspect ratio not kept
+        FitCentred, // as large as fits, aspect ratio kept, centred
+    };
+
+    struct PdfLayout
+    {
+        QPageSize pageSize { QPageSize::A4 }; // one size for every page
+        Placement placement = Placement::Stretch;
+        int resolution = 0; // dots per inch of the page coordinates; 0 keeps the writer's own
+        QString title;
+        QString creator;
+    };
+
+    struct Encoded
+    {
+        QByteArray bytes;
+        QString errorText; // empty when the image was encoded
+    };
+
+    // format is a name the image-format plug-ins know ("png", "jpg", "jpeg", "bmp",
+    // "tiff", in any case); quality -1 keeps the plug-in's default.
+    static Encoded encode(const QImage &image, const QByteArray &format, int quality);
+    static bool writeEncoded(const Encoded &encoded, const QString &path, QString *errorText);
+    static bool writeImage(
+        const QImage &image, const QString &path, const QByteArray &format, int quality, QString *errorText);
+
+    // One page per image, without margins. pageAt is asked for each page in
+    // order, once, so a caller can hand out pages it does not keep in memory.
+    static bool writePdf(int pageCount, const std::function<QImage(int)> &pageAt, const QString &path,
+        const PdfLayout &layout, QString *errorText);
+    static bool writePdf(const QList<QImage> &pages, const QString &path, const PdfLayout &layout, QString *errorText);
+};
