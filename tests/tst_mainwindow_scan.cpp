@@ -558,7 +558,8 @@ void MainWindowScanTest::delayScanTwoSheets()
         interval->setCurrentIndex(interval->findData(3));
         modal->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     });
-    answerer.answer(QDialogButtonBox::No);
+    answerer.answer(QDialogButtonBox::Yes);
+    answerer.answer(QDialogButtonBox::Cancel);
 
     QTest::mouseClick(part<QPushButton>(window, "delayScanButton"), Qt::LeftButton);
     QVERIFY(finish->isVisible());
@@ -580,8 +581,10 @@ void MainWindowScanTest::delayScanTwoSheets()
     QVERIFY(first > one);
     QVERIFY(kept > first);
     QVERIFY(second > kept);
-    QCOMPARE(answerer.seen().last(), QStringLiteral("延时扫描完成|延时扫描完成！共扫描 2 张图片。"));
-    QCOMPARE(answerer.seen().size(), 2);
+    // Two sheets: the offer leads to the multi-page save.
+    QTRY_COMPARE(answerer.seen().size(), 3);
+    QCOMPARE(answerer.seen().at(1), QStringLiteral("延时扫描完成|延时扫描完成！共扫描 2 张图片。"));
+    QCOMPARE(answerer.seen().at(2), QStringLiteral("多页保存选项|请选择多页保存方式："));
     QVERIFY(savedFiles().isEmpty());
     QVERIFY(autoSave->isChecked());
     QVERIFY(autoSave->isEnabled());
