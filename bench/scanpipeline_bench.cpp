@@ -197,9 +197,7 @@ void BM_WindowFeederRun(benchmark::State &state)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     sources->setCurrentIndex(sources->findText(QStringLiteral("自动进纸器")));
     auto *controller = window.findChild<ScannerController *>();
-    const auto session = [&window] {
-        return window.findChild<ScanSession *>();
-    };
+    ScanSession *session = nullptr;
     if (!controller || sources->currentIndex() < 0) {
         state.SkipWithError("no test scanner with a feeder");
         return;
@@ -225,13 +223,15 @@ void BM_WindowFeederRun(benchmark::State &state)
         QTimer idle;
         idle.setInterval(1);
         QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
-            if (finished && !session()->isScanning() && !session()->isBusy())
+            if (finished && !session->isScanning() && !session->isBusy())
                 loop.quit();
         });
         const qint64 cpuBefore = GapProbe::cpuNanoseconds(CLOCK_PROCESS_CPUTIME_ID);
         probe.start();
         idle.start();
         scanButton->click();
+        if (!session)
+            session = window.findChild<ScanSession *>();
         loop.exec();
         idle.stop();
         QObject::disconnect(end);
