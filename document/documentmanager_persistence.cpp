@@ -20,6 +20,7 @@
 #include <future>
 
 #include "document/filereplacement.h"
+#include "document/pagestore.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ bool DocumentManager::saveDocumentAs(const QString &path, const QString &format)
 
 bool DocumentManager::saveDocument(const QString &path)
 {
-    if (m_pages.isEmpty()) {
+    if (pageCount() == 0) {
         emit documentError(tr("没有要保存的页面"));
         return false;
     }
@@ -147,8 +148,8 @@ bool DocumentManager::saveDocument(const QString &path)
             return false;
         summary = "页保存为多个图像文件";
     }
-    if (m_pages.size() > 1)
-        qDebug() << "成功将" << m_pages.size() << summary;
+    if (pageCount() > 1)
+        qDebug() << "成功将" << pageCount() << summary;
 
     m_filePath = path;
     m_title = QFileInfo(path).baseName();
@@ -160,7 +161,7 @@ bool DocumentManager::saveDocument(const QString &path)
 
 bool DocumentManager::saveAsPdf(const QString &path)
 {
-    if (m_pages.isEmpty()) {
+    if (pageCount() == 0) {
         emit documentError(tr("没有要保存的页面"));
         return false;
     }
@@ -180,7 +181,7 @@ bool DocumentManager::saveAsPdf(const QString &path)
         QPdfWriter writer(&file);
         writer.setCreator(tr("Quirra"));
         writer.setTitle(m_title);
-        const QImage &first = m_pages.first();
+        const QImage first = page(0);
         writer.setPageSize(
             QPageSize(QSizeF(first.width(), first.height()), QPageSize::Point, QString(), QPageSize::FuzzyMatch));
         // The writer's default 10 pt margins would leave a white frame and squeeze the
@@ -195,12 +196,17 @@ bool DocumentManager::saveAsPdf(const QString &path)
             // while the engine JPEG-encodes the current one. The engine keeps no
             // reference to a page once drawn, so a buffer is free again by the time
             // its turn comes round.
+            // Pages not in memory are read back from the store on that thread too.
             QImage buffers[2];
-            std::future<QImage> next = std::async(helperThread, pdfReady, std::cref(m_pages.at(0)), &buffers[0]);
-            for (int i = 0; i < m_pages.size(); ++i) {
+            const auto prepare = [](const PageStore::Source &source, QImage *buffer) {
+                return pdfReady(source.load(), buffer);
+            };
+            const int count = pageCount();
+            std::future<QImage> next = std::async(helperThread, prepare, m_store->source(0), &buffers[0]);
+            for (int i = 0; i < count; ++i) {
                 const QImage image = next.get();
-                if (i + 1 < m_pages.size())
-                    next = std::async(helperThread, pdfReady, std::cref(m_pages.at(i + 1)), &buffers[(i + 1) % 2]);
+                if (i + 1 < count)
+                    next = std::async(helperThread, prepare, m_store->source(i + 1), &buffers[(i + 1) % 2]);
                 if (i > 0)
                     writer.newPage();
                 painter.drawImage(target, image, image.rect());
@@ -230,7 +236,7 @@ bool DocumentManager::saveAsImages(const QString &path)
 
 bool DocumentManager::writeImages(const QString &path, int *failures)
 {
-    if (m_pages.isEmpty()) {
+    if (pageCount() == 0) {
         emit documentError(tr("没有要保存的页面"));
         return false;
     }
@@ -240,8 +246,8 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
     const QString suffix = info.suffix();
 
     QString errorText;
-    if (m_pages.size() == 1) {
-        if (!writeEncoded(encodeImage(m_pages.first(), suffix.toLower()), path, &errorText)) {
+    if (pageCount() == 1) {
+        if (!writeEncoded(encodeImage(page(0), suffix.toLower()), path, &errorText)) {
             ++*failures;
             emit documentError(tr("保存图像失败: %1").arg(errorText));
             return false;
@@ -257,16 +263,22 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
     // reported in page order on this thread.
     // documentError is emitted inside the loop and the window may answer it with a modal
     // box, whose event loop can deliver a scanned page: the encoders work on a snapshot
-    // of the list that no such change can touch.
-    const QVector<QImage> pages = m_pages;
+    // of the list that no such change can touch: the pages' sources are taken up
+    // front, and each is read back from the store on the encoder's thread.
+    QVector<PageStore::Source> pages;
+    for (int i = 0; i < pageCount(); ++i)
+        pages.append(m_store->source(i));
     const int ahead = qMax(1, QThread::idealThreadCount());
     const QString lowerSuffix = suffix.toLower();
+    const auto encodeSource = [](const PageStore::Source &source, const QString &format) {
+        return encodeImage(source.load(), format);
+    };
     std::deque<std::future<Encoded>> pending;
     int queued = 0;
     int written = 0;
     for (int i = 0; i < pages.size(); ++i) {
         while (queued < pages.size() && int(pending.size()) < ahead)
-            pending.push_back(std::async(helperThread, encodeImage, std::cref(pages.at(queued++)), lowerSuffix));
+            pending.push_back(std::async(helperThread, encodeSource, pages.at(queued++), lowerSuffix));
         const Encoded encoded = pending.front().get();
         pending.pop_front();
         const QString name
