@@ -196,17 +196,27 @@ bool DocumentManager::saveAsPdf(const QString &path)
             // while the engine JPEG-encodes the current one. The engine keeps no
             // reference to a page once drawn, so a buffer is free again by the time
             // its turn comes round.
-            // Pages not in memory are read back from the store on that thread too.
-            QImage buffers[2];
-            const auto prepare = [](const PageStore::Source &source, QImage *buffer) {
-                return pdfReady(source.load(), buffer);
+            // Pages not in memory are read back from the store on those threads too,
+            // two pages ahead: reading a page back costs about as much as drawing it.
+            constexpr int ahead = 2;
+            QImage buffers[ahead + 1];
+            QImage decoded[ahead + 1];
+            const auto prepare = [](const PageStore::Source &source, QImage *buffer, QImage *scratch) {
+                return pdfReady(source.load(scratch), buffer);
             };
             const int count = pageCount();
-            std::future<QImage> next = std::async(helperThread, prepare, m_store->source(0), &buffers[0]);
+            std::deque<std::future<QImage>> next;
+            for (int i = 0; i < qMin(ahead, count); ++i)
+                next.push_back(std::async(helperThread, prepare, m_store->source(i), &buffers[i], &decoded[i]));
             for (int i = 0; i < count; ++i) {
-                const QImage image = next.get();
-                if (i + 1 < count)
-                    next = std::async(helperThread, prepare, m_store->source(i + 1), &buffers[(i + 1) % 2]);
+                const QImage image = next.front().get();
+                next.pop_front();
+                // Takes the buffer of the page drawn before this one.
+                if (i + ahead < count) {
+                    const int slot = (i + ahead) % (ahead + 1);
+                    next.push_back(
+                        std::async(helperThread, prepare, m_store->source(i + ahead), &buffers[slot], &decoded[slot]));
+                }
                 if (i > 0)
                     writer.newPage();
                 painter.drawImage(target, image, image.rect());

@@ -226,7 +226,7 @@ bool PageCodec::inspect(const QString &path, qint64 *imageBytes)
     return true;
 }
 
-QImage PageCodec::readFile(const QString &path, QString *errorText)
+QImage PageCodec::readFile(const QString &path, QString *errorText, QImage *reuse)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -244,7 +244,14 @@ QImage PageCodec::readFile(const QString &path, QString *errorText)
         *errorText = QStringLiteral("not a complete page file");
         return QImage();
     }
-    QImage image(header.width, header.height, QImage::Format(header.format));
+    const QImage::Format format = QImage::Format(header.format);
+    // A fresh 26 MB image costs thousands of page faults; one of the same shape
+    // that nobody else holds is simply overwritten.
+    const bool fits = reuse && reuse->width() == header.width && reuse->height() == header.height
+        && reuse->format() == format && reuse->isDetached();
+    QImage image = fits ? QImage() : QImage(header.width, header.height, format);
+    if (fits)
+        image.swap(*reuse);
     if (image.isNull() || image.bytesPerLine() != header.bytesPerLine) {
         *errorText = QStringLiteral("page too large or of another row length");
         return QImage();
@@ -271,5 +278,7 @@ QImage PageCodec::readFile(const QString &path, QString *errorText)
         *errorText = QStringLiteral("damaged page data");
         return QImage();
     }
+    if (reuse)
+        *reuse = image;
     return image;
 }

@@ -15,7 +15,9 @@ public:
     // renames it to path, so path names either nothing or a complete page.
     static bool writeFile(const QString &path, const QImage &image, QString *errorText);
     // Null with errorText set when the file is missing, truncated or not a page.
-    static QImage readFile(const QString &path, QString *errorText);
+    // When reuse holds an image of the page's size and format that is shared with
+    // no one, the page is decoded into its memory; reuse then holds the page.
+    static QImage readFile(const QString &path, QString *errorText, QImage *reuse = nullptr);
     // The header's claims checked against the file's size, without decoding;
     // imageBytes receives the size of the decoded image.
     static bool inspect(const QString &path, qint64 *imageBytes);

@@ -193,12 +193,12 @@ private:
     std::thread thread;
 };
 
-QImage PageStore::Source::load() const
+QImage PageStore::Source::load(QImage *reuse) const
 {
     if (!image.isNull() || path.isEmpty())
         return image;
     QString errorText;
-    const QImage loaded = PageCodec::readFile(path, &errorText);
+    const QImage loaded = PageCodec::readFile(path, &errorText, reuse);
     if (loaded.isNull())
         qDebug() << "无法读取页面缓存文件: " << path << errorText;
     return loaded;

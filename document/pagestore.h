@@ -31,7 +31,8 @@ public:
     {
         QImage image;
         QString path;
-        QImage load() const;
+        // reuse: see PageCodec::readFile.
+        QImage load(QImage *reuse = nullptr) const;
     };
 
     explicit PageStore(QObject *parent = nullptr);

@@ -60,6 +60,7 @@ private slots:
     void pageComesBackExactly();
     void damagedFileIsRefused_data();
     void damagedFileIsRefused();
+    void decodingIntoSpareMemorySparesSharedImages();
     void evictedPagesAreReadBackInOrder();
     void indexFollowsTheDocument();
     void folderLeavesWithTheDocument();
@@ -123,6 +124,29 @@ void PageStoreTest::damagedFileIsRefused()
     qint64 bytes = 0;
     QVERIFY(!PageCodec::inspect(path, &bytes));
     QVERIFY(PageCodec::readFile(path, &errorText).isNull());
+}
+
+// Reading a page into the memory of an earlier one must never change an image
+// somebody else still holds.
+void PageStoreTest::decodingIntoSpareMemorySparesSharedImages()
+{
+    QTemporaryDir dir;
+    const QImage first = pattern(QSize(500, 700), QImage::Format_RGB888, 1);
+    const QImage second = pattern(QSize(500, 700), QImage::Format_RGB888, 2);
+    QString errorText;
+    QVERIFY(PageCodec::writeFile(dir.filePath(QStringLiteral("1")), first, &errorText));
+    QVERIFY(PageCodec::writeFile(dir.filePath(QStringLiteral("2")), second, &errorText));
+
+    QImage spare;
+    QImage held = PageCodec::readFile(dir.filePath(QStringLiteral("1")), &errorText, &spare);
+    QVERIFY(identical(held, first));
+    QVERIFY(identical(PageCodec::readFile(dir.filePath(QStringLiteral("2")), &errorText, &spare), second));
+    QVERIFY(identical(held, first));
+
+    held = QImage();
+    const uchar *memory = spare.constBits();
+    QVERIFY(identical(PageCodec::readFile(dir.filePath(QStringLiteral("1")), &errorText, &spare), first));
+    QCOMPARE(spare.constBits(), memory);
 }
 
 // With room for one decoded page only, every page is read back from its file.
