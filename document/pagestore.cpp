@@ -351,7 +351,9 @@ QImage PageStore::image(int index)
         return *cached;
     }
     const quint64 id = record.id;
-    const QImage loaded = Source { QImage(), pagePath(id) }.load();
+    const QImage loaded = Source { QImage(), pagePath(id) }.load(&m_spare);
+    // The page now lives in the cache; the spare memory is found again on eviction.
+    m_spare = QImage();
     if (!loaded.isNull())
         cacheImage(id, loaded);
     return loaded;
@@ -475,7 +477,11 @@ void PageStore::trimCache()
             ++at;
             continue;
         }
-        m_cacheBytes -= m_cache.take(id).sizeInBytes();
+        // Kept as the memory the next page read back is decoded into: a fresh image
+        // of a page's size costs thousands of page faults. It is used only once
+        // nobody else holds it.
+        m_spare = m_cache.take(id);
+        m_cacheBytes -= m_spare.sizeInBytes();
         m_recent.removeAt(at);
     }
 }
@@ -520,7 +526,7 @@ void PageStore::waitForWrites()
 
 qint64 PageStore::residentBytes() const
 {
-    qint64 bytes = m_cacheBytes;
+    qint64 bytes = m_cacheBytes + m_spare.sizeInBytes();
     for (const Record &record : m_pages) {
         if (!record.memory.isNull())
             bytes += record.bytes;

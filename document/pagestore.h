@@ -99,6 +99,7 @@ private:
 
     QVector<Record> m_pages;
     QHash<quint64, QImage> m_cache;
+    QImage m_spare;
     QVector<quint64> m_recent;
     quint64 m_currentId = 0;
     quint64 m_nextId = 1;

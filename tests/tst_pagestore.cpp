@@ -149,7 +149,8 @@ void PageStoreTest::decodingIntoSpareMemorySparesSharedImages()
     QCOMPARE(spare.constBits(), memory);
 }
 
-// With room for one decoded page only, every page is read back from its file.
+// With room for one decoded page only, every page is read back from its file;
+// memory holds that page, the current page and the spare memory of one more.
 void PageStoreTest::evictedPagesAreReadBackInOrder()
 {
     DocumentManager document;
@@ -163,11 +164,11 @@ void PageStoreTest::evictedPagesAreReadBackInOrder()
         document.addPage(originals.last());
     }
     store->waitForWrites();
-    QVERIFY(store->residentBytes() <= 2 * first.sizeInBytes());
+    QVERIFY(store->residentBytes() <= 3 * first.sizeInBytes());
     QCOMPARE(pageFiles(store->folder()).size(), 6);
     for (int i = 5; i >= 0; --i)
         QVERIFY2(identical(document.page(i), originals.at(i)), qPrintable(QString::number(i)));
-    QVERIFY(store->residentBytes() <= 2 * first.sizeInBytes());
+    QVERIFY(store->residentBytes() <= 3 * first.sizeInBytes());
 }
 
 // Removing, moving and putting back pages leaves exactly the pages of the document
