@@ -2,12 +2,14 @@
 // chosen over, on a scanned-looking A4 colour page at 300 dpi (26 MB of RGB888),
 // each written to a file (flushed to the disk) and read back.
 //
-//   pagestore_bench --feeder-pages=999   adds that many pages the way a feeder run
-//                                        does, one per event-loop turn, and reports
-//                                        the GUI thread's time per page, the disk
-//                                        used per page and the peak resident memory.
+//   pagestore_bench --feeder-pages=999 [--pages-per-minute=60]
+//       adds that many pages the way a feeder run does, one per event-loop turn,
+//       as fast as they come or at a scanner's pace, and reports the GUI thread's
+//       time per page, the disk used per page and the peak resident memory.
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -220,7 +222,7 @@ long peakResidentKb()
 
 // Eight distinct scans, each handed over as a fresh copy, as a scanner delivers
 // every page into a buffer of its own.
-int feederRun(int count)
+int feederRun(int count, int pagesPerMinute)
 {
     std::vector<QImage> sources;
     for (quint32 i = 0; i < 8; ++i)
@@ -241,6 +243,12 @@ int feederRun(int count)
         longest = qMax(longest, ms);
         total += ms;
         QCoreApplication::processEvents();
+        if (pagesPerMinute > 0) {
+            // The scanner's time per page, spent in the event loop as a scan would.
+            QEventLoop wait;
+            QTimer::singleShot(60000 / pagesPerMinute - int(timer.elapsed()), &wait, &QEventLoop::quit);
+            wait.exec();
+        }
     }
     document.pageStore()->waitForWrites();
     const double seconds = double(run.elapsed()) / 1000.0;
@@ -264,10 +272,16 @@ int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
     qInstallMessageHandler(quietLog);
+    int feederPages = 0;
+    int pagesPerMinute = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--feeder-pages=", 15) == 0)
-            return feederRun(std::atoi(argv[i] + 15));
+            feederPages = std::atoi(argv[i] + 15);
+        else if (std::strncmp(argv[i], "--pages-per-minute=", 19) == 0)
+            pagesPerMinute = std::atoi(argv[i] + 19);
     }
+    if (feederPages > 0)
+        return feederRun(feederPages, pagesPerMinute);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -193,6 +194,92 @@ private:
     std::thread thread;
 };
 
+// Reads pages ahead of the user: the neighbours of the current page. Only the
+// newest request counts; a page removed meanwhile simply fails to read.
+class PageStore::Reader
+{
+public:
+    explicit Reader(PageStore *owner)
+        : owner(owner)
+        , thread([this] { run(); })
+    {
+    }
+
+    ~Reader()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            stopping = true;
+            wanted.clear();
+        }
+        wake.notify_all();
+        thread.join();
+    }
+
+    void request(std::vector<std::pair<quint64, QString>> pages)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            wanted = std::move(pages);
+        }
+        wake.notify_all();
+    }
+
+    std::vector<std::pair<quint64, QImage>> take()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::vector<std::pair<quint64, QImage>> taken;
+        taken.swap(read);
+        collectPosted = false;
+        return taken;
+    }
+
+    void waitUntilIdle()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        idle.wait(lock, [this] { return wanted.empty() && !busy; });
+    }
+
+private:
+    void run()
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            wake.wait(lock, [this] { return stopping || !wanted.empty(); });
+            if (stopping)
+                return;
+            const std::pair<quint64, QString> page = wanted.front();
+            wanted.erase(wanted.begin());
+            busy = true;
+            lock.unlock();
+            QString errorText;
+            const QImage image = PageCodec::readFile(page.second, &errorText);
+            lock.lock();
+            busy = false;
+            if (!image.isNull()) {
+                read.emplace_back(page.first, image);
+                if (!collectPosted) {
+                    collectPosted = true;
+                    QMetaObject::invokeMethod(
+                        owner, [store = owner] { store->collectRead(); }, Qt::QueuedConnection);
+                }
+            }
+            idle.notify_all();
+        }
+    }
+
+    PageStore *owner;
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable idle;
+    std::vector<std::pair<quint64, QString>> wanted;
+    std::vector<std::pair<quint64, QImage>> read;
+    bool busy = false;
+    bool stopping = false;
+    bool collectPosted = false;
+    std::thread thread;
+};
+
 QImage PageStore::Source::load(QImage *reuse) const
 {
     if (!image.isNull() || path.isEmpty())
@@ -209,6 +296,7 @@ PageStore::PageStore(QObject *parent)
     , m_cacheBudget(defaultCacheBudget)
     , m_pendingLimit(defaultPendingLimit)
     , m_worker(std::make_unique<Worker>(this))
+    , m_reader(std::make_unique<Reader>(this))
 {
 }
 
@@ -216,6 +304,7 @@ PageStore::~PageStore()
 {
     // The worker stops before the folder goes, so no write lands in a folder that
     // is being removed.
+    m_reader.reset();
     m_worker.reset();
     removeFolder();
 }
@@ -380,6 +469,50 @@ qint64 PageStore::imageBytes(int index) const
 void PageStore::setCurrent(int index)
 {
     m_currentId = index >= 0 && index < m_pages.size() ? m_pages.at(index).id : 0;
+    readAhead();
+}
+
+bool PageStore::isInMemory(int index) const
+{
+    if (index < 0 || index >= m_pages.size())
+        return false;
+    return !m_pages.at(index).memory.isNull() || m_cache.contains(m_pages.at(index).id);
+}
+
+void PageStore::readAhead()
+{
+    std::vector<std::pair<quint64, QString>> wanted;
+    const auto current = std::find_if(
+        m_pages.cbegin(), m_pages.cend(), [this](const Record &record) { return record.id == m_currentId; });
+    if (current != m_pages.cend()) {
+        const int index = int(current - m_pages.cbegin());
+        for (const int neighbour : { index + 1, index - 1 }) {
+            if (neighbour < 0 || neighbour >= m_pages.size() || isInMemory(neighbour))
+                continue;
+            const Record &record = m_pages.at(neighbour);
+            // Room for the current page and both neighbours, or reading ahead would
+            // only push out what the user looked at last.
+            if (record.written && m_cacheBudget >= 3 * record.bytes)
+                wanted.emplace_back(record.id, pagePath(record.id));
+        }
+    }
+    m_reader->request(std::move(wanted));
+}
+
+void PageStore::collectRead()
+{
+    for (const auto &page : m_reader->take()) {
+        const bool stillHere = std::any_of(
+            m_pages.cbegin(), m_pages.cend(), [&](const Record &record) { return record.id == page.first; });
+        if (stillHere)
+            cacheImage(page.first, page.second);
+    }
+}
+
+void PageStore::waitForReads()
+{
+    m_reader->waitUntilIdle();
+    collectRead();
 }
 
 void PageStore::setTitle(const QString &title)

@@ -51,8 +51,11 @@ public:
     QImage image(int index);
     Source source(int index);
     qint64 imageBytes(int index) const;
-    // The current page is kept decoded whatever the budget says.
+    // The current page is kept decoded whatever the budget says; its neighbours
+    // are read ahead on a thread of their own when the budget has room for them.
     void setCurrent(int index);
+    // Whether the page can be had without reading its file.
+    bool isInMemory(int index) const;
     void setTitle(const QString &title);
     // Takes over a folder left behind by a process that died: its pages become
     // this store's pages and the folder becomes this store's folder. Only an empty
@@ -61,6 +64,8 @@ public:
 
     // Blocks until every queued write has finished and its result is in.
     void waitForWrites();
+    // Blocks until the pages being read ahead are in.
+    void waitForReads();
     // Bytes of page images held in memory (not yet written, failed, or cached).
     qint64 residentBytes() const;
     qint64 diskBytes() const;
@@ -84,6 +89,7 @@ private:
         bool writing = false;
     };
     class Worker;
+    class Reader;
     struct Done;
 
     bool ensureFolder();
@@ -96,6 +102,8 @@ private:
     void cacheImage(quint64 id, const QImage &image);
     void trimCache();
     void removeFolder();
+    void readAhead();
+    void collectRead();
 
     QVector<Record> m_pages;
     QHash<quint64, QImage> m_cache;
@@ -112,4 +120,5 @@ private:
     bool m_failureReported = false;
     std::shared_ptr<QLockFile> m_lock;
     std::unique_ptr<Worker> m_worker;
+    std::unique_ptr<Reader> m_reader;
 };

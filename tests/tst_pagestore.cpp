@@ -63,6 +63,7 @@ private slots:
     void decodingIntoSpareMemorySparesSharedImages();
     void evictedPagesAreReadBackInOrder();
     void indexFollowsTheDocument();
+    void neighboursAreReadAhead();
     void folderLeavesWithTheDocument();
     void savingReadsPagesFromDisk();
 
@@ -169,6 +170,29 @@ void PageStoreTest::evictedPagesAreReadBackInOrder()
     for (int i = 5; i >= 0; --i)
         QVERIFY2(identical(document.page(i), originals.at(i)), qPrintable(QString::number(i)));
     QVERIFY(store->residentBytes() <= 3 * first.sizeInBytes());
+}
+
+// Paging through a document finds the next and the previous page decoded already.
+void PageStoreTest::neighboursAreReadAhead()
+{
+    DocumentManager document;
+    PageStore *store = document.pageStore();
+    QVector<QImage> originals;
+    for (int i = 0; i < 5; ++i) {
+        originals << pattern(QSize(400, 500), QImage::Format_RGB888, quint32(i + 1));
+        document.addPage(originals.last());
+    }
+    store->waitForWrites();
+    store->setCacheBudget(0);
+    store->setCacheBudget(3 * originals.first().sizeInBytes());
+    QVERIFY(!store->isInMemory(1) && !store->isInMemory(3));
+
+    document.setCurrentPage(2);
+    store->waitForReads();
+    QVERIFY(store->isInMemory(1));
+    QVERIFY(store->isInMemory(3));
+    QVERIFY(identical(document.page(3), originals.at(3)));
+    QVERIFY(identical(document.page(1), originals.at(1)));
 }
 
 // Removing, moving and putting back pages leaves exactly the pages of the document
