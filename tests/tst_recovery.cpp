@@ -14,6 +14,7 @@
 
 #include "app/recoveryoffer.h"
 #include "document/documentmanager.h"
+#include "document/pagecodec.h"
 #include "document/pageindex.h"
 #include "document/pagerecovery.h"
 #include "document/pagestore.h"
@@ -120,6 +121,7 @@ private slots:
     void crashedPagesAreOffered();
     void killAtAnyMomentRecoversWholePages_data();
     void killAtAnyMomentRecoversWholePages();
+    void unindexedPagesAreNeverRecovered();
     void fullDiskKeepsPagesInMemory();
     void twoWindowsKeepToTheirFolders();
     void unreadableFolderIsLeftAlone();
@@ -269,6 +271,42 @@ void RecoveryTest::killAtAnyMomentRecoversWholePages()
     onDisk.removeAll(QStringLiteral("lock"));
     onDisk.removeAll(PageIndex::fileName());
     QCOMPARE(onDisk.size(), document.pageCount());
+}
+
+// The state a kill leaves between a page's write and the index update: a complete
+// page file the index does not name yet, and a page file cut short.
+void RecoveryTest::unindexedPagesAreNeverRecovered()
+{
+    const QString crashed = root() + QStringLiteral("/crashed");
+    {
+        DocumentManager document;
+        document.addPage(noisePage(1));
+        document.addPage(noisePage(2));
+        document.pageStore()->waitForWrites();
+        QVERIFY(QDir().mkpath(crashed));
+        const QDir from(document.pageStore()->folder());
+        for (const QString &name : from.entryList(QDir::Files)) {
+            if (name != QLatin1String("lock"))
+                QVERIFY(QFile::copy(from.filePath(name), QDir(crashed).filePath(name)));
+        }
+    }
+    QString errorText;
+    QVERIFY(PageCodec::writeFile(QDir(crashed).filePath(QStringLiteral("page-7.qpage")), noisePage(3), &errorText));
+    QFile cut(QDir(crashed).filePath(QStringLiteral("page-8.qpage.part")));
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write(QByteArray(5000, 'x'));
+    cut.close();
+
+    const QList<RecoverableFolder> found = PageRecovery::find(root());
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found.first().index.pages.size(), 2);
+    DocumentManager document;
+    QVERIFY(document.recoverPages(found.first()));
+    QCOMPARE(document.pageCount(), 2);
+    QVERIFY(identical(document.page(0), noisePage(1)));
+    QVERIFY(identical(document.page(1), noisePage(2)));
+    QVERIFY(!QFile::exists(QDir(crashed).filePath(QStringLiteral("page-7.qpage"))));
+    QVERIFY(!QFile::exists(cut.fileName()));
 }
 
 void RecoveryTest::fullDiskKeepsPagesInMemory()
