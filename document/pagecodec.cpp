@@ -173,7 +173,8 @@ private:
     qint64 size;
 };
 
-// Reads and checks the header and the band table of a mapped page file.
+// Reads and checks the header and the band table of a page file of size bytes;
+// data holds at least the header and the tables, which is all that is read.
 bool parse(const uchar *data, qint64 size, Header *header, QVector<QRgb> *colors, QVector<qint32> *sizes,
     QVector<qint64> *offsets)
 {
@@ -208,19 +209,27 @@ bool parse(const uchar *data, qint64 size, Header *header, QVector<QRgb> *colors
 
 bool PageCodec::inspect(const QString &path, qint64 *imageBytes)
 {
+    // Only the header and the band table are read: start-up inspects every page
+    // a crashed session left, and those may be thousands of large files.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const qint64 size = file.size();
-    const Mapping mapping(file, size);
-    const uchar *data = mapping.data();
-    if (!data)
+    QByteArray head = file.read(sizeof(Header));
+    if (head.size() != int(sizeof(Header)))
         return false;
     Header header {};
+    std::memcpy(&header, head.constData(), sizeof(Header));
+    constexpr qint32 maxBands = 1 << 20;
+    if (header.colorCount < 0 || header.colorCount > maxColors || header.bandCount < 0 || header.bandCount > maxBands)
+        return false;
+    const qint64 tableBytes = header.colorCount * qint64(sizeof(QRgb)) + header.bandCount * qint64(sizeof(qint32));
+    head += file.read(tableBytes);
+    if (head.size() != qint64(sizeof(Header)) + tableBytes)
+        return false;
     QVector<QRgb> colors;
     QVector<qint32> sizes;
     QVector<qint64> offsets;
-    if (!parse(data, size, &header, &colors, &sizes, &offsets))
+    if (!parse(reinterpret_cast<const uchar *>(head.constData()), file.size(), &header, &colors, &sizes, &offsets))
         return false;
     *imageBytes = qint64(header.bytesPerLine) * header.height;
     return true;
