@@ -337,6 +337,9 @@ bool PageStore::ensureFolder()
         qDebug() << "无法创建页面缓存目录: " << folder;
         return false;
     }
+    // Scans are often of papers nobody else should read (statements, identity
+    // documents); the pages are the user's alone, whatever the umask says.
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     auto lock = std::make_shared<QLockFile>(folder + QStringLiteral("/lock"));
     // Age says nothing about a window that is open for days; only a dead owner
     // frees a folder.

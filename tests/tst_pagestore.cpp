@@ -235,6 +235,7 @@ void PageStoreTest::folderLeavesWithTheDocument()
         document.addPage(pattern(QSize(30, 30), QImage::Format_RGB32, 1));
         folder = document.pageStore()->folder();
         QVERIFY(folder.startsWith(dataHome.path()));
+        QCOMPARE(QFileInfo(folder).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther), 0);
         document.pageStore()->waitForWrites();
         QVERIFY(QFile::exists(QDir(folder).filePath(PageIndex::fileName())));
     }
