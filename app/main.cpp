@@ -31,6 +31,7 @@ int main(int argc, char *argv[])
         MainWindow window;
         showMainWindow(window, startTime);
         logCommandLineFile(QCoreApplication::arguments());
+        offerRecoveredPages(window);
         result = QApplication::exec();
     }
     return result;

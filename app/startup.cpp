@@ -5,8 +5,12 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QThread>
+#include <QTimer>
 #include <QTranslator>
 
+#include "app/recoveryoffer.h"
+#include "document/documentmanager.h"
+#include "document/pagestore.h"
 #include "ui/mainwindow.h"
 
 void setApplicationIdentity()
@@ -57,4 +61,13 @@ void logCommandLineFile(const QStringList &arguments)
     const QFileInfo info(path);
     if (info.exists() && info.isFile())
         qDebug() << "打开文件: " << path;
+}
+
+void offerRecoveredPages(MainWindow &window)
+{
+    QTimer::singleShot(0, &window, [&window]() {
+        auto *document = window.findChild<DocumentManager *>(QStringLiteral("documentManager"));
+        if (document)
+            RecoveryOffer::run(&window, document, PageStore::rootFolder());
+    });
 }

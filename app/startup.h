@@ -19,3 +19,7 @@ void showMainWindow(MainWindow &window, qint64 startTime);
 
 // A file named as the first argument is only logged; nothing is opened from it.
 void logCommandLineFile(const QStringList &arguments);
+
+// After the window is up (the start-up time is not held up by it), asks about the
+// pages a crashed session left behind.
+void offerRecoveredPages(MainWindow &window);

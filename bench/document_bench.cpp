@@ -20,6 +20,7 @@
 #include <sys/resource.h>
 
 #include "document/documentmanager.h"
+#include "document/pagestore.h"
 
 namespace {
 
@@ -73,6 +74,9 @@ DocumentManager &twentyPages()
         auto *created = new DocumentManager;
         for (int i = 0; i < pageCount; ++i)
             created->addPage(scannedPage(quint32(i + 1)));
+        // Saved from the page store as a document of this size is after a scan:
+        // every page on disk, the last few still decoded in memory.
+        created->pageStore()->waitForWrites();
         return created;
     }();
     return *document;

@@ -3,6 +3,9 @@
 #include <QDate>
 #include <QDebug>
 
+#include "document/pagerecovery.h"
+#include "document/pagestore.h"
+
 namespace {
 
 // Shared by every instance and never reset while the process runs, so two documents
@@ -16,6 +19,11 @@ DocumentManager::DocumentManager(QObject *parent)
     , m_supportedFormats { QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("bmp"),
         QStringLiteral("tiff"), QStringLiteral("tif"), QStringLiteral("pdf") }
 {
+    m_store = new PageStore(this);
+    // A save or a load renames the document; the folder's index follows, so a
+    // recovered document comes back under the name it last had.
+    connect(this, &DocumentManager::documentSaved, this, [this]() { m_store->setTitle(m_title); });
+    connect(this, &DocumentManager::documentLoaded, this, [this]() { m_store->setTitle(m_title); });
     newDocument();
 }
 
@@ -23,14 +31,15 @@ DocumentManager::~DocumentManager() = default;
 
 void DocumentManager::newDocument()
 {
-    m_pages.clear();
-    m_pages.squeeze();
+    m_store->clear();
     m_currentIndex = -1;
+    m_store->setCurrent(-1);
     m_filePath.clear();
 
     m_title = QDate::currentDate().toString(QStringLiteral("yyyyMMdd"))
         + QStringLiteral("%1").arg(titleCounter, 4, 10, QLatin1Char('0'));
     titleCounter = titleCounter % 9999 + 1;
+    m_store->setTitle(m_title);
 
     m_modified = false;
     emit documentChanged();
@@ -44,15 +53,16 @@ void DocumentManager::addPage(const QImage &image)
         qDebug() << "尝试添加空图像";
         return;
     }
-    m_pages.append(image);
+    m_store->insert(m_store->count(), image);
     if (m_currentIndex == -1) {
         m_currentIndex = 0;
+        m_store->setCurrent(0);
         emit currentPageChanged(0);
     }
     m_modified = true;
-    emit pageAdded(m_pages.size() - 1);
+    emit pageAdded(m_store->count() - 1);
     emit documentChanged();
-    qDebug() << "已添加图像，当前页面数: " << m_pages.size();
+    qDebug() << "已添加图像，当前页面数: " << m_store->count();
 }
 
 void DocumentManager::insertPage(int index, const QImage &image)
@@ -61,47 +71,50 @@ void DocumentManager::insertPage(int index, const QImage &image)
         qDebug() << "尝试插入空图像";
         return;
     }
-    const int at = qBound(0, index, m_pages.size());
-    m_pages.insert(at, image);
+    const int at = qBound(0, index, m_store->count());
+    m_store->insert(at, image);
     if (m_currentIndex == -1) {
         m_currentIndex = 0;
+        m_store->setCurrent(0);
         emit currentPageChanged(0);
     } else if (m_currentIndex >= at) {
         // The cursor stays on its page, which has moved one place down.
         ++m_currentIndex;
+        m_store->setCurrent(m_currentIndex);
         emit currentPageChanged(m_currentIndex);
     }
     m_modified = true;
     emit pageAdded(at);
     emit documentChanged();
-    qDebug() << "已在位置 " << at << " 插入图像，当前页面数: " << m_pages.size();
+    qDebug() << "已在位置 " << at << " 插入图像，当前页面数: " << m_store->count();
 }
 
 void DocumentManager::removePage(int index)
 {
-    if (index < 0 || index >= m_pages.size()) {
+    if (index < 0 || index >= m_store->count()) {
         qDebug() << "尝试删除无效页面: " << index;
         return;
     }
-    m_pages.remove(index);
-    if (m_pages.isEmpty())
+    m_store->remove(index);
+    if (m_store->count() == 0)
         m_currentIndex = -1;
     else if (m_currentIndex != 0 && m_currentIndex >= index)
         --m_currentIndex;
+    m_store->setCurrent(m_currentIndex);
     m_modified = true;
     emit pageRemoved(index);
     emit currentPageChanged(m_currentIndex);
     emit documentChanged();
-    qDebug() << "已删除页面 " << index << "，当前页面数: " << m_pages.size();
+    qDebug() << "已删除页面 " << index << "，当前页面数: " << m_store->count();
 }
 
 void DocumentManager::movePageUp(int index)
 {
-    if (index < 1 || index >= m_pages.size()) {
+    if (index < 1 || index >= m_store->count()) {
         qDebug() << "无法上移页面: " << index;
         return;
     }
-    m_pages[index].swap(m_pages[index - 1]);
+    m_store->swap(index, index - 1);
     if (m_currentIndex == index) {
         m_currentIndex = index - 1;
         emit currentPageChanged(m_currentIndex);
@@ -117,11 +130,11 @@ void DocumentManager::movePageUp(int index)
 
 void DocumentManager::movePageDown(int index)
 {
-    if (index < 0 || index > m_pages.size() - 2) {
+    if (index < 0 || index > m_store->count() - 2) {
         qDebug() << "无法下移页面: " << index;
         return;
     }
-    m_pages[index].swap(m_pages[index + 1]);
+    m_store->swap(index, index + 1);
     if (m_currentIndex == index) {
         m_currentIndex = index + 1;
         emit currentPageChanged(m_currentIndex);
@@ -137,31 +150,32 @@ void DocumentManager::movePageDown(int index)
 
 void DocumentManager::setCurrentPage(int index)
 {
-    if (index < 0 || index >= m_pages.size()) {
+    if (index < 0 || index >= m_store->count()) {
         qDebug() << "尝试设置无效的当前页面: " << index;
         return;
     }
     if (index == m_currentIndex)
         return;
     m_currentIndex = index;
+    m_store->setCurrent(index);
     emit currentPageChanged(index);
     qDebug() << "当前页面已设置为: " << index;
 }
 
 QImage DocumentManager::page(int index) const
 {
-    if (index < 0 || index >= m_pages.size()) {
+    if (index < 0 || index >= m_store->count()) {
         qDebug() << "尝试获取无效页面: " << index;
         return QImage();
     }
-    return m_pages.at(index);
+    return m_store->image(index);
 }
 
 QImage DocumentManager::currentPage() const
 {
-    if (m_currentIndex < 0 || m_currentIndex >= m_pages.size())
+    if (m_currentIndex < 0 || m_currentIndex >= m_store->count())
         return QImage();
-    return m_pages.at(m_currentIndex);
+    return m_store->image(m_currentIndex);
 }
 
 int DocumentManager::currentPageIndex() const
@@ -171,7 +185,7 @@ int DocumentManager::currentPageIndex() const
 
 int DocumentManager::pageCount() const
 {
-    return m_pages.size();
+    return m_store->count();
 }
 
 bool DocumentManager::isModified() const
@@ -187,4 +201,44 @@ QString DocumentManager::filePath() const
 QString DocumentManager::title() const
 {
     return m_title;
+}
+
+ImageFileWriter::PageProvider DocumentManager::pageProvider(const QVector<int> &indices) const
+{
+    QVector<PageStore::Source> sources;
+    sources.reserve(indices.size());
+    for (int index : indices)
+        sources.append(m_store->source(index));
+    return [sources](int index, QImage *reuse) {
+        return sources.at(index).load(reuse);
+    };
+}
+
+PageStore *DocumentManager::pageStore() const
+{
+    return m_store;
+}
+
+bool DocumentManager::recoverPages(const RecoverableFolder &folder)
+{
+    newDocument();
+    if (!m_store->adopt(folder)) {
+        qDebug() << "无法恢复未保存的页面: " << folder.path;
+        return false;
+    }
+    m_title = folder.index.title;
+    m_modified = true;
+    const int count = m_store->count();
+    if (count > 0) {
+        m_currentIndex = 0;
+        m_store->setCurrent(0);
+        emit currentPageChanged(0);
+    }
+    for (int i = 0; i < count; ++i)
+        emit pageAdded(i);
+    // Views make each page they list current; the document opens on its first page.
+    setCurrentPage(0);
+    emit documentChanged();
+    qDebug() << "已恢复未保存的页面，当前页面数: " << count;
+    return true;
 }

@@ -6,6 +6,11 @@
 #include <QStringList>
 #include <QVector>
 
+#include "document/imagefilewriter.h"
+
+class PageStore;
+class RecoverableFolder;
+
 // The document model: one ordered list of page images with a current-page cursor,
 // a modified flag, a title and the path it was last loaded from or saved to, plus
 // the operations that write it as PDF, multi-page TIFF or image files and read one
@@ -13,7 +18,8 @@
 //
 // GUI thread only; no locking. Every page change goes through addPage, insertPage,
 // removePage and the two moves; an edited page is put back with removePage(i)
-// followed by insertPage(i, edited).
+// followed by insertPage(i, edited). The pages live in a PageStore: files on disk,
+// with only the pages not yet written and a few recent ones decoded in memory.
 class DocumentManager : public QObject
 {
     Q_OBJECT
@@ -39,6 +45,17 @@ public:
     QString filePath() const;
     QString title() const;
 
+    // The pages of a folder a crashed process left behind become this document,
+    // modified, with that document's title; the folder becomes this document's.
+    bool recoverPages(const RecoverableFolder &folder);
+    // The store behind the pages, for its failure signal and for tests.
+    PageStore *pageStore() const;
+    // The pages at these indices, in this order, for the file writers that fetch
+    // pages on helper threads: pages on disk are read when asked for, so a long
+    // run is never held in memory at once. Taken on the GUI thread; the provider
+    // itself may be called from any thread and does not follow later changes.
+    ImageFileWriter::PageProvider pageProvider(const QVector<int> &indices) const;
+
     // Persistence; the format follows the file name's suffix. Failures return false
     // and are reported through documentError; a failed save or load leaves the
     // document as it was.
@@ -62,7 +79,7 @@ signals:
 private:
     bool writeImages(const QString &path, int *failures);
 
-    QVector<QImage> m_pages;
+    PageStore *m_store = nullptr;
     int m_currentIndex = -1;
     QString m_filePath;
     QString m_title;

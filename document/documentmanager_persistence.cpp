@@ -12,8 +12,10 @@
 
 #include <deque>
 #include <future>
+#include <numeric>
 
 #include "document/imagefilewriter.h"
+#include "document/pagestore.h"
 
 namespace {
 
@@ -43,7 +45,7 @@ bool DocumentManager::saveDocumentAs(const QString &path, const QString &format)
 
 bool DocumentManager::saveDocument(const QString &path)
 {
-    if (m_pages.isEmpty()) {
+    if (pageCount() == 0) {
         emit documentError(tr("没有要保存的页面"));
         return false;
     }
@@ -71,8 +73,8 @@ bool DocumentManager::saveDocument(const QString &path)
             return false;
         summary = "页保存为多个图像文件";
     }
-    if (m_pages.size() > 1)
-        qDebug() << "成功将" << m_pages.size() << summary;
+    if (pageCount() > 1)
+        qDebug() << "成功将" << pageCount() << summary;
 
     m_filePath = path;
     m_title = QFileInfo(path).baseName();
@@ -84,22 +86,23 @@ bool DocumentManager::saveDocument(const QString &path)
 
 bool DocumentManager::saveAsPdf(const QString &path)
 {
-    if (m_pages.isEmpty()) {
+    if (pageCount() == 0) {
         emit documentError(tr("没有要保存的页面"));
         return false;
     }
 
     ImageFileWriter::PdfLayout layout;
-    const QImage &first = m_pages.first();
+    const QImage first = page(0);
     layout.pageSize
         = QPageSize(QSizeF(first.width(), first.height()), QPageSize::Point, QString(), QPageSize::FuzzyMatch);
     layout.placement = ImageFileWriter::Placement::Stretch;
     layout.resolution = 300;
     layout.title = m_title;
     layout.creator = tr("Quirra");
+    QVector<int> all(pageCount());
+    std::iota(all.begin(), all.end(), 0);
     QString errorText;
-    if (!ImageFileWriter::writePdf(
-            m_pages.size(), [this](int index) { return m_pages.at(index); }, path, layout, &errorText)) {
+    if (!ImageFileWriter::writePdf(all.size(), pageProvider(all), path, layout, &errorText)) {
         qDebug() << "无法写入PDF文件: " << path << errorText;
         emit documentError(tr("保存PDF文件失败: %1").arg(path));
         return false;
@@ -115,7 +118,7 @@ bool DocumentManager::saveAsImages(const QString &path)
 
 bool DocumentManager::writeImages(const QString &path, int *failures)
 {
-    if (m_pages.isEmpty()) {
+    if (pageCount() == 0) {
         emit documentError(tr("没有要保存的页面"));
         return false;
     }
@@ -125,8 +128,8 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
     const QString suffix = info.suffix();
 
     QString errorText;
-    if (m_pages.size() == 1) {
-        if (!ImageFileWriter::writeEncoded(encodeImage(m_pages.first(), suffix.toLower()), path, &errorText)) {
+    if (pageCount() == 1) {
+        if (!ImageFileWriter::writeEncoded(encodeImage(page(0), suffix.toLower()), path, &errorText)) {
             ++*failures;
             emit documentError(tr("保存图像失败: %1").arg(errorText));
             return false;
@@ -142,16 +145,22 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
     // reported in page order on this thread.
     // documentError is emitted inside the loop and the window may answer it with a modal
     // box, whose event loop can deliver a scanned page: the encoders work on a snapshot
-    // of the list that no such change can touch.
-    const QVector<QImage> pages = m_pages;
+    // of the list that no such change can touch: the pages' sources are taken up
+    // front, and each is read back from the store on the encoder's thread.
+    QVector<PageStore::Source> pages;
+    for (int i = 0; i < pageCount(); ++i)
+        pages.append(m_store->source(i));
     const int ahead = qMax(1, QThread::idealThreadCount());
     const QString lowerSuffix = suffix.toLower();
+    const auto encodeSource = [](const PageStore::Source &source, const QString &format) {
+        return encodeImage(source.load(), format);
+    };
     std::deque<std::future<ImageFileWriter::Encoded>> pending;
     int queued = 0;
     int written = 0;
     for (int i = 0; i < pages.size(); ++i) {
         while (queued < pages.size() && int(pending.size()) < ahead)
-            pending.push_back(std::async(helperThread, encodeImage, std::cref(pages.at(queued++)), lowerSuffix));
+            pending.push_back(std::async(helperThread, encodeSource, pages.at(queued++), lowerSuffix));
         const ImageFileWriter::Encoded encoded = pending.front().get();
         pending.pop_front();
         const QString name

@@ -13,6 +13,7 @@
 #include <tiffio.h>
 
 #include "document/filereplacement.h"
+#include "document/pagestore.h"
 
 namespace {
 
@@ -233,7 +234,7 @@ bool writePage(TIFF *tiff, const QImage &image, int pageIndex, int pageCount)
 
 bool DocumentManager::saveAsMultiPageTiff(const QString &path)
 {
-    if (m_pages.isEmpty()) {
+    if (pageCount() == 0) {
         emit documentError(tr("没有要保存的页面"));
         return false;
     }
@@ -246,8 +247,8 @@ bool DocumentManager::saveAsMultiPageTiff(const QString &path)
     }
 
     qint64 rawBytes = 0;
-    for (const QImage &image : qAsConst(m_pages))
-        rawBytes += image.sizeInBytes();
+    for (int i = 0; i < pageCount(); ++i)
+        rawBytes += m_store->imageBytes(i);
 
     TiffErrors errors;
     TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
@@ -272,8 +273,8 @@ bool DocumentManager::saveAsMultiPageTiff(const QString &path)
 
     if (!tiff)
         return discard(tr("保存TIFF文件失败: %1").arg(failure()));
-    for (int i = 0; i < m_pages.size(); ++i) {
-        if (!writePage(tiff, m_pages.at(i), i, m_pages.size())) {
+    for (int i = 0; i < pageCount(); ++i) {
+        if (!writePage(tiff, page(i), i, pageCount())) {
             if (i == 0)
                 return discard(tr("保存TIFF文件失败: %1").arg(failure()));
             return discard(tr("保存TIFF文件第%1页失败: %2").arg(i + 1).arg(failure()));
@@ -287,6 +288,6 @@ bool DocumentManager::saveAsMultiPageTiff(const QString &path)
         emit documentError(tr("保存TIFF文件失败: %1").arg(errorText));
         return false;
     }
-    qDebug() << "成功保存" << m_pages.size() << "页到多页TIFF文件:" << path;
+    qDebug() << "成功保存" << pageCount() << "页到多页TIFF文件:" << path;
     return true;
 }

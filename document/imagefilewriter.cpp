@@ -9,6 +9,7 @@
 #include <QPdfWriter>
 
 #include <cstring>
+#include <deque>
 #include <future>
 
 #include "document/filereplacement.h"
@@ -68,33 +69,48 @@ QRect placed(const QImage &image, const QRect &page, ImageFileWriter::Placement 
         fitted.width(), fitted.height());
 }
 
-// Paints the pages; false when the painter could not start or a page could not be begun.
-bool paintPages(
-    QPdfWriter &writer, int pageCount, const std::function<QImage(int)> &pageAt, ImageFileWriter::Placement placement)
+// Paints the pages; false when the painter could not start, a page could not be
+// begun or a page could not be had.
+bool paintPages(QPdfWriter &writer, int pageCount, const ImageFileWriter::PageProvider &pageAt,
+    ImageFileWriter::Placement placement)
 {
     QPainter painter;
     if (!painter.begin(&writer))
         return false;
     const QRect page(0, 0, writer.width(), writer.height());
-    // The next page is converted on a second thread, into the other buffer, while the
-    // engine JPEG-encodes the current one. The engine keeps no reference to a page once
-    // drawn, so a buffer is free again by the time its turn comes round.
-    QImage buffers[2];
-    std::future<QImage> next = std::async(helperThread, pdfReady, pageAt(0), &buffers[0]);
-    bool pagesBegun = true;
+    // The next pages are fetched and converted on helper threads while the engine
+    // JPEG-encodes the current one: fetching a page that lives on disk costs about
+    // as much as drawing it, hence two ahead. The engine keeps no reference to a page
+    // once drawn, so the buffers of the page drawn before are free again by the time
+    // their turn comes round.
+    constexpr int ahead = 2;
+    QImage buffers[ahead + 1];
+    QImage reused[ahead + 1];
+    const auto prepare = [&pageAt](int index, QImage *buffer, QImage *reuse) {
+        return pdfReady(pageAt(index, reuse), buffer);
+    };
+    std::deque<std::future<QImage>> next;
+    for (int i = 0; i < qMin(ahead, pageCount); ++i)
+        next.push_back(std::async(helperThread, prepare, i, &buffers[i], &reused[i]));
+    bool complete = true;
     for (int i = 0; i < pageCount; ++i) {
-        const QImage image = next.get();
-        if (i + 1 < pageCount)
-            next = std::async(helperThread, pdfReady, pageAt(i + 1), &buffers[(i + 1) % 2]);
-        if (i > 0 && !writer.newPage()) {
-            pagesBegun = false;
+        const QImage image = next.front().get();
+        next.pop_front();
+        if (i + ahead < pageCount) {
+            const int slot = (i + ahead) % (ahead + 1);
+            next.push_back(std::async(helperThread, prepare, i + ahead, &buffers[slot], &reused[slot]));
+        }
+        // A page that cannot be read would otherwise become a blank page of a file
+        // reported as written.
+        if (image.isNull() || (i > 0 && !writer.newPage())) {
+            complete = false;
             break;
         }
         painter.drawImage(placed(image, page, placement), image, image.rect());
     }
-    if (next.valid())
-        next.wait();
-    return painter.end() && pagesBegun;
+    for (std::future<QImage> &pending : next)
+        pending.wait();
+    return painter.end() && complete;
 }
 
 } // namespace
@@ -142,8 +158,8 @@ bool ImageFileWriter::writeImage(
     return writeEncoded(encode(image, format, quality), path, errorText);
 }
 
-bool ImageFileWriter::writePdf(int pageCount, const std::function<QImage(int)> &pageAt, const QString &path,
-    const PdfLayout &layout, QString *errorText)
+bool ImageFileWriter::writePdf(
+    int pageCount, const PageProvider &pageAt, const QString &path, const PdfLayout &layout, QString *errorText)
 {
     if (pageCount <= 0) {
         *errorText = translated("没有要保存的页面");
@@ -180,5 +196,5 @@ bool ImageFileWriter::writePdf(
     const QList<QImage> &pages, const QString &path, const PdfLayout &layout, QString *errorText)
 {
     return writePdf(
-        pages.size(), [&pages](int index) { return pages.at(index); }, path, layout, errorText);
+        pages.size(), [&pages](int index, QImage *) { return pages.at(index); }, path, layout, errorText);
 }

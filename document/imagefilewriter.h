@@ -44,9 +44,15 @@ public:
     static bool writeImage(
         const QImage &image, const QString &path, const QByteArray &format, int quality, QString *errorText);
 
-    // One page per image, without margins. pageAt is asked for each page in
-    // order, once, so a caller can hand out pages it does not keep in memory.
-    static bool writePdf(int pageCount, const std::function<QImage(int)> &pageAt, const QString &path,
-        const PdfLayout &layout, QString *errorText);
+    // Hands out page index; reuse is an image of an earlier page that the provider
+    // may decode into instead of allocating a new one (it can be ignored).
+    using PageProvider = std::function<QImage(int index, QImage *reuse)>;
+
+    // One page per image, without margins. pageAt is asked for each page once, on
+    // helper threads and up to two pages ahead of the page being drawn, so a caller
+    // can hand out pages it does not keep in memory; it must be safe to call from
+    // another thread. A page that comes back null fails the write.
+    static bool writePdf(
+        int pageCount, const PageProvider &pageAt, const QString &path, const PdfLayout &layout, QString *errorText);
     static bool writePdf(const QList<QImage> &pages, const QString &path, const PdfLayout &layout, QString *errorText);
 };

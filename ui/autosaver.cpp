@@ -68,6 +68,16 @@ bool AutoSaver::writePdf(const QList<QImage> &images, const QString &path, const
     return ImageFileWriter::writePdf(images, path, a4Layout(ImageFileWriter::Placement::FitCentred, title), &errorText);
 }
 
+bool AutoSaver::writePdf(
+    int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path, const QString &title)
+{
+    if (pageCount <= 0)
+        return false;
+    QString errorText;
+    return ImageFileWriter::writePdf(
+        pageCount, pageAt, path, a4Layout(ImageFileWriter::Placement::FitCentred, title), &errorText);
+}
+
 int AutoSaver::countFiles(const QString &folder, const QString &ext)
 {
     return QDir(folder).entryList({ QStringLiteral("*.%1").arg(ext) }, QDir::Files).size();

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include "document/imagefilewriter.h"
+
 // File naming and writing for automatically saved scans. No dialogs: every
 // operation reports success as a bool and the window talks to the user.
 class AutoSaver
@@ -27,6 +29,9 @@ public:
     static bool writeImage(const QImage &image, const QString &path, const QString &format, int quality);
     // One A4 page per image, each fitted and centred; false for no images.
     static bool writePdf(const QList<QImage> &images, const QString &path, const QString &title);
+    // The same for pages handed out one at a time (see ImageFileWriter::writePdf).
+    static bool writePdf(
+        int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path, const QString &title);
 
     // Number of files in folder matching "*.<ext>".
     static int countFiles(const QString &folder, const QString &ext);

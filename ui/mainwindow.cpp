@@ -35,6 +35,7 @@
 #include <iostream>
 
 #include "document/documentmanager.h"
+#include "document/pagestore.h"
 #include "imaging/imageprocessor.h"
 #include "resources/resources.h"
 #include "scanner/scannercontroller.h"
@@ -378,6 +379,9 @@ void MainWindow::createConnections()
     connect(documentManager, &DocumentManager::documentSaved, this, &MainWindow::updateWindowTitle);
     connect(documentManager, &DocumentManager::documentLoaded, this, &MainWindow::updateWindowTitle);
     connect(documentManager, &DocumentManager::documentError, this, &MainWindow::showDocumentError);
+    // Scanning goes on with the page in memory; the user is told once.
+    connect(documentManager->pageStore(), &PageStore::writeFailed, this,
+        [this]() { statusBarWidget->showMessage(tr("页面缓存写入失败，页面仅保存在内存中"), 5000); });
     connect(imageWidget, &CroppableImageWidget::cropCompleted, this, &MainWindow::onCropCompleted);
     connect(imageWidget, &CroppableImageWidget::cropCancelled, this, &MainWindow::onCropCancelled);
     connect(pageList, &QListWidget::currentRowChanged, this, &MainWindow::onPageSelected);

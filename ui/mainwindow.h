@@ -162,7 +162,6 @@ private:
     // The run's pages are read from the document by their indices.
     void autoSaveMultiPage(const QList<int> &pages);
     bool saveImageToFile(const QImage &image, const QString &path);
-    bool saveImagesAsPdf(const QList<QImage> &images, const QString &path);
     QString makeTimestampedFileName(const QString &ext) const;
     QString makePageFileName(const QString &ext, int page) const;
     ScanSession *session();
@@ -238,11 +237,6 @@ private:
     void mergePages(int firstRow, int secondRow, const MergeOptions &options);
     QString mergeReport(const QImage &merged, bool splitUsed, bool autoCropped) const;
     void splitCurrentPage(bool leftRight);
-    // Where the page with this image is now: expectedRow when it is still there,
-    // else its new row, -1 when it is gone. The image operations let events
-    // through, so pages may be added or deleted while a merge or split runs.
-    int rowOfPage(qint64 cacheKey, int expectedRow) const;
-    void removePageOf(const QImage &image, int expectedRow);
 
     // Save, export and open (mainwindow_saveopen.cpp)
     // Open, save as and export by their keys; these actions are not on the tool bar.

@@ -14,6 +14,7 @@
 #include "ui/dialogs/mergedialog.h"
 #include "ui/pagelistwidget.h"
 #include "ui/pagemerger.h"
+#include "ui/undostore.h"
 
 namespace {
 
@@ -72,6 +73,10 @@ void MainWindow::mergePages(int firstRow, int secondRow, const MergeOptions &opt
 {
     statusBarWidget->showMessage(tr("正在处理图片..."));
     startDeterminateProgress();
+    // The image operations let events through, so pages may be added, moved or
+    // deleted while the merge runs; the sources are followed, not remembered by row.
+    const UndoStore::FollowedPage firstPage(undoStore, firstRow);
+    const UndoStore::FollowedPage secondPage(undoStore, secondRow);
     const QImage first = documentManager->page(firstRow);
     const QImage second = documentManager->page(secondRow);
     if (first.isNull() || second.isNull()) {
@@ -96,8 +101,12 @@ void MainWindow::mergePages(int firstRow, int secondRow, const MergeOptions &opt
     qDebug().noquote() << done;
     if (options.deleteSources) {
         // Higher row first, so the lower one keeps its place.
-        removePageOf(second, secondRow);
-        removePageOf(first, firstRow);
+        const int higher = qMax(firstPage.index(), secondPage.index());
+        const int lower = qMin(firstPage.index(), secondPage.index());
+        if (higher >= 0)
+            documentManager->removePage(higher);
+        if (lower >= 0)
+            documentManager->removePage(lower);
         statusBarWidget->showMessage(tr("图片合并完成，原始图片已删除 - ") + done, 5000);
     } else {
         statusBarWidget->showMessage(done, 5000);
@@ -121,24 +130,6 @@ QString MainWindow::mergeReport(const QImage &merged, bool splitUsed, bool autoC
     return text + tr("\n注意：图片在窗口中会自动缩放显示，\n但实际尺寸未改变。保存后可查看原始尺寸。");
 }
 
-void MainWindow::removePageOf(const QImage &image, int expectedRow)
-{
-    const int row = rowOfPage(image.cacheKey(), expectedRow);
-    if (row >= 0)
-        documentManager->removePage(row);
-}
-
-int MainWindow::rowOfPage(qint64 cacheKey, int expectedRow) const
-{
-    if (documentManager->page(expectedRow).cacheKey() == cacheKey)
-        return expectedRow;
-    for (int row = 0; row < documentManager->pageCount(); ++row) {
-        if (documentManager->page(row).cacheKey() == cacheKey)
-            return row;
-    }
-    return -1;
-}
-
 void MainWindow::onSplitImageHorizontal()
 {
     splitCurrentPage(true);
@@ -159,6 +150,8 @@ void MainWindow::splitCurrentPage(bool leftRight)
         QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
         return;
     }
+    // The split lets events through; the page may move or go meanwhile.
+    const UndoStore::FollowedPage page(undoStore, row);
     const SplitTexts texts = splitTexts(leftRight);
     statusBarWidget->showMessage(texts.progress);
     startDeterminateProgress();
@@ -172,8 +165,7 @@ void MainWindow::splitCurrentPage(bool leftRight)
     }
     const QMessageBox::StandardButton answer = QMessageBox::question(
         this, texts.questionTitle, texts.question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    // The split lets events through; the page may have moved or gone meanwhile.
-    row = rowOfPage(source.cacheKey(), row);
+    row = page.index();
     if (row < 0) {
         QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
         return;

@@ -536,13 +536,13 @@ void MainWindow::autoSaveMultiPage(const QList<int> &pages)
     if (ext == QLatin1String("pdf")) {
         const QString path = makeTimestampedFileName(ext);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        QList<QImage> images;
-        for (int index : pages)
-            images.append(documentManager->page(index));
-        if (saveImagesAsPdf(images, path)) {
+        // The run's pages are read from the document one at a time while the PDF is
+        // written: a long feeder run is never held in memory at once.
+        if (AutoSaver::writePdf(
+                pages.size(), documentManager->pageProvider(pages.toVector()), path, tr("多页扫描文档"))) {
             QMessageBox::information(this, tr("多页自动保存成功"), tr("多页文档已自动保存为PDF:\n%1").arg(path));
             statusBarWidget->showMessage(
-                tr("已自动保存 %1 页为PDF: %2").arg(images.size()).arg(QFileInfo(path).fileName()), 5000);
+                tr("已自动保存 %1 页为PDF: %2").arg(pages.size()).arg(QFileInfo(path).fileName()), 5000);
         } else {
             QMessageBox::warning(this, tr("多页自动保存失败"), tr("无法保存多页PDF到:\n%1").arg(path));
         }
@@ -576,11 +576,6 @@ bool MainWindow::saveImageToFile(const QImage &image, const QString &path)
     }
     ++autoSaveCounter;
     return true;
-}
-
-bool MainWindow::saveImagesAsPdf(const QList<QImage> &images, const QString &path)
-{
-    return AutoSaver::writePdf(images, path, tr("多页扫描文档"));
 }
 
 void MainWindow::updateAutoSaveCounter()

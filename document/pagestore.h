@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+class QLockFile;
+class RecoverableFolder;
+
+// Where the pages of one document live: one file per page in a folder of its own
+// under the user's data location, with an index naming them in order. Memory
+// holds a small record per page, the pages not yet written and a few decoded
+// pages within a byte budget; image() reads a page back on a miss.
+//
+// GUI thread only, except Source::load(). Files are written, the index replaced
+// and pages deleted by one worker thread, in the order the changes were made, so
+// the folder on disk is a consistent document at every moment. The folder is
+// created with the first page, locked while this object lives and removed with it.
+class PageStore : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A page in a form any thread can turn back into the image: the image itself
+    // while it is in memory, its file otherwise.
+    struct Source
+    {
+        QImage image;
+        QString path;
+        // reuse: see PageCodec::readFile.
+        QImage load(QImage *reuse = nullptr) const;
+    };
+
+    explicit PageStore(QObject *parent = nullptr);
+    ~PageStore() override;
+
+    // <user data location>/pages: one folder per running document.
+    static QString rootFolder();
+
+    QString folder() const;
+    int count() const;
+    void insert(int index, const QImage &image);
+    void remove(int index);
+    void swap(int first, int second);
+    void clear();
+    // Null when the page's file cannot be read back.
+    QImage image(int index);
+    Source source(int index);
+    qint64 imageBytes(int index) const;
+    // The current page is kept decoded whatever the budget says; its neighbours
+    // are read ahead on a thread of their own when the budget has room for them.
+    void setCurrent(int index);
+    // Whether the page can be had without reading its file.
+    bool isInMemory(int index) const;
+    void setTitle(const QString &title);
+    // Takes over a folder left behind by a process that died: its pages become
+    // this store's pages and the folder becomes this store's folder. Only an empty
+    // store adopts.
+    bool adopt(const RecoverableFolder &recovered);
+
+    // Blocks until every queued write has finished and its result is in.
+    void waitForWrites();
+    // Blocks until the pages being read ahead are in.
+    void waitForReads();
+    // Bytes of page images held in memory (not yet written, failed, or cached).
+    qint64 residentBytes() const;
+    qint64 diskBytes() const;
+
+    // Byte budgets; tests and benchmarks may change them.
+    void setCacheBudget(qint64 bytes);
+    void setPendingLimit(qint64 bytes);
+
+signals:
+    // A page could not be written (full disk, unwritable folder) and stays in
+    // memory only. Emitted once, and again only after writing worked in between.
+    void writeFailed();
+
+private:
+    struct Record
+    {
+        quint64 id = 0;
+        qint64 bytes = 0;
+        QImage memory;
+        bool written = false;
+        bool writing = false;
+    };
+    class Worker;
+    class Reader;
+    struct Done;
+
+    bool ensureFolder();
+    QString pagePath(quint64 id) const;
+    void queueWrite(Record &record);
+    void queueIndex();
+    void collect();
+    void applyDone(const Done &done);
+    void reportFailure();
+    void cacheImage(quint64 id, const QImage &image);
+    void trimCache();
+    void removeFolder();
+    void readAhead();
+    void collectRead();
+
+    QVector<Record> m_pages;
+    QHash<quint64, QImage> m_cache;
+    QImage m_spare;
+    QVector<quint64> m_recent;
+    quint64 m_currentId = 0;
+    quint64 m_nextId = 1;
+    qint64 m_pendingBytes = 0;
+    qint64 m_cacheBytes = 0;
+    qint64 m_cacheBudget;
+    qint64 m_pendingLimit;
+    QString m_title;
+    QString m_folder;
+    bool m_failureReported = false;
+    std::shared_ptr<QLockFile> m_lock;
+    std::unique_ptr<Worker> m_worker;
+    std::unique_ptr<Reader> m_reader;
+};
