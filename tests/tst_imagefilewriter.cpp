@@ -44,6 +44,7 @@ class ImageFileWriterTest : public QObject
 private slots:
     void pageGeometry_data();
     void pageGeometry();
+    void unreadablePageFailsTheWrite();
 
 private:
     QTemporaryDir scratch;
@@ -98,6 +99,28 @@ void ImageFileWriterTest::pageGeometry()
         QVERIFY2(near(page.pixelColor(point), Qt::red), qPrintable(page.pixelColor(point).name()));
     for (const QPoint &point : white)
         QVERIFY2(near(page.pixelColor(point), Qt::white), qPrintable(page.pixelColor(point).name()));
+}
+
+// A page the provider cannot hand out (a page file lost from the disk) fails the
+// whole write: no PDF with a blank page reported as saved, the earlier file kept.
+void ImageFileWriterTest::unreadablePageFailsTheWrite()
+{
+    const QString path = scratch.filePath(QStringLiteral("unreadable.pdf"));
+    QFile earlier(path);
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier version");
+    earlier.close();
+    const QImage image = filled(QSize(60, 80), Qt::red);
+    const auto secondLost = [&image](int index, QImage *) {
+        return index == 1 ? QImage() : image;
+    };
+    QString errorText;
+    QVERIFY(!ImageFileWriter::writePdf(3, secondLost, path, ImageFileWriter::PdfLayout(), &errorText));
+    QVERIFY(!errorText.isEmpty());
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), QByteArray("earlier version"));
+    QCOMPARE(QDir(scratch.path()).entryList({ QStringLiteral("unreadable*") }, QDir::Files),
+        QStringList { QStringLiteral("unreadable.pdf") });
 }
 
 QTEST_MAIN(ImageFileWriterTest)
