@@ -113,7 +113,8 @@ private slots:
     void blankSheetInsideARunKeepsItScanning();
     void pageLimitErrorThenRunSavedAfterTheBox();
     void failedRunLeavesNoRunBehind();
-    void scanButtonCancelsASanePage();
+    void cancelledSanePageEndsTheScan_data();
+    void cancelledSanePageEndsTheScan();
     void progressAfterBusyModeIsDeterminate();
     void doubtfulPaperSensor_data();
     void doubtfulPaperSensor();
@@ -344,10 +345,19 @@ void MainWindowScanTest::failedRunLeavesNoRunBehind()
     QCOMPARE(savedFiles().size(), 1);
 }
 
-// A cancelled page reports nothing back; the window ends the scan itself and
-// the next press scans again.
-void MainWindowScanTest::scanButtonCancelsASanePage()
+void MainWindowScanTest::cancelledSanePageEndsTheScan_data()
 {
+    QTest::addColumn<bool>("byDeviceSwitch");
+    QTest::newRow("scan button") << false;
+    QTest::newRow("another device chosen") << true;
+}
+
+// A cancelled page reports nothing back; the window ends the scan itself and
+// the next press scans again, whether the scan button or choosing another
+// device cancelled it.
+void MainWindowScanTest::cancelledSanePageEndsTheScan()
+{
+    QFETCH(bool, byDeviceSwitch);
     QVERIFY(sane->writeTestConf(SaneTestConfig::defaultTestConf()
         + "read-limit true\nread-limit-size 4096\nread-delay true\nread-delay-duration 2000\n"));
     QSettings store = SettingsKeys::openSettings();
@@ -363,8 +373,12 @@ void MainWindowScanTest::scanButtonCancelsASanePage()
 
     QTest::mouseClick(scanButton, Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(progress->value() > 0, 20000);
-    QTest::mouseClick(scanButton, Qt::LeftButton);
-    QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("扫描已取消"));
+    if (byDeviceSwitch) {
+        part<QComboBox>(window, "scannerCombo")->setCurrentIndex(1);
+    } else {
+        QTest::mouseClick(scanButton, Qt::LeftButton);
+        QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("扫描已取消"));
+    }
     QVERIFY(!progress->isVisible());
     QVERIFY(!part<ScanSession>(window, "scanSession")->isScanning());
 

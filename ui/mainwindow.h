@@ -170,6 +170,9 @@ private:
     bool deferScanResult(std::function<void()> handler);
     void startSaneScan();
     void cancelEsclScan();
+    // Asks the controller to stop; a single page, which reports nothing back when
+    // cancelled, ends here at once.
+    void cancelSaneScan();
     // Lets the client finish the requests it still has out (the job's DELETE)
     // before it goes; nothing it emits reaches the window any more.
     void releaseEsclClient();

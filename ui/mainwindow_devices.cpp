@@ -234,8 +234,11 @@ void MainWindow::onScannerSelected(int index)
         statusBarWidget->showMessage(tr("扫描仪控制器未初始化，请先点击查找设备"), 3000);
         return;
     }
-    if (isScanning)
-        scannerController->cancelScan();
+    // The device is opened for the selection, which a SANE scan under way would
+    // collide with; an eSCL job is left to the scan button.
+    const ScanSession::Kind running = session()->kind();
+    if (running == ScanSession::Kind::SinglePage || running == ScanSession::Kind::FeederRun)
+        cancelSaneScan();
 
     statusBarWidget->showMessage(tr("正在连接扫描仪: %1...").arg(text), 1000);
     if (scannerController->selectScanner(text))

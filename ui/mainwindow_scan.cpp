@@ -48,15 +48,7 @@ void MainWindow::onScanButtonClicked()
         if (kind == ScanSession::Kind::EsclPlaten || kind == ScanSession::Kind::EsclFeeder) {
             cancelEsclScan();
         } else if (ensureScannerReady()) {
-            scannerController->cancelScan();
-            // A single page that is cancelled reports nothing back; a feeder
-            // run ends with its finished signal and keeps its pages.
-            if (session()->kind() == ScanSession::Kind::SinglePage) {
-                session()->cancel();
-                syncScanState();
-                endScanFeedback();
-                statusBarWidget->showMessage(tr("扫描已取消"));
-            }
+            cancelSaneScan();
         }
         return;
     }
@@ -69,6 +61,19 @@ void MainWindow::onScanButtonClicked()
         return;
     }
     startSaneScan();
+}
+
+void MainWindow::cancelSaneScan()
+{
+    scannerController->cancelScan();
+    // A single page that is cancelled reports nothing back; a feeder run ends
+    // with its finished signal and keeps its pages.
+    if (session()->kind() == ScanSession::Kind::SinglePage) {
+        session()->cancel();
+        syncScanState();
+        endScanFeedback();
+        statusBarWidget->showMessage(tr("扫描已取消"));
+    }
 }
 
 void MainWindow::startSaneScan()
