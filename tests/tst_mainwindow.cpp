@@ -22,18 +22,11 @@
 #include "tests/support/logcapture.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
+#include "tests/support/windowparts.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/mainwindow.h"
 
 namespace {
-
-template<typename T> T *part(QObject &window, const char *name)
-{
-    T *found = window.findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
 
 DocumentManager *documentOf(MainWindow &window)
 {

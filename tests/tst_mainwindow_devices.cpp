@@ -27,20 +27,13 @@
 #include "tests/support/modalanswerer.h"
 #include "tests/support/sanetestconfig.h"
 #include "tests/support/tempsettings.h"
+#include "tests/support/windowparts.h"
 #include "ui/deviceoptionlabels.h"
 #include "ui/escldevicesearch.h"
 #include "ui/mainwindow.h"
 #include "ui/settingskeys.h"
 
 namespace {
-
-template<typename T> T *part(QObject &window, const char *name)
-{
-    T *found = window.findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
 
 QStringList itemTexts(QComboBox *combo)
 {

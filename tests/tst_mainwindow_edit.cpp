@@ -22,20 +22,13 @@
 #include "annotation/annotationdialog.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
+#include "tests/support/windowparts.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/mainwindow.h"
 #include "ui/pagelistwidget.h"
 #include "ui/settingskeys.h"
 
 namespace {
-
-template<typename T> T *part(QObject &window, const char *name)
-{
-    T *found = window.findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
 
 // A page no turn maps onto itself: a coloured corner on a gradient.
 QImage page(QColor colour, QSize size = QSize(90, 60))

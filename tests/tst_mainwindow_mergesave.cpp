@@ -23,20 +23,13 @@
 #include "imaging/imageprocessor.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
+#include "tests/support/windowparts.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/dialogs/mergedialog.h"
 #include "ui/mainwindow.h"
 #include "ui/pagelistwidget.h"
 
 namespace {
-
-template<typename T> T *part(QObject &window, const char *name)
-{
-    T *found = window.findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
 
 // A white page with solid blocks, as a scanner delivers ID cards on the platen.
 QImage pageWith(QSize size, const QList<QPair<QRect, QColor>> &blocks)

@@ -15,19 +15,12 @@
 #include "document/documentmanager.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
+#include "tests/support/windowparts.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/mainwindow.h"
 #include "ui/pagelistwidget.h"
 
 namespace {
-
-template<typename T> T *part(QObject &window, const char *name)
-{
-    T *found = window.findChild<T *>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no child %s", name);
-    return found;
-}
 
 QImage page(QColor colour, QSize size = QSize(120, 160))
 {
