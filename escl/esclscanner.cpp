@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 const char *const generationProperty = "esclScanGeneration";
@@ -123,6 +125,29 @@ void ESCLScanner::startScan(const ESCLScanSettings &settings)
     qDebug() << "多页模式:" << (multiPageMode ? "是" : "否");
 
     createScanJob();
+}
+
+void ESCLScanner::deleteWhenIdle(int graceMs)
+{
+    // Posted, so that requests sent by the signal handler now running are seen.
+    QTimer::singleShot(0, this, [this, graceMs]() {
+        const auto idle = [this]() {
+            const QList<QNetworkReply *> replies = findChildren<QNetworkReply *>();
+            return std::all_of(
+                replies.begin(), replies.end(), [](const QNetworkReply *reply) { return reply->isFinished(); });
+        };
+        if (idle()) {
+            deleteLater();
+            return;
+        }
+        for (QNetworkReply *reply : findChildren<QNetworkReply *>()) {
+            connect(reply, &QNetworkReply::finished, this, [this, idle]() {
+                if (idle())
+                    deleteLater();
+            });
+        }
+        QTimer::singleShot(graceMs, this, &QObject::deleteLater);
+    });
 }
 
 void ESCLScanner::cancelScan()

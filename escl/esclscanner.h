@@ -56,6 +56,10 @@ public:
 
     void startScan(const ESCLScanSettings &settings);
     void cancelScan();
+    // Deletes this client once its requests under way are answered, at the
+    // latest after graceMs: the job's DELETE follows the last signal, and
+    // deleting the client at once would take the request down with it.
+    void deleteWhenIdle(int graceMs = 10000);
 
     // Id of the job held on the scanner; empty when none is held.
     QString currentJobId() const { return jobId; }

@@ -10,14 +10,10 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QNetworkReply>
 #include <QPushButton>
 #include <QProgressBar>
 #include <QSlider>
 #include <QStatusBar>
-#include <QTimer>
-
-#include <algorithm>
 
 #include "document/documentmanager.h"
 #include "escl/esclregistry.h"
@@ -26,13 +22,6 @@
 #include "scanner/scannercontroller.h"
 #include "ui/autosaver.h"
 #include "ui/esclscanmapping.h"
-
-namespace {
-
-// How long a released eSCL client waits for its last requests to be answered.
-constexpr int esclReleaseGraceMs = 10000;
-
-} // namespace
 
 void MainWindow::onScanButtonClicked()
 {
@@ -199,26 +188,7 @@ void MainWindow::releaseEsclClient()
     if (!client)
         return;
     disconnect(client, nullptr, this, nullptr);
-    // The client sends its job's DELETE after its last signal; deleting it at
-    // once would take the request down with its network manager.
-    QTimer::singleShot(0, client, [client]() {
-        const QList<QNetworkReply *> replies = client->findChildren<QNetworkReply *>();
-        int running = 0;
-        for (QNetworkReply *reply : replies) {
-            if (reply->isFinished())
-                continue;
-            ++running;
-            connect(reply, &QNetworkReply::finished, client, [client]() {
-                const QList<QNetworkReply *> left = client->findChildren<QNetworkReply *>();
-                if (std::all_of(left.begin(), left.end(), [](QNetworkReply *r) { return r->isFinished(); }))
-                    client->deleteLater();
-            });
-        }
-        if (running == 0)
-            client->deleteLater();
-        else
-            QTimer::singleShot(esclReleaseGraceMs, client, &QObject::deleteLater);
-    });
+    client->deleteWhenIdle();
 }
 
 void MainWindow::handleEsclResult(quint64 job, const std::function<void()> &handler)
