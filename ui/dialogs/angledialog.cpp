@@ -44,16 +44,10 @@ AngleDialog::AngleDialog(QWidget *parent)
     connect(left, &QPushButton::clicked, this, [this]() { angleSpin->setValue(angleSpin->value() - 1.0); });
     connect(right, &QPushButton::clicked, this, [this]() { angleSpin->setValue(angleSpin->value() + 1.0); });
 
-    QLabel *usage = new QLabel(tr("\n<b>使用说明：</b>\n• 正值：顺时针旋转\n• 负值：逆时针旋转\n• "
-                                  "快速按钮：快速调整常用角度\n• 精确输入：输入任意角度（支持小数）\n• "
-                                  "可以多次调整，点击确定后应用"),
-        this);
-    // The text is rich text, where a line break has to be written as one.
-    usage->setText(usage->text().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
-    usage->setTextFormat(Qt::RichText);
-    usage->setWordWrap(true);
-    usage->setStyleSheet(DialogStyles::usageBox());
-    layout->addWidget(usage);
+    layout->addWidget(DialogStyles::usageLabel(tr("\n<b>使用说明：</b>\n• 正值：顺时针旋转\n• 负值：逆时针旋转\n• "
+                                                  "快速按钮：快速调整常用角度\n• 精确输入：输入任意角度（支持小数）\n• "
+                                                  "可以多次调整，点击确定后应用"),
+        this));
 
     QDialogButtonBox *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

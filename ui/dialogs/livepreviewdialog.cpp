@@ -50,13 +50,7 @@ LivePreviewDialog::LivePreviewDialog(const Setup &setup, PreviewCoalescer::Opera
         form, setup.secondLabel, setup.secondMinimum, setup.secondMaximum, setup.secondTickInterval, "secondSlider");
     layout->addWidget(group);
 
-    QLabel *usage = new QLabel(setup.usage, this);
-    // The text is rich text, where a line break has to be written as one.
-    usage->setText(usage->text().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
-    usage->setTextFormat(Qt::RichText);
-    usage->setWordWrap(true);
-    usage->setStyleSheet(DialogStyles::usageBox());
-    layout->addWidget(usage);
+    layout->addWidget(DialogStyles::usageLabel(setup.usage, this));
 
     QDialogButtonBox *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
