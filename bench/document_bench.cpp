@@ -16,9 +16,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include <sys/resource.h>
 
+#include "bench/benchenvironment.h"
 #include "bench/scannedpage.h"
 #include "document/documentmanager.h"
 #include "document/pagestore.h"
@@ -27,18 +29,21 @@ namespace {
 
 constexpr int pageCount = 20;
 
+// Released before the application object, so that its page store ends its
+// worker and removes its folder.
+std::unique_ptr<DocumentManager> twentyPageDocument;
+
 DocumentManager &twentyPages()
 {
-    static DocumentManager *document = [] {
-        auto *created = new DocumentManager;
+    if (!twentyPageDocument) {
+        twentyPageDocument = std::make_unique<DocumentManager>();
         for (int i = 0; i < pageCount; ++i)
-            created->addPage(scannedPage(quint32(i + 1)));
+            twentyPageDocument->addPage(scannedPage(quint32(i + 1)));
         // Saved from the page store as a document of this size is after a scan:
         // every page on disk, the last few still decoded in memory.
-        created->pageStore()->waitForWrites();
-        return created;
-    }();
-    return *document;
+        twentyPageDocument->pageStore()->waitForWrites();
+    }
+    return *twentyPageDocument;
 }
 
 double childrenCpuSeconds()
@@ -162,6 +167,7 @@ void quietLog(QtMsgType, const QMessageLogContext &, const QString &)
 
 int main(int argc, char **argv)
 {
+    keepUserFoldersApart();
     QGuiApplication app(argc, argv);
     // Every save logs a line; the benchmark output is easier to read without them.
     qInstallMessageHandler(quietLog);
@@ -172,5 +178,6 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    twentyPageDocument.reset();
     return 0;
 }

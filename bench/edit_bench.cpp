@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/benchenvironment.h"
 #include "document/documentmanager.h"
 #include "imaging/imageprocessor.h"
 #include "ui/croppableimagewidget.h"
@@ -197,6 +198,7 @@ BENCHMARK(BM_PreviewEveryStepFullPage)->Unit(benchmark::kMillisecond)->Iteration
 
 int main(int argc, char **argv)
 {
+    keepUserFoldersApart();
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

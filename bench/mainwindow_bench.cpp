@@ -21,6 +21,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/benchenvironment.h"
 #include "bench/scannedpage.h"
 #include "document/documentmanager.h"
 #include "document/pagestore.h"
@@ -261,6 +262,7 @@ BENCHMARK(BM_SavePdf20PagesFromWindow)->Unit(benchmark::kMillisecond)->MeasurePr
 
 int main(int argc, char **argv)
 {
+    keepUserFoldersApart();
     qputenv("QT_LOGGING_RULES", "*.debug=false");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

@@ -28,6 +28,7 @@
 #include <unistd.h>
 #include <zstd.h>
 
+#include "bench/benchenvironment.h"
 #include "bench/scannedpage.h"
 #include "document/documentmanager.h"
 #include "document/pagecodec.h"
@@ -229,6 +230,7 @@ void quietLog(QtMsgType, const QMessageLogContext &, const QString &)
 
 int main(int argc, char **argv)
 {
+    keepUserFoldersApart();
     QGuiApplication app(argc, argv);
     qInstallMessageHandler(quietLog);
     int feederPages = 0;

@@ -28,6 +28,7 @@
 #include <benchmark/benchmark.h>
 #include <time.h>
 
+#include "bench/benchenvironment.h"
 #include "document/documentmanager.h"
 #include "imaging/imageprocessor.h"
 #include "scanner/scannercontroller.h"
@@ -260,6 +261,7 @@ BENCHMARK(BM_WindowFeederRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
+    keepUserFoldersApart();
     if (!prepareEnvironment())
         return 1;
     // The log lines are part of the work; their terminal output is not.
