@@ -92,6 +92,40 @@ private slots:
     }
 
     // Results that arrive while a box is open wait, and run in order once it closes.
+    // The blank test takes the stored white threshold and the ratio in percent
+    // (98 is a fraction of 0.98 of white pixels).
+    void blankTestUsesTheStoredValues_data()
+    {
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<int>("darkEvery");
+        QTest::addColumn<int>("threshold");
+        QTest::addColumn<int>("ratioPercent");
+        QTest::addColumn<bool>("blank");
+        QTest::newRow("grey paper, default threshold") << 235 << 0 << 240 << 98 << false;
+        QTest::newRow("grey paper, lower threshold") << 235 << 0 << 230 << 98 << true;
+        QTest::newRow("4 % ink, ratio 98") << 255 << 25 << 240 << 98 << false;
+        QTest::newRow("4 % ink, ratio 95") << 255 << 25 << 240 << 95 << true;
+    }
+
+    void blankTestUsesTheStoredValues()
+    {
+        QFETCH(int, paper);
+        QFETCH(int, darkEvery);
+        QFETCH(int, threshold);
+        QFETCH(int, ratioPercent);
+        QFETCH(bool, blank);
+        QImage page(200, 280, QImage::Format_RGB32);
+        page.fill(QColor(paper, paper, paper));
+        for (int x = 0; darkEvery > 0 && x < page.width(); x += darkEvery)
+            for (int y = 0; y < page.height(); ++y)
+                page.setPixel(x, y, qRgb(0, 0, 0));
+        DocumentManager document;
+        ScanSession session(&processor, &document);
+        QCOMPARE(session.isBlank(page, { true, threshold, ratioPercent }), blank);
+        // Switched off, nothing is blank.
+        QVERIFY(!session.isBlank(page, { false, threshold, ratioPercent }));
+    }
+
     void resultsWaitForTheBoxInOrder()
     {
         DocumentManager document;
