@@ -1,8 +1,10 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QProgressBar>
@@ -14,6 +16,7 @@
 #include <QStatusBar>
 #include <QtTest>
 
+#include "annotation/annotationdialog.h"
 #include "document/documentmanager.h"
 #include "imaging/imageprocessor.h"
 #include "tests/support/modalanswerer.h"
@@ -359,6 +362,55 @@ private slots:
         QCOMPARE(stored.value(SettingsKeys::blankPageRatio).toString(), ratio);
         if (accept)
             QCOMPARE(status(), QStringLiteral("空白页检测参数已更新：白色阈值=%1, 阈值范围=%2").arg(threshold, ratio));
+    }
+
+    // A bleached page replaces the page and, with automatic saving on, is written to the save folder.
+    void bleachedPageIsSavedAutomatically()
+    {
+        QTemporaryDir folder;
+        const QImage original = page(QColor(230, 225, 200), QSize(120, 90));
+        document->addPage(original);
+        part<QLineEdit>(*window, "savePathEdit")->setText(folder.path());
+        part<QCheckBox>(*window, "autoSaveCheck")->setChecked(true);
+        part<QComboBox>(*window, "saveFormatCombo")->setCurrentIndex(1); // PNG
+        const QStringList boxes = runAdvanced("BleachCommand",
+            { [](QWidget *modal) {
+                 part<QSpinBox>(*modal, "thresholdSpin")->setValue(200);
+                 pressOk(modal);
+             },
+                pressOk });
+        const QImage expected = processor.bleach(original, 200, 80);
+        QCOMPARE(document->page(0), expected);
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes.first().startsWith(QStringLiteral("自动保存成功|")));
+        const QStringList files = QDir(folder.path()).entryList({ QStringLiteral("*.png") }, QDir::Files);
+        QCOMPARE(files.size(), 1);
+        QCOMPARE(QImage(folder.filePath(files.first())).convertToFormat(QImage::Format_ARGB32),
+            expected.convertToFormat(QImage::Format_ARGB32));
+    }
+
+    // The annotated page goes back into the row chosen in the list, which stays current.
+    void annotationReplacesTheChosenPage()
+    {
+        const QList<QImage> pages { page(Qt::red, QSize(600, 400)), page(Qt::green, QSize(600, 400)) };
+        for (const QImage &image : pages)
+            document->addPage(image);
+        list->setCurrentRow(0);
+        QImage annotated;
+        ModalAnswerer answerer;
+        answerer.handle([&annotated](QWidget *modal) {
+            auto *dialog = qobject_cast<AnnotationDialog *>(modal);
+            QVERIFY(dialog);
+            dialog->addWatermark(QStringLiteral("样稿"), AnnotationDialog::WatermarkCenter, 80);
+            annotated = dialog->resultImage();
+            part<QPushButton>(*modal, "applyButton")->click();
+        });
+        action(QStringLiteral("批注标记"))->trigger();
+        QCOMPARE(answerer.pending(), 0);
+        QVERIFY(annotated != pages[0]);
+        QCOMPARE(document->page(0), annotated);
+        QCOMPARE(document->page(1), pages[1]);
+        QCOMPARE(document->currentPageIndex(), 0);
     }
 };
 
