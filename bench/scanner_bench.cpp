@@ -28,6 +28,7 @@ extern "C" {
 #include <sane/sane.h>
 }
 
+#include "bench/sanetestbackend.h"
 #include "scanner/scannercontroller.h"
 
 #include <malloc.h>
@@ -131,32 +132,12 @@ int posix_memalign(void **result, size_t alignment, size_t size)
 
 namespace {
 
-// The backend's largest area (200 x 200 mm) with a colour picture, as defaults.
-const QByteArray testConf = QByteArrayLiteral("number_of_devices 2\n"
-                                              "mode Color\n"
-                                              "depth 8\n"
-                                              "resolution 300\n"
-                                              "test-picture \"Color pattern\"\n"
-                                              "tl_x 0.0\n"
-                                              "tl_y 0.0\n"
-                                              "br_x 200.0\n"
-                                              "br_y 200.0\n");
-
 QTemporaryDir *configDir = nullptr;
 
 bool prepareConfig()
 {
     configDir = new QTemporaryDir;
-    if (!configDir->isValid())
-        return false;
-    QFile dll(configDir->filePath(QStringLiteral("dll.conf")));
-    QFile test(configDir->filePath(QStringLiteral("test.conf")));
-    if (!dll.open(QIODevice::WriteOnly) || !test.open(QIODevice::WriteOnly))
-        return false;
-    dll.write("test\n");
-    test.write(testConf);
-    qputenv("SANE_CONFIG_DIR", configDir->path().toLocal8Bit());
-    return true;
+    return useSaneTestBackend(*configDir);
 }
 
 double processCpuMilliseconds()

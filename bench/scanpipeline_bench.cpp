@@ -29,6 +29,7 @@
 #include <time.h>
 
 #include "bench/benchenvironment.h"
+#include "bench/sanetestbackend.h"
 #include "document/documentmanager.h"
 #include "imaging/imageprocessor.h"
 #include "scanner/scannercontroller.h"
@@ -38,33 +39,13 @@
 
 namespace {
 
-// scanner_bench's configuration: the backend's largest area (200 x 200 mm),
-// colour picture, 300 dpi.
-const QByteArray testConf = QByteArrayLiteral("number_of_devices 2\n"
-                                              "mode Color\n"
-                                              "depth 8\n"
-                                              "resolution 300\n"
-                                              "test-picture \"Color pattern\"\n"
-                                              "tl_x 0.0\n"
-                                              "tl_y 0.0\n"
-                                              "br_x 200.0\n"
-                                              "br_y 200.0\n");
-
 QTemporaryDir *scratch = nullptr;
 
+// scanner_bench's configuration, so the window's run compares with its bare loop.
 bool prepareEnvironment()
 {
     scratch = new QTemporaryDir;
-    if (!scratch->isValid())
-        return false;
-    QFile dll(scratch->filePath(QStringLiteral("dll.conf")));
-    QFile test(scratch->filePath(QStringLiteral("test.conf")));
-    if (!dll.open(QIODevice::WriteOnly) || !test.open(QIODevice::WriteOnly))
-        return false;
-    dll.write("test\n");
-    test.write(testConf);
-    qputenv("SANE_CONFIG_DIR", scratch->path().toLocal8Bit());
-    return true;
+    return useSaneTestBackend(*scratch);
 }
 
 // The user's settings stay untouched: the window reads and writes a store of
