@@ -11,6 +11,7 @@
 #include "app/recoveryoffer.h"
 #include "document/documentmanager.h"
 #include "document/pagestore.h"
+#include "settings/version.h"
 #include "ui/mainwindow.h"
 
 void setApplicationIdentity()
@@ -18,7 +19,7 @@ void setApplicationIdentity()
     QCoreApplication::setOrganizationName(QStringLiteral("Quirra"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("quirra"));
     QCoreApplication::setApplicationName(QStringLiteral("Quirra"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.8.5"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUIRRA_VERSION));
 }
 
 void installQtTranslations()

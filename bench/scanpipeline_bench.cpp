@@ -35,7 +35,7 @@
 #include "scanner/scannercontroller.h"
 #include "ui/mainwindow.h"
 #include "ui/scansession.h"
-#include "ui/settingskeys.h"
+#include "settings/appsettings.h"
 
 namespace {
 
@@ -54,12 +54,12 @@ void isolateSettings()
 {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, scratch->path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch->path());
-    QSettings settings = SettingsKeys::openSettings();
+    QSettings settings = AppSettings::openStore();
     settings.clear();
-    settings.setValue(SettingsKeys::removeBlankPages, true);
-    settings.setValue(SettingsKeys::autoSave, false);
-    settings.setValue(SettingsKeys::savePath, scratch->path());
-    settings.setValue(SettingsKeys::resolution, QStringLiteral("300"));
+    AppSettings::removeBlankPages.write(settings, true);
+    AppSettings::autoSave.write(settings, false);
+    AppSettings::savePath.write(settings, scratch->path());
+    AppSettings::resolution.write(settings, QStringLiteral("300"));
 }
 
 // An A4 page at 300 dpi as the scanner delivers it (24-bit RGB), mostly white

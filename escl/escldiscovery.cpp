@@ -28,8 +28,9 @@ bool connectTcp(const QString &host, quint16 port, int timeoutMs)
 
 } // namespace
 
-EsclDiscovery::EsclDiscovery(QObject *clientParent)
-    : program(QStringLiteral("avahi-browse"))
+EsclDiscovery::EsclDiscovery(QSettings &store, QObject *clientParent)
+    : store(store)
+    , program(QStringLiteral("avahi-browse"))
     , addressProvider(&systemAddresses)
     , connector(&connectTcp)
     , probe(clientParent)
@@ -172,7 +173,7 @@ void EsclDiscovery::probeSubnet(QStringList &urls) const
 void EsclDiscovery::verifyCandidates(const QStringList &urls, const QMap<QString, QString> &mdnsNames) const
 {
     qDebug() << "验证发现的" << urls.size() << "个设备...";
-    EsclRegistry registry;
+    EsclRegistry registry(store);
     QMap<QString, QString> deviceInfo = registry.deviceInfo();
     for (const QString &url : urls) {
         const QString mdnsName = mdnsNames.value(url);

@@ -11,11 +11,13 @@
 #include "escl/escldeviceprobe.h"
 
 class QObject;
+class QSettings;
 
 // Finds eSCL scanners: the mDNS browser's "_uscan._tcp" services first, a TCP
 // probe of a few common addresses of the local 192.168.x.y subnet when it
 // finds none, then a capabilities probe of every candidate without a known
-// name. Returns the candidate URLs and records names in "esclDeviceInfo".
+// name. Returns the candidate URLs and records names in the registry of the
+// store it is handed (which must outlive it).
 // Runs on the GUI thread and blocks it (browser and socket waits); the
 // capability probes run nested event loops. The browser program, the
 // interface addresses, the TCP connector, the clients and all waits are seams
@@ -43,7 +45,7 @@ public:
     // Tries a TCP connection; true when it was established within timeoutMs.
     using Connector = std::function<bool(const QString &host, quint16 port, int timeoutMs)>;
 
-    explicit EsclDiscovery(QObject *clientParent = nullptr);
+    explicit EsclDiscovery(QSettings &store, QObject *clientParent = nullptr);
 
     void setProgram(const QString &program);
     void setAddressProvider(AddressProvider provider);
@@ -72,6 +74,7 @@ private:
     void probeSubnet(QStringList &urls) const;
     void verifyCandidates(const QStringList &urls, const QMap<QString, QString> &mdnsNames) const;
 
+    QSettings &store;
     QString program;
     AddressProvider addressProvider;
     Connector connector;

@@ -2,28 +2,31 @@
 
 #include <QSettings>
 
+#include "settings/appsettings.h"
+
+EsclRegistry::EsclRegistry(QSettings &store)
+    : store(store)
+{
+}
+
 QStringList EsclRegistry::devices() const
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
-    return settings.value(devicesKey).toStringList();
+    return AppSettings::esclDevices.read(store);
 }
 
 void EsclRegistry::setDevices(const QStringList &urls)
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
-    settings.setValue(devicesKey, urls);
+    AppSettings::esclDevices.write(store, urls);
 }
 
 QMap<QString, QString> EsclRegistry::deviceInfo() const
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
-    return parseDeviceInfo(settings.value(deviceInfoKey).toStringList());
+    return parseDeviceInfo(AppSettings::esclDeviceInfo.read(store));
 }
 
 void EsclRegistry::setDeviceInfo(const QMap<QString, QString> &info)
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
-    settings.setValue(deviceInfoKey, formatDeviceInfo(info));
+    AppSettings::esclDeviceInfo.write(store, formatDeviceInfo(info));
 }
 
 QMap<QString, QString> EsclRegistry::parseDeviceInfo(const QStringList &entries)

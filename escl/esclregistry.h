@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLatin1String>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -8,18 +7,17 @@
 
 #include "escl/escldeviceprobe.h"
 
+class QSettings;
+
 // The registered eSCL devices, kept in the settings store under "esclDevices"
 // (URLs in registration order) and "esclDeviceInfo" ("URL|name" entries). Every
 // operation reads the keys afresh and writes them back at once; nothing is
 // cached. The add and remove dialogs of the main window only call this class.
+// The store is the caller's and must outlive the registry.
 class EsclRegistry
 {
 public:
     static constexpr int verifyTimeoutMs = 5000;
-    // The registry's keys in the settings store; discovery and the device
-    // search write the same keys through this class.
-    static constexpr QLatin1String devicesKey { "esclDevices" };
-    static constexpr QLatin1String deviceInfoKey { "esclDeviceInfo" };
 
     struct Device
     {
@@ -27,7 +25,7 @@ public:
         QString name; // may be empty
     };
 
-    EsclRegistry() = default;
+    explicit EsclRegistry(QSettings &store);
 
     QStringList devices() const;
     void setDevices(const QStringList &urls);
@@ -67,5 +65,6 @@ public:
     bool removeDevice(const QString &choice);
 
 private:
+    QSettings &store;
     EsclDeviceProbe::ClientFactory clientFactory;
 };

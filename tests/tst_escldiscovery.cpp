@@ -11,6 +11,7 @@
 #include "tests/support/escltestserver.h"
 #include "tests/support/fakeavahibrowse.h"
 #include "tests/support/logcapture.h"
+#include "settings/appsettings.h"
 #include "tests/support/tempsettings.h"
 
 using Behaviour = FakeAvahiBrowse::Behaviour;
@@ -20,13 +21,13 @@ namespace {
 
 QStringList storedDeviceInfo()
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
+    QSettings settings = AppSettings::openStore();
     return settings.value(QStringLiteral("esclDeviceInfo")).toStringList();
 }
 
 void storeDeviceInfo(const QStringList &entries)
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
+    QSettings settings = AppSettings::openStore();
     settings.setValue(QStringLiteral("esclDeviceInfo"), entries);
 }
 
@@ -225,7 +226,7 @@ void TestEsclDiscovery::browserRecords()
 
     EsclTestServer server;
     QVERIFY(server.start());
-    EsclDiscovery discovery;
+    EsclDiscovery discovery(tempSettings.store());
     discovery.setClientFactory(loopbackClients(server));
     discovery.setConnector([this](const QString &host, quint16, int) {
         connectorCalls << host;
@@ -280,7 +281,7 @@ void TestEsclDiscovery::hangingBrowserPartialOutput()
 
     EsclTestServer server;
     QVERIFY(server.start());
-    EsclDiscovery discovery;
+    EsclDiscovery discovery(tempSettings.store());
     discovery.setClientFactory(loopbackClients(server));
     discovery.setAddressProvider([] { return QList<QHostAddress>({ QHostAddress(QStringLiteral("192.168.3.3")) }); });
     discovery.setConnector([this](const QString &host, quint16, int) {
@@ -307,7 +308,7 @@ void TestEsclDiscovery::noBrowserNoSubnet()
 {
     FakeAvahiBrowse browser(Behaviour::Absent);
     QVERIFY(browser.isValid());
-    EsclDiscovery discovery;
+    EsclDiscovery discovery(tempSettings.store());
     discovery.setAddressProvider([] {
         return QList<QHostAddress>({ QHostAddress::LocalHost, QHostAddress(QStringLiteral("10.1.1.5")),
             QHostAddress(QStringLiteral("fe80::5")) });
@@ -343,7 +344,7 @@ void TestEsclDiscovery::subnetProbeAndVerification()
     server.enqueue("GET", "/eSCL/ScannerCapabilities",
         Response::text(EsclTestServer::capabilitiesXml(QStringLiteral("Probe Model 7"))));
 
-    EsclDiscovery discovery;
+    EsclDiscovery discovery(tempSettings.store());
     discovery.setClientFactory(loopbackClients(server));
     discovery.setAddressProvider([] {
         return QList<QHostAddress>({ QHostAddress::LocalHost, QHostAddress(QStringLiteral("192.168.50.77")),
@@ -401,7 +402,7 @@ void TestEsclDiscovery::unverifiedCandidatesStayUnnamed()
     late.delayMs = 2500;
     server.enqueue("GET", "/eSCL/ScannerCapabilities", late);
 
-    EsclDiscovery discovery;
+    EsclDiscovery discovery(tempSettings.store());
     discovery.setClientFactory(loopbackClients(server));
     discovery.setWaits(fastWaits());
     LogCapture log;

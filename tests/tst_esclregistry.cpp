@@ -7,6 +7,7 @@
 #include "escl/esclregistry.h"
 #include "escl/esclscanner.h"
 #include "tests/support/escltestserver.h"
+#include "settings/appsettings.h"
 #include "tests/support/tempsettings.h"
 
 using Response = EsclTestServer::Response;
@@ -16,19 +17,19 @@ namespace {
 
 QStringList rawValue(const QString &key)
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
+    QSettings settings = AppSettings::openStore();
     return settings.value(key).toStringList();
 }
 
 void writeRaw(const QString &key, const QStringList &value)
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
+    QSettings settings = AppSettings::openStore();
     settings.setValue(key, value);
 }
 
 bool hasKey(const QString &key)
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
+    QSettings settings = AppSettings::openStore();
     return settings.contains(key);
 }
 
@@ -91,7 +92,7 @@ void TestEsclRegistry::deviceInfoEntries()
     QFETCH(InfoMap, expected);
     QCOMPARE(EsclRegistry::parseDeviceInfo(entries), expected);
     writeRaw(QStringLiteral("esclDeviceInfo"), entries);
-    QCOMPARE(EsclRegistry().deviceInfo(), expected);
+    QCOMPARE(EsclRegistry(tempSettings.store()).deviceInfo(), expected);
 }
 
 void TestEsclRegistry::deviceInfoWrittenInUrlOrder()
@@ -100,7 +101,7 @@ void TestEsclRegistry::deviceInfoWrittenInUrlOrder()
     info.insert(QStringLiteral("https://c:443"), QStringLiteral("Gamma"));
     info.insert(QStringLiteral("http://z:80"), QStringLiteral("Zeta"));
     info.insert(QStringLiteral("https://a:443"), QStringLiteral("Alpha"));
-    EsclRegistry().setDeviceInfo(info);
+    EsclRegistry(tempSettings.store()).setDeviceInfo(info);
     QCOMPARE(rawValue(QStringLiteral("esclDeviceInfo")),
         QStringList({ "http://z:80|Zeta", "https://a:443|Alpha", "https://c:443|Gamma" }));
 }
@@ -130,7 +131,7 @@ void TestEsclRegistry::namesAndLookupFollowRegistration()
 {
     writeRaw(QStringLiteral("esclDevices"), { "https://b:443", "https://a:443", "https://c:443" });
     writeRaw(QStringLiteral("esclDeviceInfo"), { "https://a:443|Alpha", "https://b:443|", "junk" });
-    EsclRegistry registry;
+    EsclRegistry registry(tempSettings.store());
     QCOMPARE(registry.registeredEsclDeviceNames(),
         QStringList({ "eSCL-https://b:443", "eSCL-Alpha", "eSCL-https://c:443" }));
     QCOMPARE(registry.esclUrlForDisplayName(QStringLiteral("eSCL-Alpha")), QStringLiteral("https://a:443"));
@@ -143,12 +144,13 @@ void TestEsclRegistry::sameDisplayNameGivesFirstUrl()
 {
     writeRaw(QStringLiteral("esclDevices"), { "https://b:443", "https://a:443" });
     writeRaw(QStringLiteral("esclDeviceInfo"), { "https://a:443|Twin", "https://b:443|Twin" });
-    QCOMPARE(EsclRegistry().esclUrlForDisplayName(QStringLiteral("eSCL-Twin")), QStringLiteral("https://b:443"));
+    QCOMPARE(EsclRegistry(tempSettings.store()).esclUrlForDisplayName(QStringLiteral("eSCL-Twin")),
+        QStringLiteral("https://b:443"));
 }
 
 void TestEsclRegistry::trailingSlashIsAnotherDevice()
 {
-    EsclRegistry registry;
+    EsclRegistry registry(tempSettings.store());
     QCOMPARE(registry.addDevice(QStringLiteral("https://127.0.0.1:443/"), QStringLiteral("Desk")),
         QStringLiteral("eSCL-Desk"));
     QVERIFY(registry.contains(QStringLiteral("https://127.0.0.1:443/")));
@@ -161,7 +163,7 @@ void TestEsclRegistry::trailingSlashIsAnotherDevice()
 
 void TestEsclRegistry::deviceWithoutModelMapsToItsUrl()
 {
-    EsclRegistry registry;
+    EsclRegistry registry(tempSettings.store());
     const QString url = QStringLiteral("http://127.0.0.1:80");
     QCOMPARE(registry.addDevice(url, QString()), QStringLiteral("eSCL-http://127.0.0.1:80"));
     QCOMPARE(registry.deviceInfo().value(url), url);
@@ -175,7 +177,7 @@ void TestEsclRegistry::removalChoicesAndRemoval()
 {
     writeRaw(QStringLiteral("esclDevices"), { "https://b:443", "https://a:443", "https://c:443" });
     writeRaw(QStringLiteral("esclDeviceInfo"), { "https://a:443|Alpha", "https://c:443|" });
-    EsclRegistry registry;
+    EsclRegistry registry(tempSettings.store());
     const QStringList choices = registry.removalChoices();
     QCOMPARE(choices, QStringList({ "https://b:443", "Alpha\n  (https://a:443)", "https://c:443" }));
 
@@ -191,7 +193,7 @@ void TestEsclRegistry::removalChoicesAndRemoval()
 
 void TestEsclRegistry::removingOnlyDeviceLeavesEmptyLists()
 {
-    EsclRegistry registry;
+    EsclRegistry registry(tempSettings.store());
     registry.addDevice(QStringLiteral("https://127.0.0.1:443"), QStringLiteral("Only"));
     QVERIFY(registry.removeDevice(QStringLiteral("Only\n  (https://127.0.0.1:443)")));
     QVERIFY(hasKey(QStringLiteral("esclDevices")));
@@ -205,7 +207,7 @@ void TestEsclRegistry::unknownChoiceChangesNothing()
 {
     writeRaw(QStringLiteral("esclDevices"), { "https://a:443" });
     writeRaw(QStringLiteral("esclDeviceInfo"), { "https://a:443|Alpha", "kept|as it was|exactly" });
-    QVERIFY(!EsclRegistry().removeDevice(QStringLiteral("https://a:443")));
+    QVERIFY(!EsclRegistry(tempSettings.store()).removeDevice(QStringLiteral("https://a:443")));
     QCOMPARE(rawValue(QStringLiteral("esclDevices")), QStringList({ "https://a:443" }));
     QCOMPARE(
         rawValue(QStringLiteral("esclDeviceInfo")), QStringList({ "https://a:443|Alpha", "kept|as it was|exactly" }));
@@ -286,7 +288,7 @@ void TestEsclRegistry::verifyAgainstScanner()
     server.enqueue("GET", "/eSCL/ScannerCapabilities", response);
 
     QObject parent;
-    const EsclDeviceProbe::Result result = EsclRegistry().verify(server.baseUrl(), &parent);
+    const EsclDeviceProbe::Result result = EsclRegistry(tempSettings.store()).verify(server.baseUrl(), &parent);
     QCOMPARE(result.answered, answered);
     QCOMPARE(result.modelName, model);
     QCOMPARE(server.count("GET", "/eSCL/ScannerCapabilities"), 1);
@@ -303,7 +305,7 @@ void TestEsclRegistry::verifyGivesUpAfterFiveSeconds()
     Response late = Response::text(EsclTestServer::capabilitiesXml(QStringLiteral("Too Late")));
     late.delayMs = 6500;
     server.enqueue("GET", "/eSCL/ScannerCapabilities", late);
-    const EsclDeviceProbe::Result result = EsclRegistry().verify(server.baseUrl(), nullptr);
+    const EsclDeviceProbe::Result result = EsclRegistry(tempSettings.store()).verify(server.baseUrl(), nullptr);
     QVERIFY(!result.answered);
     QVERIFY(result.modelName.isEmpty());
     QCOMPARE(server.count("GET", "/eSCL/ScannerCapabilities"), 1);

@@ -23,6 +23,7 @@
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
+#include "settings/version.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/mainwindow.h"
 
@@ -52,7 +53,7 @@ QAction *toolAction(MainWindow &window, const QString &text)
 
 QSettings store()
 {
-    return QSettings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
+    return AppSettings::openStore();
 }
 
 QString statusText(MainWindow &window)
@@ -535,7 +536,7 @@ void MainWindowTest::aboutBox()
     QCOMPARE(answerer.seen().value(0).section(QLatin1Char('|'), 0, 0), QStringLiteral("关于Quirra"));
     QVERIFY(text.contains(QStringLiteral(":/icons/quirra.svg")));
     QVERIFY(text.contains(QStringLiteral("<h2>Quirra</h2>")));
-    QVERIFY(text.contains(QStringLiteral("版本: 1.8.5")));
+    QVERIFY(text.contains(QStringLiteral("版本: " QUIRRA_VERSION)));
     QVERIFY(text.contains(QStringLiteral("基于 Qt 5.15.8 与 SANE 后端")));
     QVERIFY(text.indexOf(QStringLiteral("本软件不提供任何的担保。"))
         < text.indexOf(QStringLiteral("感谢所使用的开源软件。")));

@@ -22,7 +22,7 @@
 #include "ui/deviceoptionlabels.h"
 #include "ui/escldevicesearch.h"
 #include "ui/mainwindow.h"
-#include "ui/settingskeys.h"
+#include "settings/appsettings.h"
 
 namespace {
 
@@ -34,11 +34,6 @@ QStringList items(QComboBox *combo, int role = Qt::DisplayRole)
     for (int i = 0; i < combo->count(); ++i)
         values << combo->itemData(i, role).toString();
     return values;
-}
-
-QStringList stored(const QString &key)
-{
-    return SettingsKeys::openSettings().value(key).toStringList();
 }
 
 // The titles ("title|text" when full) of the message boxes answered; dialogs have no box text.
@@ -230,7 +225,7 @@ private slots:
         });
         QTRY_COMPARE(answerer.pending(), 0);
         QCOMPARE(boxes(answerer), announced ? QStringList { "设置已更新" } : QStringList());
-        QCOMPARE(SettingsKeys::openSettings().value(SettingsKeys::scanMode), storedMode);
+        QCOMPARE(settings.store().value(AppSettings::searchMode.key()), storedMode);
         QCOMPARE(items(combo), testDevices);
 
         QTest::mouseClick(part<QPushButton>(*window, "findDeviceButton"), Qt::LeftButton);
@@ -270,7 +265,7 @@ private slots:
             "GET", "/eSCL/ScannerCapabilities", EsclTestServer::Response::text(EsclTestServer::capabilitiesXml(model)));
         const QString name = model.isEmpty() ? url : model;
         if (registered)
-            EsclRegistry().addDevice(url, model);
+            EsclRegistry(settings.store()).addDevice(url, model);
         startWindow();
         ModalAnswerer answerer;
         // While the address is verified in a nested event loop, the settings dialog is the active
@@ -294,8 +289,9 @@ private slots:
         const bool added = box == QStringLiteral("设备已添加"), known = added || registered;
         QCOMPARE(items(part<QComboBox>(*window, "scannerCombo")).mid(1),
             added ? QStringList { "eSCL-" + name } : QStringList());
-        QCOMPARE(stored(EsclRegistry::devicesKey), known ? QStringList { url } : QStringList());
-        QCOMPARE(stored(EsclRegistry::deviceInfoKey), known ? QStringList { url + '|' + name } : QStringList());
+        QCOMPARE(AppSettings::esclDevices.read(settings.store()), known ? QStringList { url } : QStringList());
+        QCOMPARE(AppSettings::esclDeviceInfo.read(settings.store()),
+            known ? QStringList { url + '|' + name } : QStringList());
         // The confirmation names the model, or says it is unknown.
         if (added)
             QVERIFY(boxes(answerer, true).at(0).contains(model.isEmpty() ? QStringLiteral("设备: 未知") : model));
@@ -316,11 +312,11 @@ private slots:
         QFETCH(bool, confirm);
         const QStringList urls { "https://127.0.0.1:1", "https://127.0.0.1:2" }, names { "Desk", "Hall" };
         for (int i = 0; i < 2; ++i)
-            EsclRegistry().addDevice(urls.at(i), names.at(i));
+            EsclRegistry(settings.store()).addDevice(urls.at(i), names.at(i));
         startWindow();
         ModalAnswerer answerer;
         inScanSettings(answerer, "removeEsclDeviceButton", [&](QWidget *) {
-            answerInput(answerer, EsclRegistry().removalChoices().at(choice));
+            answerInput(answerer, EsclRegistry(settings.store()).removalChoices().at(choice));
             answerer.answer(confirm ? QDialogButtonBox::Yes : QDialogButtonBox::No);
             if (confirm)
                 answerer.answer(QDialogButtonBox::Ok);
@@ -331,16 +327,16 @@ private slots:
         QCOMPARE(boxes(answerer), confirm ? (QStringList { "确认删除", "删除成功" }) : QStringList { "确认删除" });
         QVERIFY(boxes(answerer, true).at(0).contains(names.at(choice) + "\nURL: " + urls.at(choice)));
         const QStringList remaining = confirm ? QStringList { urls.at(1 - choice) } : urls;
-        QCOMPARE(stored(EsclRegistry::devicesKey), remaining);
-        QCOMPARE(EsclRegistry().deviceInfo().keys(), remaining);
+        QCOMPARE(AppSettings::esclDevices.read(settings.store()), remaining);
+        QCOMPARE(EsclRegistry(settings.store()).deviceInfo().keys(), remaining);
     }
 
     // The eSCL-only search merges discovered and registered devices and chooses them without SANE.
     void esclOnlySearchMergesDiscoveredAndRegistered()
     {
         const QString registered = QStringLiteral("https://127.0.0.1:9");
-        EsclRegistry().addDevice(registered, QStringLiteral("Desk Scanner"));
-        SettingsKeys::openSettings().setValue(SettingsKeys::scanMode, 2);
+        EsclRegistry(settings.store()).addDevice(registered, QStringLiteral("Desk Scanner"));
+        AppSettings::searchMode.write(settings.store(), SearchMode::EsclOnly);
         FakeAvahiBrowse browser(FakeAvahiBrowse::Behaviour::Print,
             FakeAvahiBrowse::resolvedLine("Acme\\032Office\\032Scanner\\032\\091A1B2C3\\093", "192.0.2.7")
                 + FakeAvahiBrowse::resolvedLine("Desk\\032Scanner", "192.0.2.8"));
@@ -349,7 +345,7 @@ private slots:
         auto *combo = part<QComboBox>(*window, "scannerCombo");
         QTest::mouseClick(part<QPushButton>(*window, "findDeviceButton"), Qt::LeftButton);
         QCOMPARE(items(combo), (QStringList { "eSCL-Desk Scanner", "eSCL-Acme Office Scanner" }));
-        QCOMPARE(stored(EsclRegistry::devicesKey),
+        QCOMPARE(AppSettings::esclDevices.read(settings.store()),
             (QStringList { registered, "https://192.0.2.7:443", "https://192.0.2.8:443" }));
         combo->setCurrentIndex(1);
         QVERIFY(!window->findChild<ScannerController *>());

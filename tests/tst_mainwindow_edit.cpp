@@ -25,7 +25,7 @@
 #include "ui/croppableimagewidget.h"
 #include "ui/mainwindow.h"
 #include "ui/pagelistwidget.h"
-#include "ui/settingskeys.h"
+#include "settings/appsettings.h"
 
 using Handlers = QList<ModalAnswerer::Handler>;
 
@@ -338,8 +338,9 @@ private slots:
         QTest::newRow("change, restore defaults, cancel") << true << false << QString() << QString();
         QTest::newRow("change, OK") << false << true << "230"
                                     << "95";
-        QTest::newRow("change, restore defaults, OK") << true << true << "240"
-                                                      << "98";
+        QTest::newRow("change, restore defaults, OK")
+            << true << true << QString::number(AppSettings::blankPageThreshold.defaultValue())
+            << QString::number(AppSettings::blankPageRatio.defaultValue());
     }
 
     // The blank-page values are stored only when the dialog is accepted.
@@ -354,12 +355,11 @@ private slots:
             part<QSpinBox>(*modal, "ratioSpin")->setValue(95);
             if (restore)
                 press(modal, QDialogButtonBox::RestoreDefaults);
-            QCOMPARE(SettingsKeys::openSettings().value(SettingsKeys::blankPageThreshold), QVariant());
+            QVERIFY(!settings.store().contains(AppSettings::blankPageThreshold.key()));
             press(modal, accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel);
         } });
-        QSettings stored = SettingsKeys::openSettings();
-        QCOMPARE(stored.value(SettingsKeys::blankPageThreshold).toString(), threshold);
-        QCOMPARE(stored.value(SettingsKeys::blankPageRatio).toString(), ratio);
+        QCOMPARE(settings.store().value(AppSettings::blankPageThreshold.key()).toString(), threshold);
+        QCOMPARE(settings.store().value(AppSettings::blankPageRatio.key()).toString(), ratio);
         if (accept)
             QCOMPARE(status(), QStringLiteral("空白页检测参数已更新：白色阈值=%1, 阈值范围=%2").arg(threshold, ratio));
     }

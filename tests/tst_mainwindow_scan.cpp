@@ -24,7 +24,7 @@
 #include "tests/support/windowparts.h"
 #include "ui/mainwindow.h"
 #include "ui/scansession.h"
-#include "ui/settingskeys.h"
+#include "settings/appsettings.h"
 
 class MainWindowScanTest : public QObject
 {
@@ -66,7 +66,7 @@ class MainWindowScanTest : public QObject
     // Opens the window on a loopback eSCL scanner and starts a feeder job, its waits shortened.
     void startEsclFeederJob(const QString &url)
     {
-        EsclRegistry registry;
+        EsclRegistry registry(settings.store());
         registry.setDevices({ url });
         registry.setDeviceInfo({ { url, QStringLiteral("Loopback Scanner") } });
         window = std::make_unique<MainWindow>();
@@ -120,9 +120,9 @@ private slots:
         stacked = 0;
         QVERIFY(sane.isValid() && sane.writeTestConf(SaneTestConfig::defaultTestConf()));
         saveFolder = std::make_unique<QTemporaryDir>();
-        SettingsKeys::openSettings().setValue(SettingsKeys::savePath, saveFolder->path());
-        SettingsKeys::openSettings().setValue(SettingsKeys::resolution, QStringLiteral("75"));
-        SettingsKeys::openSettings().setValue(SettingsKeys::saveFormat, QStringLiteral("PDF"));
+        AppSettings::savePath.write(settings.store(), saveFolder->path());
+        AppSettings::resolution.write(settings.store(), QStringLiteral("75"));
+        AppSettings::saveFormat.write(settings.store(), QStringLiteral("PDF"));
         answerer = std::make_unique<ModalAnswerer>();
     }
 
@@ -146,8 +146,8 @@ private slots:
         QFETCH(bool, skipBlank);
         QFETCH(int, kept);
         QVERIFY(sane.writeTestConf(SaneTestConfig::defaultTestConf() + "test-picture \"" + picture + "\"\n"));
-        SettingsKeys::openSettings().setValue(SettingsKeys::removeBlankPages, skipBlank);
-        SettingsKeys::openSettings().setValue(SettingsKeys::saveFormat, QString(kept == 1 ? "PNG" : "PDF"));
+        AppSettings::removeBlankPages.write(settings.store(), skipBlank);
+        AppSettings::saveFormat.write(settings.store(), QString(kept == 1 ? "PNG" : "PDF"));
         open();
         auto *sources = the<QComboBox>("paperSourceCombo");
         sources->setCurrentIndex(sources->findText(source));
@@ -179,7 +179,7 @@ private slots:
     // A blank sheet inside a run leaves it scanning; the run is saved after the page-limit error's box.
     void scriptedRunSkipsABlankAndIsSavedAfterTheErrorBox()
     {
-        SettingsKeys::openSettings().setValue(SettingsKeys::removeBlankPages, true);
+        AppSettings::removeBlankPages.write(settings.store(), true);
         open();
         answerer->handle([this](QWidget *modal) {
             emit controller()->multiPageScanFinished(999);
@@ -230,8 +230,8 @@ private slots:
         QFETCH(bool, byDeviceSwitch);
         QVERIFY(sane.writeTestConf(SaneTestConfig::defaultTestConf()
             + "read-limit true\nread-limit-size 4096\nread-delay true\nread-delay-duration 2000\n"));
-        SettingsKeys::openSettings().setValue(SettingsKeys::autoSave, false);
-        SettingsKeys::openSettings().setValue(SettingsKeys::resolution, QStringLiteral("300"));
+        AppSettings::autoSave.write(settings.store(), false);
+        AppSettings::resolution.write(settings.store(), QStringLiteral("300"));
         open();
         auto *progress = the<QProgressBar>("progressBar");
         answerer->answer(QDialogButtonBox::Ok);

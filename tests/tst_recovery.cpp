@@ -18,7 +18,7 @@
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
 #include "ui/mainwindow.h"
-#include "ui/settingskeys.h"
+#include "settings/appsettings.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ int runChild(const QStringList &arguments)
 {
     TempSettings settings;
     // Added pages would otherwise also be saved automatically, each with a box.
-    SettingsKeys::openSettings().setValue(SettingsKeys::autoSave, false);
+    AppSettings::autoSave.write(settings.store(), false);
     MainWindow window;
     window.show();
     DocumentManager *document = documentOf(window);

@@ -21,14 +21,15 @@ void EsclDeviceSearch::setDiscoverySetup(DiscoverySetup setup)
     discoverySetup() = std::move(setup);
 }
 
-EsclDeviceSearch::EsclDeviceSearch(QObject *clientParent)
-    : clientParent(clientParent)
+EsclDeviceSearch::EsclDeviceSearch(QSettings &store, QObject *clientParent)
+    : store(store)
+    , clientParent(clientParent)
 {
 }
 
 QStringList EsclDeviceSearch::discover() const
 {
-    EsclDiscovery discovery(clientParent);
+    EsclDiscovery discovery(store, clientParent);
     if (discoverySetup())
         discoverySetup()(discovery);
     return discovery.discoverEsclDevices();
@@ -60,9 +61,9 @@ EsclDeviceSearch::Merge EsclDeviceSearch::merge(
     return result;
 }
 
-QStringList EsclDeviceSearch::mergeIntoRegistry(const QStringList &discovered)
+QStringList EsclDeviceSearch::mergeIntoRegistry(const QStringList &discovered) const
 {
-    EsclRegistry registry;
+    EsclRegistry registry(store);
     const Merge merged = merge(discovered, registry.devices(), registry.deviceInfo());
     if (!discovered.isEmpty()) {
         registry.setDevices(merged.urls);

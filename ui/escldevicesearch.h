@@ -7,6 +7,7 @@
 
 class EsclDiscovery;
 class QObject;
+class QSettings;
 
 // The device search of the eSCL-only mode: discovery on the network, merged
 // with the registered devices into the names the scanner list shows. The
@@ -28,7 +29,7 @@ public:
     using DiscoverySetup = std::function<void(EsclDiscovery &discovery)>;
     static void setDiscoverySetup(DiscoverySetup setup);
 
-    explicit EsclDeviceSearch(QObject *clientParent);
+    EsclDeviceSearch(QSettings &store, QObject *clientParent);
 
     QStringList discover() const;
 
@@ -39,8 +40,9 @@ public:
 
     // Merges with the registry and writes the merged list back when discovery
     // found a device. Returns the display names.
-    static QStringList mergeIntoRegistry(const QStringList &discovered);
+    QStringList mergeIntoRegistry(const QStringList &discovered) const;
 
 private:
+    QSettings &store;
     QObject *clientParent = nullptr;
 };

@@ -39,9 +39,10 @@
 #include "imaging/imageprocessor.h"
 #include "resources/resources.h"
 #include "scanner/scannercontroller.h"
+#include "settings/appsettings.h"
+#include "settings/version.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/pagelistwidget.h"
-#include "ui/settingskeys.h"
 #include "ui/undostore.h"
 
 MainWindow::MainWindow(QWidget *parent)
@@ -473,9 +474,9 @@ QString MainWindow::existingStartFolder(const QString &folder)
 
 void MainWindow::loadSettings()
 {
-    QSettings settings = SettingsKeys::openSettings();
-    restoreGeometry(settings.value(SettingsKeys::geometry).toByteArray());
-    restoreState(settings.value(SettingsKeys::windowState).toByteArray());
+    const QSettings store = AppSettings::openStore();
+    restoreGeometry(AppSettings::geometry.read(store));
+    restoreState(AppSettings::windowState.read(store));
     // A dock the user closed before the last exit comes back: without a menu
     // there would be no other way to reopen it.
     for (QDockWidget *dock : { pagesDock, scanSettingsDock() }) {
@@ -484,60 +485,56 @@ void MainWindow::loadSettings()
         dock->show();
     }
 
-    const QString lastScanner = settings.value(SettingsKeys::lastScanner).toString();
-    if (!lastScanner.isEmpty()) {
+    const QString storedScanner = AppSettings::lastScanner.read(store);
+    if (!storedScanner.isEmpty()) {
         for (int i = 0; i < scannerCombo->count(); ++i) {
-            if (scannerCombo->itemData(i).toString() == lastScanner) {
+            if (scannerCombo->itemData(i).toString() == storedScanner) {
                 scannerCombo->setCurrentIndex(i);
                 break;
             }
         }
     }
-    const int resolution
-        = resolutionCombo->findText(settings.value(SettingsKeys::resolution, QStringLiteral("300")).toString());
-    if (resolution >= 0)
-        resolutionCombo->setCurrentIndex(resolution);
+    const int storedResolution = resolutionCombo->findText(AppSettings::resolution.read(store));
+    if (storedResolution >= 0)
+        resolutionCombo->setCurrentIndex(storedResolution);
     // An index from a damaged store would leave the box with no selection at all.
-    const int colorMode = settings.value(SettingsKeys::colorMode, 0).toInt();
-    if (colorMode >= 0 && colorMode < colorModeCombo->count())
-        colorModeCombo->setCurrentIndex(colorMode);
-    const int format
-        = saveFormatCombo->findText(settings.value(SettingsKeys::saveFormat, QStringLiteral("PDF")).toString());
+    const int storedColorMode = AppSettings::colorMode.read(store);
+    if (storedColorMode >= 0 && storedColorMode < colorModeCombo->count())
+        colorModeCombo->setCurrentIndex(storedColorMode);
+    const int format = saveFormatCombo->findText(AppSettings::saveFormat.read(store));
     if (format >= 0)
         saveFormatCombo->setCurrentIndex(format);
-    savePathEdit->setText(
-        settings.value(SettingsKeys::savePath, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
-            .toString());
-    autoSaveCheck->setChecked(settings.value(SettingsKeys::autoSave, true).toBool());
-    autoSaveCounter = settings.value(SettingsKeys::saveCounter, 0).toInt();
+    savePathEdit->setText(AppSettings::savePath.read(store));
+    autoSaveCheck->setChecked(AppSettings::autoSave.read(store));
+    autoSaveCounter = AppSettings::saveCounter.read(store);
 
     // Restoring a stored choice is not a user action: no message, no rewrite.
-    removeBlankPagesEnabled = settings.value(SettingsKeys::removeBlankPages, false).toBool();
+    removeBlankPagesEnabled = AppSettings::removeBlankPages.read(store);
     {
         const QSignalBlocker blocker(removeBlankPagesCheck);
         removeBlankPagesCheck->setChecked(removeBlankPagesEnabled);
     }
-    blankPageThreshold = settings.value(SettingsKeys::blankPageThreshold, 240).toInt();
-    blankPageRatio = settings.value(SettingsKeys::blankPageRatio, 98).toInt();
-    searchMode = settings.value(SettingsKeys::scanMode, 0).toInt();
+    blankPageThreshold = AppSettings::blankPageThreshold.read(store);
+    blankPageRatio = AppSettings::blankPageRatio.read(store);
+    searchMode = AppSettings::searchMode.read(store);
 }
 
 void MainWindow::saveSettings()
 {
-    QSettings settings = SettingsKeys::openSettings();
-    settings.setValue(SettingsKeys::geometry, saveGeometry());
-    settings.setValue(SettingsKeys::windowState, saveState());
-    settings.setValue(SettingsKeys::lastScanner, scannerCombo->currentData().toString());
-    settings.setValue(SettingsKeys::resolution, resolutionCombo->currentText());
-    settings.setValue(SettingsKeys::colorMode, colorModeCombo->currentIndex());
-    settings.setValue(SettingsKeys::saveFormat, saveFormatCombo->currentText());
-    settings.setValue(SettingsKeys::savePath, savePathEdit->text());
-    settings.setValue(SettingsKeys::autoSave, autoSaveCheck->isChecked());
-    settings.setValue(SettingsKeys::saveCounter, autoSaveCounter);
-    settings.setValue(SettingsKeys::removeBlankPages, removeBlankPagesEnabled);
-    settings.setValue(SettingsKeys::blankPageThreshold, blankPageThreshold);
-    settings.setValue(SettingsKeys::blankPageRatio, blankPageRatio);
-    settings.setValue(SettingsKeys::scanMode, searchMode);
+    QSettings store = AppSettings::openStore();
+    AppSettings::geometry.write(store, saveGeometry());
+    AppSettings::windowState.write(store, saveState());
+    AppSettings::lastScanner.write(store, scannerCombo->currentData().toString());
+    AppSettings::resolution.write(store, resolutionCombo->currentText());
+    AppSettings::colorMode.write(store, colorModeCombo->currentIndex());
+    AppSettings::saveFormat.write(store, saveFormatCombo->currentText());
+    AppSettings::savePath.write(store, savePathEdit->text());
+    AppSettings::autoSave.write(store, autoSaveCheck->isChecked());
+    AppSettings::saveCounter.write(store, autoSaveCounter);
+    AppSettings::removeBlankPages.write(store, removeBlankPagesEnabled);
+    AppSettings::blankPageThreshold.write(store, blankPageThreshold);
+    AppSettings::blankPageRatio.write(store, blankPageRatio);
+    AppSettings::searchMode.write(store, searchMode);
 }
 
 void MainWindow::updateWindowTitle()
@@ -715,7 +712,7 @@ void MainWindow::onAboutClicked()
                             "<p>本软件不提供任何的担保。</p>"
                             "<p>感谢所使用的开源软件。</p>"
                             "</div>")
-                             .arg(QStringLiteral("1.8.5"), QStringLiteral("5.15.8"));
+                             .arg(QStringLiteral(QUIRRA_VERSION), QStringLiteral("5.15.8"));
     QMessageBox::about(this, tr("关于Quirra"), text);
 }
 

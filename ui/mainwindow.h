@@ -8,6 +8,7 @@
 #include <QVector>
 #include <functional>
 
+#include "settings/appsettings.h"
 #include "ui/scansession.h"
 
 class QCheckBox;
@@ -263,11 +264,11 @@ private:
     QTimer *delayTimer = nullptr;
     QImage currentImage;
     bool isScanning = false;
-    int autoSaveCounter = 0;
-    bool removeBlankPagesEnabled = false;
-    int blankPageThreshold = 240;
-    int blankPageRatio = 98;
-    int searchMode = 0;
+    int autoSaveCounter = AppSettings::saveCounter.defaultValue();
+    bool removeBlankPagesEnabled = AppSettings::removeBlankPages.defaultValue();
+    int blankPageThreshold = AppSettings::blankPageThreshold.defaultValue();
+    int blankPageRatio = AppSettings::blankPageRatio.defaultValue();
+    SearchMode searchMode = AppSettings::searchMode.defaultValue();
 
     // Members of the scan workflow (mainwindow_scan.cpp, mainwindow_delayscan.cpp)
     // Run state, page pipeline and delay cycle; made on first use.

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScopedValueRollback>
+#include <QSettings>
 #include <QStatusBar>
 
 #include "escl/esclregistry.h"
@@ -18,7 +19,7 @@
 #include "ui/dialogs/esclremovedialog.h"
 #include "ui/dialogs/scansettingsdialog.h"
 #include "ui/escldevicesearch.h"
-#include "ui/settingskeys.h"
+#include "settings/appsettings.h"
 
 namespace {
 
@@ -29,18 +30,6 @@ bool isPlaceholder(const QString &text)
 {
     return text.contains(QStringLiteral("正在查找")) || text.contains(QStringLiteral("点击"))
         || text.contains(QStringLiteral("初始化"));
-}
-
-QString searchModeName(int mode)
-{
-    switch (mode) {
-    case 1:
-        return MainWindow::tr("USB+局域网");
-    case 2:
-        return MainWindow::tr("仅eSCL");
-    default:
-        return MainWindow::tr("仅USB");
-    }
 }
 
 const char *trueFalse(bool value)
@@ -99,7 +88,7 @@ void MainWindow::searchScanners()
     if (isScanning)
         return;
     isScanning = true;
-    const QString modeName = searchModeName(searchMode);
+    const QString modeName = searchModeSearchName(searchMode);
     connectScannerSelection(false);
     scannerCombo->clear();
     scannerCombo->addItem(tr("正在查找扫描仪（%1模式）...").arg(modeName));
@@ -108,7 +97,7 @@ void MainWindow::searchScanners()
     QCoreApplication::processEvents();
 
     QStringList names;
-    if (searchMode == 2) {
+    if (searchMode == SearchMode::EsclOnly) {
         names = searchEsclDevices();
     } else {
         bool initializationStarted = false;
@@ -141,7 +130,7 @@ QStringList MainWindow::searchSaneDevices(bool *initializationStarted)
         *initializationStarted = true;
         return QStringList();
     }
-    return scannerController->getAvailableScanners(searchMode == 1);
+    return scannerController->getAvailableScanners(searchMode == SearchMode::UsbAndNetwork);
 }
 
 QStringList MainWindow::searchEsclDevices()
@@ -149,12 +138,14 @@ QStringList MainWindow::searchEsclDevices()
     qDebug() << "仅 eSCL 模式：自动发现 eSCL 设备";
     const QStringList discovered = discoverEsclDevices();
     qDebug() << "自动发现了" << discovered.size() << "个 eSCL 设备";
-    return EsclDeviceSearch::mergeIntoRegistry(discovered);
+    QSettings store = AppSettings::openStore();
+    return EsclDeviceSearch(store, this).mergeIntoRegistry(discovered);
 }
 
 QStringList MainWindow::discoverEsclDevices()
 {
-    return EsclDeviceSearch(this).discover();
+    QSettings store = AppSettings::openStore();
+    return EsclDeviceSearch(store, this).discover();
 }
 
 void MainWindow::showSearchResult(const QStringList &names)
@@ -376,10 +367,11 @@ void MainWindow::onScanSettingsClicked()
     if (dialog.exec() != QDialog::Accepted)
         return;
 
-    const int previousMode = searchMode;
+    const SearchMode previousMode = searchMode;
     searchMode = dialog.searchMode();
-    SettingsKeys::openSettings().setValue(SettingsKeys::scanMode, searchMode);
-    const QString modeName = ScanSettingsDialog::modeName(searchMode);
+    QSettings store = AppSettings::openStore();
+    AppSettings::searchMode.write(store, searchMode);
+    const QString modeName = searchModeName(searchMode);
     statusBarWidget->showMessage(tr("扫描模式已更新：%1").arg(modeName), 5000);
     qDebug() << "扫描模式已更新:" << modeName;
     if (searchMode != previousMode) {
@@ -405,7 +397,8 @@ void MainWindow::onAddESCLDevice()
     statusBarWidget->showMessage(tr("正在验证 eSCL 设备..."));
     startBusyProgress();
     QCoreApplication::processEvents();
-    EsclRegistry registry;
+    QSettings store = AppSettings::openStore();
+    EsclRegistry registry(store);
     const EsclDeviceProbe::Result device = registry.verify(url, this);
     endProgress();
 
@@ -435,7 +428,8 @@ void MainWindow::onAddESCLDevice()
 
 void MainWindow::onRemoveESCLDevice()
 {
-    EsclRegistry registry;
+    QSettings store = AppSettings::openStore();
+    EsclRegistry registry(store);
     if (registry.devices().isEmpty()) {
         QMessageBox::information(this, tr("没有设备"),
             tr("当前没有已添加的 eSCL 设备。\n\n您可以点击 [➕ 添加 eSCL 设备] 按钮来添加网络扫描仪。"));

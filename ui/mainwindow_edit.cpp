@@ -22,7 +22,7 @@
 #include "ui/dialogs/livepreviewdialog.h"
 #include "ui/imagescaler.h"
 #include "ui/pagelistwidget.h"
-#include "ui/settingskeys.h"
+#include "settings/appsettings.h"
 #include "ui/undostore.h"
 
 void MainWindow::onRotateLeftClicked()
@@ -249,7 +249,8 @@ void MainWindow::onRemoveBlankPagesToggled(bool enabled)
     removeBlankPagesEnabled = enabled;
     statusBarWidget->showMessage(enabled ? tr("已启用自动去除空白页功能") : tr("已关闭自动去除空白页功能"), 3000);
     qDebug() << (enabled ? "自动去除空白页功能已启用" : "自动去除空白页功能已关闭");
-    SettingsKeys::openSettings().setValue(SettingsKeys::removeBlankPages, enabled);
+    QSettings store = AppSettings::openStore();
+    AppSettings::removeBlankPages.write(store, enabled);
 }
 
 void MainWindow::onBlankPageSettingsClicked()
@@ -259,9 +260,9 @@ void MainWindow::onBlankPageSettingsClicked()
         return;
     blankPageThreshold = dialog.threshold();
     blankPageRatio = dialog.ratio();
-    QSettings settings = SettingsKeys::openSettings();
-    settings.setValue(SettingsKeys::blankPageThreshold, blankPageThreshold);
-    settings.setValue(SettingsKeys::blankPageRatio, blankPageRatio);
+    QSettings store = AppSettings::openStore();
+    AppSettings::blankPageThreshold.write(store, blankPageThreshold);
+    AppSettings::blankPageRatio.write(store, blankPageRatio);
     statusBarWidget->showMessage(
         tr("空白页检测参数已更新：白色阈值=%1, 阈值范围=%2").arg(blankPageThreshold).arg(blankPageRatio), 5000);
     qDebug() << "空白页检测参数已更新: threshold=" << blankPageThreshold << "ratio=" << blankPageRatio;

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QProgressBar>
+#include <QSettings>
 #include <QSlider>
 #include <QStatusBar>
 
@@ -20,6 +21,7 @@
 #include "escl/esclscanner.h"
 #include "scanner/optionvocabulary.h"
 #include "scanner/scannercontroller.h"
+#include "settings/appsettings.h"
 #include "ui/autosaver.h"
 #include "ui/esclscanmapping.h"
 
@@ -42,7 +44,8 @@ void MainWindow::onScanButtonClicked()
         return;
     }
     if (escl) {
-        const QString url = EsclRegistry().esclUrlForDisplayName(text);
+        QSettings store = AppSettings::openStore();
+        const QString url = EsclRegistry(store).esclUrlForDisplayName(text);
         if (url.isEmpty())
             QMessageBox::warning(this, tr("扫描错误"), tr("无法找到 eSCL 设备的 URL\n\n请尝试重新添加设备。"));
         else

@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "settings/appsettings.h"
+
 class DocumentManager;
 class ImageProcessor;
 
@@ -46,8 +48,8 @@ public:
     struct BlankTest
     {
         bool enabled = false;
-        int threshold = 240;
-        int ratioPercent = 98;
+        int threshold = AppSettings::blankPageThreshold.defaultValue();
+        int ratioPercent = AppSettings::blankPageRatio.defaultValue();
     };
 
     struct PageResult

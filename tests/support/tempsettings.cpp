@@ -1,16 +1,19 @@
 #include "tests/support/tempsettings.h"
 
-#include <QSettings>
 #include <QStandardPaths>
+
+#include "settings/appsettings.h"
 
 TempSettings::TempSettings()
 {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    appStore = std::make_unique<QSettings>(AppSettings::openStore().fileName(), QSettings::NativeFormat);
 }
 
 TempSettings::~TempSettings()
 {
+    appStore.reset();
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
@@ -18,7 +21,6 @@ TempSettings::~TempSettings()
 
 void TempSettings::clear()
 {
-    QSettings settings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
-    settings.clear();
-    settings.sync();
+    appStore->clear();
+    appStore->sync();
 }

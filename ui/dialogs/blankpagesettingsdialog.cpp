@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "settings/appsettings.h"
 #include "ui/dialogs/dialogstyles.h"
 
 namespace {
@@ -70,8 +71,8 @@ BlankPageSettingsDialog::BlankPageSettingsDialog(int threshold, int ratio, QWidg
     QPushButton *restore = buttons->button(QDialogButtonBox::RestoreDefaults);
     restore->setText(tr("恢复默认"));
     connect(restore, &QPushButton::clicked, this, [this]() {
-        thresholdSlider->setValue(defaultThreshold);
-        ratioSlider->setValue(defaultRatio);
+        thresholdSlider->setValue(AppSettings::blankPageThreshold.defaultValue());
+        ratioSlider->setValue(AppSettings::blankPageRatio.defaultValue());
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

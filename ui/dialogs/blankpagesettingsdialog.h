@@ -13,9 +13,6 @@ class BlankPageSettingsDialog : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int defaultThreshold = 240;
-    static constexpr int defaultRatio = 98;
-
     BlankPageSettingsDialog(int threshold, int ratio, QWidget *parent = nullptr);
 
     int threshold() const;

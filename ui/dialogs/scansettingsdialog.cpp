@@ -18,7 +18,7 @@ QLabel *descriptionLabel(const QString &text, const QString &styleSheet, QWidget
 
 } // namespace
 
-ScanSettingsDialog::ScanSettingsDialog(int searchMode, QWidget *parent)
+ScanSettingsDialog::ScanSettingsDialog(SearchMode searchMode, QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("scanSettingsDialog"));
@@ -44,9 +44,9 @@ ScanSettingsDialog::ScanSettingsDialog(int searchMode, QWidget *parent)
     esclOnlyButton->setObjectName(QStringLiteral("esclOnlyButton"));
     esclOnlyButton->setToolTip(tr("  • 搜索速度：快（< 3秒）\n  • 设备类型：eSCL网络扫描仪\n  • "
                                   "优势：原生实现，稳定性更好\n  • 推荐：Pantum、HP、Canon等网络扫描仪"));
-    usbOnlyButton->setChecked(searchMode == 0);
-    usbAndNetworkButton->setChecked(searchMode == 1);
-    esclOnlyButton->setChecked(searchMode == 2);
+    usbOnlyButton->setChecked(searchMode == SearchMode::UsbOnly);
+    usbAndNetworkButton->setChecked(searchMode == SearchMode::UsbAndNetwork);
+    esclOnlyButton->setChecked(searchMode == SearchMode::EsclOnly);
 
     modeLayout->addWidget(usbOnlyButton);
     modeLayout->addWidget(descriptionLabel(tr("只搜索USB连接的扫描仪（快速，推荐）"), spacedDescription, modes));
@@ -95,23 +95,11 @@ ScanSettingsDialog::ScanSettingsDialog(int searchMode, QWidget *parent)
     layout->addWidget(buttons);
 }
 
-int ScanSettingsDialog::searchMode() const
+SearchMode ScanSettingsDialog::searchMode() const
 {
     if (esclOnlyButton->isChecked())
-        return 2;
+        return SearchMode::EsclOnly;
     if (usbAndNetworkButton->isChecked())
-        return 1;
-    return 0;
-}
-
-QString ScanSettingsDialog::modeName(int mode)
-{
-    switch (mode) {
-    case 1:
-        return tr("USB+局域网");
-    case 2:
-        return tr("仅eSCL（原生）");
-    default:
-        return tr("仅USB");
-    }
+        return SearchMode::UsbAndNetwork;
+    return SearchMode::UsbOnly;
 }

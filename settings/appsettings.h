@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+
+#include "settings/searchmode.h"
+#include "settings/setting.h"
+
+// Every key of the application's one settings store, with its type and its
+// default. A new setting is one line here; whoever reads it gets the default.
+namespace AppSettings {
+inline QSettings openStore()
+{
+    return QSettings(QStringLiteral("Tovenko"), QStringLiteral("Quirra"));
+}
+
+inline QString documentsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+// Window frame and scan dock
+inline const Setting<QByteArray> geometry { "geometry", QByteArray() };
+inline const Setting<QByteArray> windowState { "windowState", QByteArray() };
+inline const Setting<QString> lastScanner { "lastScanner", QString() };
+inline const Setting<QString> resolution { "resolution", QStringLiteral("300") };
+inline const Setting<int> colorMode { "colorMode", 0 };
+inline const Setting<SearchMode> searchMode { "scanMode", SearchMode::UsbOnly };
+
+// Saving
+inline const Setting<QString> saveFormat { "save/format", QStringLiteral("PDF") };
+inline const Setting<QString> savePath { "save/path", &documentsFolder };
+inline const Setting<bool> autoSave { "save/autoSave", true };
+inline const Setting<int> saveCounter { "save/counter", 0 };
+
+// Blank-page test of the scan pipeline
+inline const Setting<bool> removeBlankPages { "removeBlankPages", false };
+inline const Setting<int> blankPageThreshold { "blankPageThreshold", 240 };
+inline const Setting<int> blankPageRatio { "blankPageRatio", 98 };
+
+// eSCL device registry
+inline const Setting<QStringList> esclDevices { "esclDevices", QStringList() };
+inline const Setting<QStringList> esclDeviceInfo { "esclDeviceInfo", QStringList() };
+} // namespace AppSettings
