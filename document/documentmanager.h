@@ -65,6 +65,10 @@ public:
     bool saveAsMultiPageTiff(const QString &path);
     bool saveAsImages(const QString &path);
     bool loadDocument(const QString &path);
+    // The JPEG quality (0..100) of the grey and colour pages of the PDFs this
+    // document writes.
+    void setJpegQuality(int quality);
+    int jpegQuality() const;
 
 signals:
     void documentChanged();
@@ -84,5 +88,6 @@ private:
     QString m_filePath;
     QString m_title;
     bool m_modified = false;
+    int m_jpegQuality = 90;
     QStringList m_supportedFormats;
 };
