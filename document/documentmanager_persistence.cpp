@@ -1,4 +1,4 @@
-// Saving the page list as PDF or image files and reading image files back. The
+// Saving the page list as PDF or image files and reading files back. The
 // multi-page TIFF writer lives in documentmanager_tiff.cpp.
 #include "document/documentmanager.h"
 
@@ -6,7 +6,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QThread>
 
 #include <deque>
@@ -14,6 +13,7 @@
 #include <numeric>
 
 #include "document/imagefilewriter.h"
+#include "document/pageimporter.h"
 #include "document/pagestore.h"
 
 namespace {
@@ -188,48 +188,14 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
 
 bool DocumentManager::loadDocument(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        emit documentError(tr("文件不存在: %1").arg(path));
-        return false;
-    }
-    const QString suffix = info.suffix().toLower();
-    if (!m_supportedFormats.contains(suffix)) {
-        emit documentError(tr("不支持的文件格式: %1").arg(suffix));
-        return false;
-    }
-    // Everything is read before the current document is discarded: a file that turns
-    // out to be unreadable must not cost the user the pages they have.
-    if (suffix == QLatin1String("pdf")) {
-        emit documentError(tr("PDF导入功能尚未实现"));
-        return false;
-    }
-
-    QImageReader reader(path);
-    if (!reader.canRead()) {
-        emit documentError(tr("无法读取图像文件: %1").arg(path));
-        return false;
-    }
-    // A multi-page TIFF brings all its pages: opening only the first and saving back to
-    // the same file would silently drop the others.
-    const int count = qMax(1, reader.imageCount());
-    QVector<QImage> images;
-    for (int i = 0; i < count; ++i) {
-        const QImage image = i == 0 || reader.jumpToImage(i) ? reader.read() : QImage();
-        if (image.isNull()) {
-            emit documentError(tr("读取图像失败: %1").arg(reader.errorString()));
-            return false;
-        }
-        images.append(image);
-    }
-
-    newDocument();
-    for (const QImage &image : qAsConst(images))
-        addPage(image);
-    m_filePath = path;
-    m_title = info.baseName();
-    m_modified = false;
-    emit documentLoaded(path);
-    qDebug() << "已加载文档: " << path;
-    return true;
+    // Every page is read before the current document is discarded: a file that
+    // turns out to be unreadable must not cost the user the pages they have.
+    // A multi-page file brings all its pages: opening only the first and saving
+    // back to the same file would silently drop the others.
+    const PageImporter::Report report = importer()->openNow(path);
+    for (const QString &failure : report.failures)
+        emit documentError(failure);
+    for (const QString &refusal : report.refusals)
+        emit documentError(refusal);
+    return report.applied;
 }
