@@ -2,7 +2,9 @@
 
 #include <QDate>
 #include <QDebug>
+#include <QFileInfo>
 
+#include "document/pageimporter.h"
 #include "document/pagerecovery.h"
 #include "document/pagestore.h"
 
@@ -27,7 +29,13 @@ DocumentManager::DocumentManager(QObject *parent)
     newDocument();
 }
 
-DocumentManager::~DocumentManager() = default;
+DocumentManager::~DocumentManager()
+{
+    // The importer's thread writes into the store's folder: it stops before the
+    // store removes that folder.
+    delete m_importer;
+    m_importer = nullptr;
+}
 
 void DocumentManager::newDocument()
 {
@@ -73,6 +81,12 @@ void DocumentManager::insertPage(int index, const QImage &image)
     }
     const int at = qBound(0, index, m_store->count());
     m_store->insert(at, image);
+    announceInsertedPage(at);
+    qDebug() << "已在位置 " << at << " 插入图像，当前页面数: " << m_store->count();
+}
+
+void DocumentManager::announceInsertedPage(int at)
+{
     if (m_currentIndex == -1) {
         m_currentIndex = 0;
         m_store->setCurrent(0);
@@ -86,7 +100,47 @@ void DocumentManager::insertPage(int index, const QImage &image)
     m_modified = true;
     emit pageAdded(at);
     emit documentChanged();
-    qDebug() << "已在位置 " << at << " 插入图像，当前页面数: " << m_store->count();
+}
+
+void DocumentManager::insertImported(int index, const QVector<ImportedPage> &pages, const QImage &first)
+{
+    const int start = index < 0 ? m_store->count() : qBound(0, index, m_store->count());
+    int at = start;
+    for (const ImportedPage &page : pages) {
+        if (!m_store->insertFile(at, page.file, page.imageBytes, page.thumbnail, at == start ? first : QImage()))
+            continue;
+        announceInsertedPage(at);
+        ++at;
+    }
+    qDebug() << "已导入页面: " << at - start << "，当前页面数: " << m_store->count();
+}
+
+void DocumentManager::openImported(const QString &path, const QVector<ImportedPage> &pages, const QImage &first)
+{
+    newDocument();
+    insertImported(0, pages, first);
+    m_filePath = path;
+    m_title = QFileInfo(path).baseName();
+    m_modified = false;
+    emit documentLoaded(path);
+    qDebug() << "已加载文档: " << path;
+}
+
+QString DocumentManager::stagingFolder()
+{
+    return m_store->stagingFolder();
+}
+
+QImage DocumentManager::thumbnail(int index) const
+{
+    return m_store->thumbnail(index);
+}
+
+PageImporter *DocumentManager::importer()
+{
+    if (!m_importer)
+        m_importer = new PageImporter(this, this);
+    return m_importer;
 }
 
 void DocumentManager::removePage(int index)

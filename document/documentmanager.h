@@ -6,8 +6,10 @@
 #include <QStringList>
 #include <QVector>
 
+#include "document/importedpage.h"
 #include "document/imagefilewriter.h"
 
+class PageImporter;
 class PageStore;
 class RecoverableFolder;
 
@@ -48,6 +50,17 @@ public:
     // The pages of a folder a crashed process left behind become this document,
     // modified, with that document's title; the folder becomes this document's.
     bool recoverPages(const RecoverableFolder &folder);
+    // Pages a PageImporter wrote into stagingFolder(): inserted before index, or
+    // made the document of path (title from the file, unmodified). first, when
+    // given, is the first page decoded.
+    void insertImported(int index, const QVector<ImportedPage> &pages, const QImage &first = QImage());
+    void openImported(const QString &path, const QVector<ImportedPage> &pages, const QImage &first = QImage());
+    QString stagingFolder();
+    // The list's small picture of a page when one was made with it; null otherwise.
+    QImage thumbnail(int index) const;
+    // Reads files into this document off the GUI thread; made on first use.
+    PageImporter *importer();
+
     // The store behind the pages, for its failure signal and for tests.
     PageStore *pageStore() const;
     // The pages at these indices, in this order, for the file writers that fetch
@@ -58,13 +71,19 @@ public:
 
     // Persistence; the format follows the file name's suffix. Failures return false
     // and are reported through documentError; a failed save or load leaves the
-    // document as it was.
+    // document as it was. loadDocument reads every page of the file, on the
+    // calling thread and without asking for a password; the window reads
+    // through importer() instead.
     bool saveDocument(const QString &path);
     bool saveDocumentAs(const QString &path, const QString &format);
     bool saveAsPdf(const QString &path);
     bool saveAsMultiPageTiff(const QString &path);
     bool saveAsImages(const QString &path);
     bool loadDocument(const QString &path);
+    // The JPEG quality (0..100) of the grey and colour pages of the PDFs this
+    // document writes.
+    void setJpegQuality(int quality);
+    int jpegQuality() const;
 
 signals:
     void documentChanged();
@@ -78,11 +97,16 @@ signals:
 
 private:
     bool writeImages(const QString &path, int *failures);
+    // The cursor and the signals of a page just inserted at index.
+    void announceInsertedPage(int index);
+
+    PageImporter *m_importer = nullptr;
 
     PageStore *m_store = nullptr;
     int m_currentIndex = -1;
     QString m_filePath;
     QString m_title;
     bool m_modified = false;
+    int m_jpegQuality = 90;
     QStringList m_supportedFormats;
 };

@@ -1,4 +1,4 @@
-// Saving the page list as PDF or image files and reading image files back. The
+// Saving the page list as PDF or image files and reading files back. The
 // multi-page TIFF writer lives in documentmanager_tiff.cpp.
 #include "document/documentmanager.h"
 
@@ -6,8 +6,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QPageSize>
 #include <QThread>
 
 #include <deque>
@@ -15,6 +13,7 @@
 #include <numeric>
 
 #include "document/imagefilewriter.h"
+#include "document/pageimporter.h"
 #include "document/pagestore.h"
 
 namespace {
@@ -91,12 +90,10 @@ bool DocumentManager::saveAsPdf(const QString &path)
         return false;
     }
 
+    // Pages that know their resolution print at their size; the others keep their
+    // pixels as points.
     ImageFileWriter::PdfLayout layout;
-    const QImage first = page(0);
-    layout.pageSize
-        = QPageSize(QSizeF(first.width(), first.height()), QPageSize::Point, QString(), QPageSize::FuzzyMatch);
-    layout.placement = ImageFileWriter::Placement::Stretch;
-    layout.resolution = 300;
+    layout.jpegQuality = m_jpegQuality;
     layout.title = m_title;
     layout.creator = tr("Quirra");
     QVector<int> all(pageCount());
@@ -104,10 +101,20 @@ bool DocumentManager::saveAsPdf(const QString &path)
     QString errorText;
     if (!ImageFileWriter::writePdf(all.size(), pageProvider(all), path, layout, &errorText)) {
         qDebug() << "无法写入PDF文件: " << path << errorText;
-        emit documentError(tr("保存PDF文件失败: %1").arg(path));
+        emit documentError(tr("保存PDF文件失败: %1").arg(path) + QLatin1Char('\n') + errorText);
         return false;
     }
     return true;
+}
+
+void DocumentManager::setJpegQuality(int quality)
+{
+    m_jpegQuality = qBound(0, quality, 100);
+}
+
+int DocumentManager::jpegQuality() const
+{
+    return m_jpegQuality;
 }
 
 bool DocumentManager::saveAsImages(const QString &path)
@@ -181,48 +188,14 @@ bool DocumentManager::writeImages(const QString &path, int *failures)
 
 bool DocumentManager::loadDocument(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        emit documentError(tr("文件不存在: %1").arg(path));
-        return false;
-    }
-    const QString suffix = info.suffix().toLower();
-    if (!m_supportedFormats.contains(suffix)) {
-        emit documentError(tr("不支持的文件格式: %1").arg(suffix));
-        return false;
-    }
-    // Everything is read before the current document is discarded: a file that turns
-    // out to be unreadable must not cost the user the pages they have.
-    if (suffix == QLatin1String("pdf")) {
-        emit documentError(tr("PDF导入功能尚未实现"));
-        return false;
-    }
-
-    QImageReader reader(path);
-    if (!reader.canRead()) {
-        emit documentError(tr("无法读取图像文件: %1").arg(path));
-        return false;
-    }
-    // A multi-page TIFF brings all its pages: opening only the first and saving back to
-    // the same file would silently drop the others.
-    const int count = qMax(1, reader.imageCount());
-    QVector<QImage> images;
-    for (int i = 0; i < count; ++i) {
-        const QImage image = i == 0 || reader.jumpToImage(i) ? reader.read() : QImage();
-        if (image.isNull()) {
-            emit documentError(tr("读取图像失败: %1").arg(reader.errorString()));
-            return false;
-        }
-        images.append(image);
-    }
-
-    newDocument();
-    for (const QImage &image : qAsConst(images))
-        addPage(image);
-    m_filePath = path;
-    m_title = info.baseName();
-    m_modified = false;
-    emit documentLoaded(path);
-    qDebug() << "已加载文档: " << path;
-    return true;
+    // Every page is read before the current document is discarded: a file that
+    // turns out to be unreadable must not cost the user the pages they have.
+    // A multi-page file brings all its pages: opening only the first and saving
+    // back to the same file would silently drop the others.
+    const PageImporter::Report report = importer()->openNow(path);
+    for (const QString &failure : report.failures)
+        emit documentError(failure);
+    for (const QString &refusal : report.refusals)
+        emit documentError(refusal);
+    return report.applied;
 }

@@ -375,6 +375,39 @@ void PageStore::insert(int index, const QImage &image)
     }
 }
 
+QString PageStore::stagingFolder()
+{
+    return ensureFolder() ? m_folder : QString();
+}
+
+bool PageStore::insertFile(
+    int index, const QString &file, qint64 imageBytes, const QImage &thumbnail, const QImage &decoded)
+{
+    Record record;
+    record.id = m_nextId++;
+    record.bytes = imageBytes;
+    record.thumbnail = thumbnail;
+    record.written = true;
+    // Renamed within the one folder: the page is complete on disk before the
+    // index names it, as with pages the worker writes.
+    if (m_folder.isEmpty() || !QFile::rename(file, pagePath(record.id))) {
+        qDebug() << "无法接收导入的页面文件: " << file;
+        QFile::remove(file);
+        return false;
+    }
+    const int at = qBound(0, index, m_pages.size());
+    m_pages.insert(at, record);
+    if (!decoded.isNull())
+        cacheImage(record.id, decoded);
+    queueIndex();
+    return true;
+}
+
+QImage PageStore::thumbnail(int index) const
+{
+    return index >= 0 && index < m_pages.size() ? m_pages.at(index).thumbnail : QImage();
+}
+
 void PageStore::queueWrite(Record &record)
 {
     if (!ensureFolder()) {

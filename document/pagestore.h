@@ -44,6 +44,18 @@ public:
     QString folder() const;
     int count() const;
     void insert(int index, const QImage &image);
+    // The folder an importer writes finished page files into before they become
+    // pages; empty when it cannot be had. Files there that no page names are
+    // dropped when the folder is recovered after a crash.
+    QString stagingFolder();
+    // A complete page file written by PageCodec into stagingFolder() becomes the
+    // page at index; imageBytes is the decoded size. thumbnail is kept for the
+    // views; decoded, when given, is the page itself and goes to the cache. False
+    // when the file could not be taken over (it is removed then).
+    bool insertFile(
+        int index, const QString &file, qint64 imageBytes, const QImage &thumbnail, const QImage &decoded = QImage());
+    // The small picture insertFile was given; null for other pages.
+    QImage thumbnail(int index) const;
     void remove(int index);
     void swap(int first, int second);
     void clear();
@@ -85,6 +97,7 @@ private:
         quint64 id = 0;
         qint64 bytes = 0;
         QImage memory;
+        QImage thumbnail;
         bool written = false;
         bool writing = false;
     };

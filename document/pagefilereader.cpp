@@ -1,0 +1,132 @@
+#include "document/pagefilereader.h"
+
+#include <QDebug>
+#include <QFileInfo>
+
+#include <cmath>
+
+QStringList PageFileReader::suffixes()
+{
+    return { QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("bmp"),
+        QStringLiteral("tiff"), QStringLiteral("tif"), QStringLiteral("pdf") };
+}
+
+bool PageFileReader::isPdf(const QString &path)
+{
+    return QFileInfo(path).suffix().toLower() == QLatin1String("pdf");
+}
+
+PageFileReader::Status PageFileReader::open(const QString &path, const QString &password)
+{
+    m_path = path;
+    m_pageCount = 0;
+    m_reader.reset();
+    m_refused = false;
+    m_errorText.clear();
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        m_errorText = tr("文件不存在: %1").arg(path);
+        return Status::Failed;
+    }
+    const QString suffix = info.suffix().toLower();
+    if (!suffixes().contains(suffix)) {
+        m_errorText = tr("不支持的文件格式: %1").arg(suffix);
+        return Status::Failed;
+    }
+
+    m_pdf = suffix == QLatin1String("pdf");
+    if (m_pdf) {
+        switch (m_document.open(path, password.toUtf8())) {
+        case PdfDocument::Status::Opened:
+            break;
+        case PdfDocument::Status::PasswordNeeded:
+            return Status::PasswordNeeded;
+        case PdfDocument::Status::WrongPassword:
+            return Status::WrongPassword;
+        case PdfDocument::Status::Unreadable:
+            m_errorText = tr("无法读取PDF文件: %1").arg(path);
+            return Status::Failed;
+        }
+        m_pageCount = m_document.pageCount();
+        // The survey is only a hint for the resolution; a file qpdf cannot
+        // read is still rendered, at the default resolution.
+        m_surveyed = m_survey.open(path, password.toUtf8());
+    } else {
+        m_reader = std::make_unique<QImageReader>(path);
+        if (!m_reader->canRead()) {
+            m_errorText = tr("无法读取图像文件: %1").arg(path);
+            return Status::Failed;
+        }
+        m_pageCount = qMax(1, m_reader->imageCount());
+    }
+    if (m_pageCount <= 0) {
+        m_errorText = tr("文件中没有页面: %1").arg(path);
+        return Status::Failed;
+    }
+    if (m_pageCount > maxPages) {
+        m_errorText = tr("文件有%1页，超过了每个文件%2页的上限: %3").arg(m_pageCount).arg(maxPages).arg(path);
+        return Status::Failed;
+    }
+    return Status::Opened;
+}
+
+int PageFileReader::pageCount() const
+{
+    return m_pageCount;
+}
+
+QImage PageFileReader::read(int index)
+{
+    m_refused = false;
+    m_errorText.clear();
+    if (index < 0 || index >= m_pageCount)
+        return fail(tr("读取图像失败: %1").arg(m_path));
+    return m_pdf ? readPdfPage(index) : readImage(index);
+}
+
+QImage PageFileReader::readPdfPage(int index)
+{
+    const QSizeF points = m_document.pageSize(index);
+    if (points.isEmpty())
+        return fail(tr("PDF文件第%1页无法读取: %2").arg(index + 1).arg(m_path));
+    const int scanned = m_surveyed ? m_survey.page(index).scannedResolution : 0;
+    const int dpi = scanned > 0 ? scanned : defaultPdfResolution;
+    const double pixels = std::ceil(points.width() * dpi / 72.0) * std::ceil(points.height() * dpi / 72.0);
+    if (pixels > double(maxPagePixels))
+        return refuse(
+            tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
+    const QImage image = m_document.render(index, dpi);
+    if (image.isNull())
+        return fail(tr("PDF文件第%1页无法渲染: %2").arg(index + 1).arg(m_path));
+    return image;
+}
+
+QImage PageFileReader::readImage(int index)
+{
+    if (index > 0 && !m_reader->jumpToImage(index))
+        return fail(tr("读取图像失败: %1").arg(m_reader->errorString()));
+    // The header's size, before a single row is decoded.
+    const QSize size = m_reader->size();
+    if (size.isValid() && qint64(size.width()) * size.height() > maxPagePixels)
+        return refuse(
+            tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
+    const QImage image = m_reader->read();
+    if (image.isNull())
+        return fail(tr("读取图像失败: %1").arg(m_reader->errorString()));
+    return image;
+}
+
+QImage PageFileReader::refuse(const QString &text)
+{
+    m_refused = true;
+    m_errorText = text;
+    qDebug() << "页面超过上限，未导入: " << m_path;
+    return QImage();
+}
+
+QImage PageFileReader::fail(const QString &text)
+{
+    m_refused = false;
+    m_errorText = text;
+    return QImage();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QString>
+
+#include <memory>
+
+#include "document/pdfdocument.h"
+#include "document/pdfpagesurvey.h"
+
+// Reads the pages of one file, one page at a time: a PDF's pages rendered, or
+// every image of an image file (all pages of a multi-page TIFF). Refuses what
+// would not fit a page of the document before decoding it: a page above
+// maxPagePixels, a file that claims more than maxPages pages.
+//
+// One thread at a time; a thread that reads opens a reader of its own.
+class PageFileReader
+{
+    Q_DECLARE_TR_FUNCTIONS(PageFileReader)
+
+public:
+    static constexpr qint64 maxPagePixels = 200 * 1000 * 1000;
+    static constexpr int maxPages = 2000;
+    // The resolution of PDF pages that are not scanned sheets.
+    static constexpr int defaultPdfResolution = 300;
+
+    enum class Status { Opened, Failed, PasswordNeeded, WrongPassword };
+
+    // The suffixes read (lower case, without the dot).
+    static QStringList suffixes();
+    static bool isPdf(const QString &path);
+
+    // Failed comes with errorText(); the password is for PDFs only.
+    Status open(const QString &path, const QString &password = QString());
+    int pageCount() const;
+    // The page, or a null image with errorText() set. A refused page (over
+    // the limit) leaves the file readable; refused() tells which it was.
+    QImage read(int index);
+    bool refused() const { return m_refused; }
+    QString errorText() const { return m_errorText; }
+
+private:
+    QImage readPdfPage(int index);
+    QImage readImage(int index);
+    QImage refuse(const QString &text);
+    QImage fail(const QString &text);
+
+    QString m_path;
+    bool m_pdf = false;
+    int m_pageCount = 0;
+    PdfDocument m_document;
+    PdfPageSurvey m_survey;
+    bool m_surveyed = false;
+    std::unique_ptr<QImageReader> m_reader;
+    bool m_refused = false;
+    QString m_errorText;
+};

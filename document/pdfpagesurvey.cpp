@@ -1,0 +1,103 @@
+#include "document/pdfpagesurvey.h"
+
+#include <QDebug>
+#include <QFile>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+
+#include <climits>
+#include <cmath>
+#include <exception>
+
+namespace {
+
+// A scan's image and its page agree in shape up to rounding of the page size
+// to points; anything further off is an image placed on a page, not the page.
+constexpr double shapeTolerance = 0.02;
+
+// Resolutions a scanner really delivers; outside them the "scan" is a picture
+// that merely has the page's shape.
+constexpr int lowestScanResolution = 50;
+constexpr int highestScanResolution = 2400;
+
+bool sameShape(double width, double height, double otherWidth, double otherHeight)
+{
+    if (width <= 0 || height <= 0 || otherWidth <= 0 || otherHeight <= 0)
+        return false;
+    return std::abs(width / height - otherWidth / otherHeight) <= shapeTolerance * (otherWidth / otherHeight);
+}
+
+} // namespace
+
+struct PdfPageSurvey::Data
+{
+    QPDF pdf;
+    std::vector<QPDFPageObjectHelper> pages;
+};
+
+PdfPageSurvey::PdfPageSurvey() = default;
+
+PdfPageSurvey::~PdfPageSurvey() = default;
+
+bool PdfPageSurvey::open(const QString &path, const QByteArray &password)
+{
+    m_data.reset();
+    try {
+        auto data = std::make_unique<Data>();
+        // Damage is Poppler's to judge and report; qpdf only looks at images here.
+        data->pdf.setSuppressWarnings(true);
+        data->pdf.processFile(QFile::encodeName(path).constData(), password.isEmpty() ? nullptr : password.constData());
+        data->pages = QPDFPageDocumentHelper(data->pdf).getAllPages();
+        m_data = std::move(data);
+        return true;
+    } catch (const std::exception &error) {
+        qDebug() << "无法检查PDF页面图像: " << path << error.what();
+        return false;
+    }
+}
+
+PdfPageSurvey::Page PdfPageSurvey::page(int index) const
+{
+    Page result;
+    if (!m_data || index < 0 || size_t(index) >= m_data->pages.size())
+        return result;
+    try {
+        QPDFPageObjectHelper page = m_data->pages.at(size_t(index));
+        const QPDFObjectHandle::Rectangle box = page.getCropBox().getArrayAsRectangle();
+        double pageWidth = std::abs(box.urx - box.llx);
+        double pageHeight = std::abs(box.ury - box.lly);
+        QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
+        if (rotate.isInteger() && (rotate.getIntValue() / 90) % 2 != 0)
+            std::swap(pageWidth, pageHeight);
+
+        for (auto &entry : page.getImages()) {
+            QPDFObjectHandle dictionary = entry.second.getDict();
+            QPDFObjectHandle width = dictionary.getKey("/Width");
+            QPDFObjectHandle height = dictionary.getKey("/Height");
+            if (!width.isInteger() || !height.isInteger())
+                continue;
+            const QSize size(int(qBound<long long>(0, width.getIntValue(), INT_MAX)),
+                int(qBound<long long>(0, height.getIntValue(), INT_MAX)));
+            if (qint64(size.width()) * size.height()
+                > qint64(result.largestImage.width()) * result.largestImage.height())
+                result.largestImage = size;
+        }
+        const QSize image = result.largestImage;
+        // The image may be stored on its side and turned by the page.
+        for (const bool turned : { false, true }) {
+            const double width = turned ? image.height() : image.width();
+            const double height = turned ? image.width() : image.height();
+            if (!sameShape(width, height, pageWidth, pageHeight))
+                continue;
+            const int dpi = int(std::lround(width * 72.0 / pageWidth));
+            if (dpi >= lowestScanResolution && dpi <= highestScanResolution)
+                result.scannedResolution = dpi;
+            break;
+        }
+    } catch (const std::exception &error) {
+        qDebug() << "无法检查PDF页面图像: " << index << error.what();
+    }
+    return result;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+
+// What a PDF's pages are made of, read through qpdf without rendering: the
+// largest image a page draws and whether the page is a scanned sheet (one
+// image filling the page), so it can be rendered at that image's resolution.
+//
+// One thread at a time per instance.
+class PdfPageSurvey
+{
+public:
+    struct Page
+    {
+        // Pixels of the largest image the page draws; empty when it draws none.
+        QSize largestImage;
+        // The largest image's resolution when it fills the page; 0 otherwise.
+        int scannedResolution = 0;
+    };
+
+    PdfPageSurvey();
+    ~PdfPageSurvey();
+    PdfPageSurvey(const PdfPageSurvey &) = delete;
+    PdfPageSurvey &operator=(const PdfPageSurvey &) = delete;
+
+    bool open(const QString &path, const QByteArray &password = QByteArray());
+    // A page that cannot be read is a page without images.
+    Page page(int index) const;
+
+private:
+    struct Data;
+    std::unique_ptr<Data> m_data;
+};
