@@ -80,6 +80,10 @@ public:
     bool saveAsMultiPageTiff(const QString &path);
     bool saveAsImages(const QString &path);
     bool loadDocument(const QString &path);
+    // The JPEG quality (0..100) of the grey and colour pages of the PDFs this
+    // document writes.
+    void setJpegQuality(int quality);
+    int jpegQuality() const;
 
 signals:
     void documentChanged();
@@ -103,5 +107,6 @@ private:
     QString m_filePath;
     QString m_title;
     bool m_modified = false;
+    int m_jpegQuality = 90;
     QStringList m_supportedFormats;
 };

@@ -6,7 +6,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QPageSize>
 #include <QThread>
 
 #include <deque>
@@ -91,12 +90,10 @@ bool DocumentManager::saveAsPdf(const QString &path)
         return false;
     }
 
+    // Pages that know their resolution print at their size; the others keep their
+    // pixels as points.
     ImageFileWriter::PdfLayout layout;
-    const QImage first = page(0);
-    layout.pageSize
-        = QPageSize(QSizeF(first.width(), first.height()), QPageSize::Point, QString(), QPageSize::FuzzyMatch);
-    layout.placement = ImageFileWriter::Placement::Stretch;
-    layout.resolution = 300;
+    layout.jpegQuality = m_jpegQuality;
     layout.title = m_title;
     layout.creator = tr("Quirra");
     QVector<int> all(pageCount());
@@ -104,10 +101,20 @@ bool DocumentManager::saveAsPdf(const QString &path)
     QString errorText;
     if (!ImageFileWriter::writePdf(all.size(), pageProvider(all), path, layout, &errorText)) {
         qDebug() << "无法写入PDF文件: " << path << errorText;
-        emit documentError(tr("保存PDF文件失败: %1").arg(path));
+        emit documentError(tr("保存PDF文件失败: %1").arg(path) + QLatin1Char('\n') + errorText);
         return false;
     }
     return true;
+}
+
+void DocumentManager::setJpegQuality(int quality)
+{
+    m_jpegQuality = qBound(0, quality, 100);
+}
+
+int DocumentManager::jpegQuality() const
+{
+    return m_jpegQuality;
 }
 
 bool DocumentManager::saveAsImages(const QString &path)

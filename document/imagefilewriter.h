@@ -8,6 +8,8 @@
 
 #include <functional>
 
+class PdfPageCanvas;
+
 // The one writer of page files: single images encoded by the image-format
 // plug-ins and PDFs of one or more pages. Every file is written into a temporary
 // file beside the target and replaces it only once it is complete, so a failed
@@ -22,13 +24,22 @@ public:
         FitCentred, // as large as fits, aspect ratio kept, centred
     };
 
+    // Called once per page while the PDF is assembled; see PdfPageCanvas.
+    using PageDecorator = std::function<void(int index, const QImage &page, PdfPageCanvas &canvas)>;
+
+    // A page whose resolution is known becomes a PDF page of its physical size
+    // (PageResolution::sizeInPoints), whatever the layout says. The layout decides
+    // for the pages without one.
     struct PdfLayout
     {
-        QPageSize pageSize { QPageSize::A4 }; // one size for every page
+        // An invalid size gives such a page its pixels as points; a valid one puts it on
+        // a page of that size, placed as placement says.
+        QPageSize unknownResolutionPage;
         Placement placement = Placement::Stretch;
-        int resolution = 0; // dots per inch of the page coordinates; 0 keeps the writer's own
+        int jpegQuality = 90; // of the grey and colour pages
         QString title;
         QString creator;
+        PageDecorator decoratePage; // optional, for an extra layer on each page
     };
 
     struct Encoded
@@ -48,10 +59,12 @@ public:
     // may decode into instead of allocating a new one (it can be ignored).
     using PageProvider = std::function<QImage(int index, QImage *reuse)>;
 
-    // One page per image, without margins. pageAt is asked for each page once, on
-    // helper threads and up to two pages ahead of the page being drawn, so a caller
-    // can hand out pages it does not keep in memory; it must be safe to call from
-    // another thread. A page that comes back null fails the write.
+    // One page per image, without margins, each in its own encoding (PageEncoder).
+    // pageAt is asked for each page once, on helper threads and up to two pages ahead
+    // of the page being assembled, so a caller can hand out pages it does not keep in
+    // memory; it must be safe to call from another thread. A page that comes back
+    // null fails the write. The compressed pages wait in a spool file until the PDF
+    // is written, so memory holds only the pages being encoded.
     static bool writePdf(
         int pageCount, const PageProvider &pageAt, const QString &path, const PdfLayout &layout, QString *errorText);
     static bool writePdf(const QList<QImage> &pages, const QString &path, const PdfLayout &layout, QString *errorText);

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -418,6 +419,17 @@ void ESCLScanner::handleDocument(QNetworkReply *reply)
         qDebug() << "图像解析失败:" << decodeError;
         emit scanError(tr("图像解析失败: ") + decodeError);
         return;
+    }
+
+    // A JPEG may name its own density; one that names none (Qt then reports its
+    // default of 3780 dots per metre) was scanned at the job's resolution.
+    constexpr int qtDefaultDotsPerMetre = 3780;
+    if (settings.resolution > 0
+        && (image.dotsPerMeterX() <= 0 || image.dotsPerMeterX() == qtDefaultDotsPerMetre || image.dotsPerMeterY() <= 0
+            || image.dotsPerMeterY() == qtDefaultDotsPerMetre)) {
+        const int dotsPerMetre = int(std::lround(settings.resolution / 0.0254));
+        image.setDotsPerMeterX(dotsPerMetre);
+        image.setDotsPerMeterY(dotsPerMetre);
     }
 
     ++pageCount;

@@ -344,6 +344,8 @@ QImage ImageProcessor::toBinary(const QImage &image, int threshold)
     if (result.isNull())
         return result;
     result.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+    result.setDotsPerMeterX(image.dotsPerMeterX());
+    result.setDotsPerMeterY(image.dotsPerMeterY());
     const RowWriter rows(result);
     runRows(
         width, height, 20, [height](int y) { return y * 100 / height; },

@@ -58,6 +58,8 @@ QImage ImageProcessor::detectEdges(const QImage &image)
     QImage result(width, height, QImage::Format_Mono);
     if (result.isNull())
         return result;
+    result.setDotsPerMeterX(image.dotsPerMeterX());
+    result.setDotsPerMeterY(image.dotsPerMeterY());
     result.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
     auto percent = [height](int y) {
         return y * 100 / height;

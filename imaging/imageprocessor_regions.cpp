@@ -220,6 +220,9 @@ QImage ImageProcessor::mergeImages(
         return QImage();
     }
     canvas.fill(Qt::white);
+    // The pages are drawn pixel for pixel, so the sheet keeps the first page's scale.
+    canvas.setDotsPerMeterX(first.dotsPerMeterX());
+    canvas.setDotsPerMeterY(first.dotsPerMeterY());
     emit processingProgress(20);
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);

@@ -86,6 +86,11 @@ SANE_Word resolutionWord(const SANE_Option_Descriptor *descriptor, int dpi)
     return descriptor->type == SANE_TYPE_FIXED ? fixedWord(dpi) : SANE_Word(dpi);
 }
 
+double resolutionDpi(const SANE_Option_Descriptor *descriptor, SANE_Word word)
+{
+    return descriptor->type == SANE_TYPE_FIXED ? SANE_UNFIX(word) : double(word);
+}
+
 SANE_Word fixedWord(double value)
 {
     return static_cast<SANE_Word>(std::lround(value * (1 << SANE_FIXED_SCALE_SHIFT)));

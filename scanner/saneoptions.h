@@ -32,6 +32,8 @@ SANE_Status getWord(SaneApi &sane, SANE_Handle handle, SANE_Int option, SANE_Wor
 
 // A resolution in dpi for an INT or FIXED resolution option: backends use both.
 SANE_Word resolutionWord(const SANE_Option_Descriptor *descriptor, int dpi);
+// The dpi an INT or FIXED resolution option's value stands for.
+double resolutionDpi(const SANE_Option_Descriptor *descriptor, SANE_Word word);
 // Millimetres in SANE's 16.16 fixed-point encoding.
 SANE_Word fixedWord(double value);
 

@@ -13,6 +13,7 @@
 #include "scanner/saneapi.h"
 #include "scanner/saneoptions.h"
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -395,5 +396,11 @@ QImage ScanWorker::noteOverheadAndTake(FrameAssembler &assembler, size_t readBuf
         QMutexLocker lock(&mutex);
         readOverhead = qint64(readBufferBytes) + assembler.overheadBytes();
     }
-    return assembler.takeImage();
+    QImage image = assembler.takeImage();
+    if (scanDpi > 0 && !image.isNull()) {
+        const int dotsPerMetre = int(std::lround(scanDpi / 0.0254));
+        image.setDotsPerMeterX(dotsPerMetre);
+        image.setDotsPerMeterY(dotsPerMetre);
+    }
+    return image;
 }

@@ -88,6 +88,9 @@ private:
     QWaitCondition stopCondition;
     bool stopRequested = false;
     qint64 readOverhead = 0;
+    // The resolution the device settled on for this scan (0: it named none); every
+    // page it delivers carries it.
+    double scanDpi = 0;
     // A sane_start succeeded on the open device and awaits its sane_cancel.
     bool acquisitionStarted = false;
 };

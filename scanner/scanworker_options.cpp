@@ -16,6 +16,7 @@ bool ScanWorker::setScanOptions(const QString &colorMode, int resolution, bool i
         return false;
     }
     const QString target = paperSource.isEmpty() ? QStringLiteral("Flatbed") : paperSource;
+    scanDpi = 0;
 
     SANE_Int count = 0;
     const SANE_Status countStatus = SaneOptions::optionCount(*sane, device, &count);
@@ -44,6 +45,13 @@ bool ScanWorker::setScanOptions(const QString &colorMode, int resolution, bool i
                 qDebug() << "分辨率设置为: " << resolution << " dpi";
             else
                 qDebug() << "设置分辨率失败: " << statusText(status);
+            // A backend may round the request to a resolution it has (or refuse it and
+            // keep its own); the page is what the device scanned, not what was asked.
+            SANE_Word used = 0;
+            if (SaneOptions::getWord(*sane, device, i, &used) == SANE_STATUS_GOOD)
+                scanDpi = SaneOptions::resolutionDpi(descriptor, used);
+            else if (status == SANE_STATUS_GOOD)
+                scanDpi = resolution;
         }
 
         if (isColorModeOptionName(name) && descriptor->type == SANE_TYPE_STRING) {

@@ -12,12 +12,16 @@ QString timeStamp(const QDateTime &when)
     return when.toString(QStringLiteral("yyyyMMdd_HHmmss"));
 }
 
-ImageFileWriter::PdfLayout a4Layout(ImageFileWriter::Placement placement, const QString &title)
+// Pages that know their resolution print at their size; a page without one goes
+// on A4.
+ImageFileWriter::PdfLayout a4Layout(ImageFileWriter::Placement placement, const QString &title, int jpegQuality)
 {
     ImageFileWriter::PdfLayout layout;
-    layout.pageSize = QPageSize(QPageSize::A4);
+    layout.unknownResolutionPage = QPageSize(QPageSize::A4);
     layout.placement = placement;
     layout.title = title;
+    if (jpegQuality >= 0)
+        layout.jpegQuality = jpegQuality;
     return layout;
 }
 
@@ -54,28 +58,29 @@ bool AutoSaver::writeImage(const QImage &image, const QString &path, const QStri
         return false;
     QString errorText;
     if (format == QLatin1String("PDF")) {
-        return ImageFileWriter::writePdf(
-            { image }, path, a4Layout(ImageFileWriter::Placement::Stretch, QStringLiteral("扫描文档")), &errorText);
+        return ImageFileWriter::writePdf({ image }, path,
+            a4Layout(ImageFileWriter::Placement::Stretch, QStringLiteral("扫描文档"), quality), &errorText);
     }
     return ImageFileWriter::writeImage(image, path, format.toLatin1(), quality, &errorText);
 }
 
-bool AutoSaver::writePdf(const QList<QImage> &images, const QString &path, const QString &title)
+bool AutoSaver::writePdf(const QList<QImage> &images, const QString &path, const QString &title, int quality)
 {
     if (images.isEmpty())
         return false;
     QString errorText;
-    return ImageFileWriter::writePdf(images, path, a4Layout(ImageFileWriter::Placement::FitCentred, title), &errorText);
+    return ImageFileWriter::writePdf(
+        images, path, a4Layout(ImageFileWriter::Placement::FitCentred, title, quality), &errorText);
 }
 
 bool AutoSaver::writePdf(
-    int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path, const QString &title)
+    int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path, const QString &title, int quality)
 {
     if (pageCount <= 0)
         return false;
     QString errorText;
     return ImageFileWriter::writePdf(
-        pageCount, pageAt, path, a4Layout(ImageFileWriter::Placement::FitCentred, title), &errorText);
+        pageCount, pageAt, path, a4Layout(ImageFileWriter::Placement::FitCentred, title, quality), &errorText);
 }
 
 int AutoSaver::countFiles(const QString &folder, const QString &ext)

@@ -22,16 +22,18 @@ public:
     static QString firstFreeName(const QString &path);
 
     // Writes one image through the document's file writer (ImageFileWriter).
-    // format is upper case ("PDF", "PNG", "JPG", "BMP", "TIFF"); a PDF is one
-    // A4 page with the image stretched over the whole page; quality applies to
-    // the library's writer (-1 = its default). The file appears only when it
-    // was written completely.
+    // format is upper case ("PDF", "PNG", "JPG", "BMP", "TIFF"); a PDF is one page
+    // of the image's physical size, or, for an image without a resolution, an A4
+    // page with the image stretched over it; quality is the JPEG quality, also of a
+    // PDF's grey and colour pages (-1 = the writer's default). The file appears
+    // only when it was written completely.
     static bool writeImage(const QImage &image, const QString &path, const QString &format, int quality);
-    // One A4 page per image, each fitted and centred; false for no images.
-    static bool writePdf(const QList<QImage> &images, const QString &path, const QString &title);
+    // One page per image, of its physical size, or A4 with the image fitted and
+    // centred when it has no resolution; false for no images.
+    static bool writePdf(const QList<QImage> &images, const QString &path, const QString &title, int quality = -1);
     // The same for pages handed out one at a time (see ImageFileWriter::writePdf).
-    static bool writePdf(
-        int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path, const QString &title);
+    static bool writePdf(int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path,
+        const QString &title, int quality = -1);
 
     // Number of files in folder matching "*.<ext>".
     static int countFiles(const QString &folder, const QString &ext);

@@ -377,6 +377,9 @@ void MainWindow::createConnections()
     // A save or load clears the modified mark without a documentChanged; the
     // title must not keep claiming unsaved changes.
     connect(documentManager, &DocumentManager::documentSaved, this, &MainWindow::updateWindowTitle);
+    connect(documentManager, &DocumentManager::documentSaved, this, &MainWindow::onDocumentSaved);
+    connect(jpegQualitySlider, &QSlider::valueChanged, documentManager, &DocumentManager::setJpegQuality);
+    documentManager->setJpegQuality(jpegQualitySlider->value());
     connect(documentManager, &DocumentManager::documentLoaded, this, &MainWindow::updateWindowTitle);
     connect(documentManager, &DocumentManager::documentError, this, &MainWindow::showDocumentError);
     // Scanning goes on with the page in memory; the user is told once.

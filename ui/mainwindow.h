@@ -146,6 +146,7 @@ private:
     void onPageSizeChosen(int index);
     void onDeleteToolClicked();
     void showDocumentError(const QString &message);
+    void onDocumentSaved(const QString &path);
     // Writes an edited page back at its index (remove, insert) and keeps that
     // page current, selected and shown; every command that replaces a page in
     // place goes through here.

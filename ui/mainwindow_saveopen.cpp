@@ -15,6 +15,7 @@
 #include <QStatusBar>
 
 #include "document/documentmanager.h"
+#include "ui/savesummary.h"
 
 namespace {
 
@@ -64,6 +65,14 @@ void MainWindow::onSaveCurrentImage()
         tr("已保存为 %1 格式到: %2").arg(saveFormatCombo->currentText(), QFileInfo(path).fileName()), 5000);
     if (autoSaveCheck->isChecked())
         updateAutoSaveCounter();
+}
+
+void MainWindow::onDocumentSaved(const QString &path)
+{
+    // An image series has no one file to measure; the document reports it per page.
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("pdf") || suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
+        statusBarWidget->showMessage(SaveSummary::forFile(documentManager->pageCount(), path), 5000);
 }
 
 void MainWindow::onSaveDocument()

@@ -513,8 +513,8 @@ void MainWindow::autoSaveMultiPage(const QList<int> &pages)
         QDir().mkpath(QFileInfo(path).absolutePath());
         // The run's pages are read from the document one at a time while the PDF is
         // written: a long feeder run is never held in memory at once.
-        if (AutoSaver::writePdf(
-                pages.size(), documentManager->pageProvider(pages.toVector()), path, tr("多页扫描文档"))) {
+        if (AutoSaver::writePdf(pages.size(), documentManager->pageProvider(pages.toVector()), path, tr("多页扫描文档"),
+                jpegQualitySlider->value())) {
             QMessageBox::information(this, tr("多页自动保存成功"), tr("多页文档已自动保存为PDF:\n%1").arg(path));
             statusBarWidget->showMessage(
                 tr("已自动保存 %1 页为PDF: %2").arg(pages.size()).arg(QFileInfo(path).fileName()), 5000);
@@ -542,7 +542,9 @@ void MainWindow::autoSaveMultiPage(const QList<int> &pages)
 bool MainWindow::saveImageToFile(const QImage &image, const QString &path)
 {
     const QString format = saveFormatCombo->currentData().toString().toUpper();
-    const bool jpeg = format == QLatin1String("JPG") || format == QLatin1String("JPEG");
+    // A PDF's grey and colour pages are JPEG too, at the same quality.
+    const bool jpeg
+        = format == QLatin1String("JPG") || format == QLatin1String("JPEG") || format == QLatin1String("PDF");
     const int quality = jpeg ? jpegQualitySlider->value() : -1;
     // A PDF that cannot be written is a failure like any other format.
     if (!AutoSaver::writeImage(image, path, format, quality)) {
