@@ -1,6 +1,8 @@
 // What saving and opening a document costs: 20 A4 pages at 300 dpi already in memory,
 // written as one PDF, one multi-page TIFF and a PNG series, and one A4 PNG opened.
-// The TIFF is timed next to tiffcp joining the same pages from one-page TIFFs.
+// The TIFF is timed next to tiffcp joining the same pages from one-page TIFFs; one
+// page of each kind in a PDF is weighed against img2pdf wrapping the same page
+// (a JPEG from ImageMagick at the same quality, or a G4 TIFF).
 //
 //   document_bench --hold-pages=100     holds 100 A4 pages and exits; run it under
 //                                       /usr/bin/time -v for the peak memory.
@@ -23,6 +25,7 @@
 #include "bench/benchenvironment.h"
 #include "bench/scannedpage.h"
 #include "document/documentmanager.h"
+#include "document/imagefilewriter.h"
 #include "document/pagestore.h"
 
 namespace {
@@ -115,6 +118,50 @@ void BM_TiffcpJoin20Pages(benchmark::State &state)
         = benchmark::Counter((childrenCpuSeconds() - childrenBefore) * 1000.0 / double(state.iterations()));
 }
 BENCHMARK(BM_TiffcpJoin20Pages)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+bool runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// Argument: 0 colour, 1 grey, 2 two-level; quality 75 for the JPEG pages.
+void BM_PdfPageVsImg2pdf(benchmark::State &state)
+{
+    constexpr int quality = 75;
+    const int kind = int(state.range(0));
+    QImage page = scannedPage(5);
+    if (kind == 1)
+        page = page.convertToFormat(QImage::Format_Grayscale8);
+    else if (kind == 2)
+        page = page.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+    const QString stem = scratch().filePath(QStringLiteral("kind%1").arg(kind));
+    const QString path = stem + QStringLiteral(".pdf");
+    ImageFileWriter::PdfLayout layout;
+    layout.jpegQuality = quality;
+    for (auto _ : state) {
+        if (!ImageFileWriter::writePdf({ page }, path, layout, nullptr))
+            state.SkipWithError("writePdf failed");
+    }
+    const QString png = stem + QStringLiteral(".png");
+    const QString wrapped = stem + (kind == 2 ? QStringLiteral(".tif") : QStringLiteral(".jpg"));
+    const QString reference = stem + QStringLiteral("_img2pdf.pdf");
+    page.save(png);
+    const QStringList convert = kind == 2 ? QStringList { png, "-compress", "Group4", wrapped }
+                                          : QStringList { png, "-quality", QString::number(quality), wrapped };
+    if (!runTool(QStringLiteral("convert"), convert)
+        || !runTool(QStringLiteral("img2pdf"), { wrapped, "-o", reference })) {
+        state.SkipWithError("convert or img2pdf failed");
+        return;
+    }
+    const double ours = double(QFileInfo(path).size());
+    const double theirs = double(QFileInfo(reference).size());
+    state.counters["kB"] = ours / 1e3;
+    state.counters["img2pdf_kB"] = theirs / 1e3;
+    state.counters["ratio"] = ours / theirs;
+}
+BENCHMARK(BM_PdfPageVsImg2pdf)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_SavePngSeries20Pages(benchmark::State &state)
 {

@@ -112,6 +112,9 @@ QByteArray jpeg(const QImage &image, int quality, QString *errorText)
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(qBound(0, quality, 100));
+    // Huffman tables fitted to the page instead of the standard ones: about 5 % off
+    // a scanned page for a few per cent more encoding time.
+    writer.setOptimizedWrite(true);
     if (!writer.write(image)) {
         *errorText = writer.errorString();
         return QByteArray();

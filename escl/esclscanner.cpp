@@ -421,12 +421,14 @@ void ESCLScanner::handleDocument(QNetworkReply *reply)
         return;
     }
 
-    // A JPEG may name its own density; one that names none (Qt then reports its
-    // default of 3780 dots per metre) was scanned at the job's resolution.
-    constexpr int qtDefaultDotsPerMetre = 3780;
-    if (settings.resolution > 0
-        && (image.dotsPerMeterX() <= 0 || image.dotsPerMeterX() == qtDefaultDotsPerMetre || image.dotsPerMeterY() <= 0
-            || image.dotsPerMeterY() == qtDefaultDotsPerMetre)) {
+    // A JPEG may name its own density. None at all, or the 72 and 96 dpi that image
+    // libraries write when nobody told them better, mean the page was scanned at the
+    // job's resolution.
+    const auto placeholder = [](int dotsPerMetre) {
+        const double dpi = dotsPerMetre * 0.0254;
+        return dotsPerMetre <= 0 || std::abs(dpi - 72) < 1 || std::abs(dpi - 96) < 1;
+    };
+    if (settings.resolution > 0 && (placeholder(image.dotsPerMeterX()) || placeholder(image.dotsPerMeterY()))) {
         const int dotsPerMetre = int(std::lround(settings.resolution / 0.0254));
         image.setDotsPerMeterX(dotsPerMetre);
         image.setDotsPerMeterY(dotsPerMetre);

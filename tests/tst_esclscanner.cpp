@@ -141,6 +141,8 @@ private slots:
     void enhancementLeavesInputAndNullAlone();
 
     void capabilitiesAndStatus();
+    void pageCarriesItsResolution_data();
+    void pageCarriesItsResolution();
     void capabilitiesFailure();
     void setBaseUrlMovesRequests();
     void jobRequestCarriesDocument();
@@ -492,6 +494,47 @@ void TestEsclScanner::feederPagesThen404()
     QVERIFY(log.contains(
         QStringLiteral("获取扫描文档: \"%1/eSCL/ScanJobs/31/NextDocument\" (尝试 1 次)").arg(server.baseUrl())));
     QVERIFY(scanner->currentJobId().isEmpty());
+}
+
+// A JPEG that names its density keeps it; one with none or a library's default (72 or
+// 96 dpi) takes the job's.
+void TestEsclScanner::pageCarriesItsResolution_data()
+{
+    QTest::addColumn<int>("ownDotsPerMetre");
+    QTest::addColumn<int>("jobDpi");
+    QTest::addColumn<int>("expectedDotsPerMetre");
+    QTest::newRow("96 dpi of a library, 150 dpi job") << 3780 << 150 << 5906;
+    QTest::newRow("72 dpi of a library, 600 dpi job") << 2835 << 600 << 23622;
+    QTest::newRow("its own 200 dpi") << 7874 << 300 << 7874;
+}
+
+void TestEsclScanner::pageCarriesItsResolution()
+{
+    QFETCH(int, ownDotsPerMetre);
+    QFETCH(int, jobDpi);
+    QFETCH(int, expectedDotsPerMetre);
+    QImage page(40, 60, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    page.setDotsPerMeterX(ownDotsPerMetre);
+    page.setDotsPerMeterY(ownDotsPerMetre);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(page.save(&buffer, "jpeg"));
+    EsclTestServer server;
+    QVERIFY(server.start());
+    server.enqueue("POST", jobsPath, Response::created("/eSCL/ScanJobs/8"));
+    server.setStanding("GET", documentPath("8"), Response::document(jpeg));
+    server.setStanding("DELETE", jobPath("8"), Response::withStatus(200));
+    auto scanner = makeScanner(server);
+    SignalRecorder recorder(scanner.get());
+    ESCLScanSettings settings = settingsFor(0);
+    settings.resolution = jobDpi;
+    scanner->startScan(settings);
+    QTRY_VERIFY(recorder.ended());
+    QCOMPARE(recorder.pages.size(), 1);
+    QCOMPARE(recorder.pages.first().dotsPerMeterX(), expectedDotsPerMetre);
+    QCOMPARE(recorder.pages.first().dotsPerMeterY(), expectedDotsPerMetre);
 }
 
 void TestEsclScanner::platenSingleGet()

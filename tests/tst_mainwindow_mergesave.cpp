@@ -100,6 +100,8 @@ private slots:
     void splitAnswerPlacesTheFirstPart();
     void shownImageIsSavedInTheDockFormat();
     void multiPageTiffSavesAndOpensEveryPage();
+    void multiPageSaveReportsPagesAndSize_data();
+    void multiPageSaveReportsPagesAndSize();
     void closePromptLeadsThroughSaveAs_data();
     void closePromptLeadsThroughSaveAs();
     void exportAppendsTheFormatSuffix();
@@ -379,6 +381,55 @@ void MainWindowMergeSaveTest::multiPageTiffSavesAndOpensEveryPage()
     QCOMPARE(document->page(1).size(), twoCards().size());
     QCOMPARE(shownImage(), document->currentPage());
     QCOMPARE(window->windowTitle(), QStringLiteral("doc - Quirra"));
+}
+
+void MainWindowMergeSaveTest::multiPageSaveReportsPagesAndSize_data()
+{
+    QTest::addColumn<QString>("choice");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("quality");
+    QTest::newRow("PDF at the lowest quality") << "保存为PDF"
+                                               << "low.pdf" << 50;
+    QTest::newRow("PDF at the highest quality") << "保存为PDF"
+                                                << "high.pdf" << 100;
+    QTest::newRow("TIFF") << "保存为多页TIFF"
+                          << "pages.tiff" << 90;
+}
+
+// The status line names the pages and the file's size; the PDF's pages follow the
+// dock's JPEG quality (a noisy page at 100 is several times its size at 50).
+void MainWindowMergeSaveTest::multiPageSaveReportsPagesAndSize()
+{
+    QFETCH(QString, choice);
+    QFETCH(QString, name);
+    QFETCH(int, quality);
+    QImage noisy(400, 300, QImage::Format_RGB32);
+    quint32 seed = 7;
+    for (int y = 0; y < noisy.height(); ++y)
+        for (int x = 0; x < noisy.width(); ++x)
+            noisy.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    addPages({ noisy, noisy, oneCard(cardC) });
+    part<QSlider>(*window, "jpegQualitySlider")->setValue(quality);
+    const QString path = scratch.filePath(name);
+    ModalAnswerer answerer;
+    answerer.handle(as<QMessageBox>([&choice](QMessageBox *box) {
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text() == choice)
+                button->click();
+        }
+    }));
+    answerer.handle(fileDialogAnswer(path));
+    answerer.answer(QDialogButtonBox::Ok);
+    triggerTool(QStringLiteral("多页保存"));
+    QCOMPARE(answerer.seen().value(2), QStringLiteral("保存成功|多页文档已成功保存"));
+    const qint64 bytes = QFileInfo(path).size();
+    const QRegularExpressionMatch shown = QRegularExpression(QStringLiteral("^已保存 3 页，(\\d+(?:\\.\\d)?) (KB|MB)$"))
+                                              .match(window->statusBar()->currentMessage());
+    QVERIFY2(shown.hasMatch(), qPrintable(window->statusBar()->currentMessage()));
+    const double unit = shown.captured(2) == QLatin1String("MB") ? 1e6 : 1e3;
+    QVERIFY2(qAbs(shown.captured(1).toDouble() * unit - bytes) <= unit / 2 + 1, qPrintable(QString::number(bytes)));
+    if (name.endsWith(QLatin1String(".pdf")))
+        QVERIFY2(quality == 50 ? bytes < 600 * 1000 / 2 : bytes > 600 * 1000 / 2, qPrintable(QString::number(bytes)));
 }
 
 void MainWindowMergeSaveTest::closePromptLeadsThroughSaveAs_data()

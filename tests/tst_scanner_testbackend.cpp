@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include "document/documentmanager.h"
+#include "document/pageresolution.h"
 #include "scanner/scannercontroller.h"
 #include "tests/support/logcapture.h"
 #include "tests/support/sanetestconfig.h"
@@ -23,6 +25,8 @@ private slots:
     void optionDumpListsTheBackendsOptions();
     void colorScanAtRequestedResolution();
     void grayScan();
+    void scanResolutionReachesTheDocumentsFiles_data();
+    void scanResolutionReachesTheDocumentsFiles();
     void lineartScan();
     void sixteenBitColorScan();
     void handScannerIsCroppedToTheRowsRead();
@@ -166,6 +170,53 @@ void ScannerTestBackendTest::grayScan()
     QCOMPARE(image.size(), QSize(472, 590));
     QCOMPARE(image.pixel(0, 0), qRgb(255, 255, 255));
     QCOMPARE(image.pixel(471, 589), qRgb(255, 255, 255));
+}
+
+// The page carries the resolution the device scanned at, and so does every file the
+// document writes of it: the PDF's image (pdfimages) and an image file (identify).
+void ScannerTestBackendTest::scanResolutionReachesTheDocumentsFiles_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<QString>("encoding");
+    QTest::newRow("grey, 150 dpi") << QByteArray("mode Gray\n") << 150 << "jpeg";
+    QTest::newRow("black and white, 600 dpi") << QByteArray("mode Gray\ndepth 1\n") << 600 << "ccitt";
+}
+
+void ScannerTestBackendTest::scanResolutionReachesTheDocumentsFiles()
+{
+    QFETCH(QByteArray, mode);
+    QFETCH(int, dpi);
+    QFETCH(QString, encoding);
+    QVERIFY(config->writeTestConf(conf(mode)));
+    auto controller = selectedController();
+    QVERIFY(controller);
+    QSignalSpy completed(controller.get(), &ScannerController::scanComplete);
+    QVERIFY(controller->startScan(QString(), QStringLiteral("灰度"), dpi, QString(), QString()));
+    QVERIFY(completed.wait(30000));
+    const QImage image = completed.at(0).at(0).value<QImage>();
+    QCOMPARE(qRound(PageResolution::dpiX(image)), dpi);
+    QCOMPARE(qRound(PageResolution::dpiY(image)), dpi);
+
+    QTemporaryDir scratch;
+    DocumentManager document;
+    document.addPage(image);
+    const QString pdf = scratch.filePath(QStringLiteral("scan.pdf"));
+    const QString png = scratch.filePath(QStringLiteral("scan.png"));
+    QVERIFY(document.saveDocument(pdf));
+    QVERIFY(document.saveDocument(png));
+    QProcess tool;
+    tool.start(QStringLiteral("pdfimages"), { "-list", pdf });
+    QVERIFY(tool.waitForFinished(20000));
+    const QStringList row = QString::fromLocal8Bit(tool.readAllStandardOutput())
+                                .split('\n', Qt::SkipEmptyParts)
+                                .value(2)
+                                .split(' ', Qt::SkipEmptyParts);
+    QCOMPARE(row.value(8), encoding);
+    QCOMPARE(row.mid(12, 2).join(' '), QStringLiteral("%1 %1").arg(dpi));
+    tool.start(QStringLiteral("identify"), { "-units", "PixelsPerInch", "-format", "%x", png });
+    QVERIFY(tool.waitForFinished(20000));
+    QCOMPARE(qRound(tool.readAllStandardOutput().trimmed().toDouble()), dpi);
 }
 
 // Depth 1: SANE's 1 bits are black; a solid black page must come out black.
