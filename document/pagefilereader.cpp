@@ -95,9 +95,31 @@ QImage PageFileReader::readPdfPage(int index)
     if (pixels > double(maxPagePixels))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
+    const QImage scan = m_surveyed && scanned > 0 ? decodeScan(index, dpi) : QImage();
+    if (!scan.isNull())
+        return scan;
     const QImage image = m_document.render(index, dpi);
     if (image.isNull())
         return fail(tr("PDF文件第%1页无法渲染: %2").arg(index + 1).arg(m_path));
+    return image;
+}
+
+QImage PageFileReader::decodeScan(int index, int dpi)
+{
+    int rotation = 0;
+    const QByteArray jpeg = m_survey.scanJpeg(index, &rotation);
+    if (jpeg.isEmpty())
+        return QImage();
+    QImage image = QImage::fromData(jpeg, "JPEG");
+    const PdfPageSurvey::Page page = m_survey.page(index);
+    // A stream whose JPEG disagrees with its dictionary is Poppler's to judge.
+    if (image.isNull() || image.size() != page.largestImage)
+        return QImage();
+    if (rotation != 0)
+        image = image.transformed(QTransform().rotate(rotation));
+    const int dotsPerMeter = qRound(dpi / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
     return image;
 }
 

@@ -43,6 +43,9 @@ public:
 
 private:
     QImage readPdfPage(int index);
+    // A scanned sheet's own JPEG, decoded instead of rendered: the same pixels,
+    // a fraction of the time. Null when the page is not such a sheet.
+    QImage decodeScan(int index, int dpi);
     QImage readImage(int index);
     QImage refuse(const QString &text);
     QImage fail(const QString &text);

@@ -299,10 +299,15 @@ PageImporter::Report PageImporter::apply(Job &job)
     }
     if (pages.isEmpty())
         return report;
-    if (job.replace)
+    emit aboutToChangeDocument();
+    const int count = m_document->pageCount();
+    if (job.replace) {
         m_document->openImported(job.paths.constFirst(), pages, job.first);
-    else
+        report.firstIndex = 0;
+    } else {
         m_document->insertImported(job.index, pages, job.first);
+        report.firstIndex = job.index < 0 || job.index > count ? count : job.index;
+    }
     report.applied = true;
     report.pagesAdded = pages.size();
     return report;

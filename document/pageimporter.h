@@ -36,6 +36,8 @@ public:
         // Whether the document changed.
         bool applied = false;
         int pagesAdded = 0;
+        // Where the first added page went; -1 when none did.
+        int firstIndex = -1;
         // Files left out, one reason each.
         QStringList failures;
         // Pages left out of files that were added (over the limits).
@@ -70,6 +72,8 @@ public:
 signals:
     void progress(int page, int pageCount, const QString &path);
     void passwordRequired(const QString &path, bool wrongPassword);
+    // Right before the document takes the pages, all in one go.
+    void aboutToChangeDocument();
     void finished(const PageImporter::Report &report);
 
 private:

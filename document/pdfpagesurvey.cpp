@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QFile>
 
+#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -10,6 +11,8 @@
 #include <climits>
 #include <cmath>
 #include <exception>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -27,6 +30,51 @@ bool sameShape(double width, double height, double otherWidth, double otherHeigh
     if (width <= 0 || height <= 0 || otherWidth <= 0 || otherHeight <= 0)
         return false;
     return std::abs(width / height - otherWidth / otherHeight) <= shapeTolerance * (otherWidth / otherHeight);
+}
+
+// Collects a content stream's operators, and the matrix and image of a page
+// that only places one image.
+class PlacementParser : public QPDFObjectHandle::ParserCallbacks
+{
+public:
+    void handleObject(QPDFObjectHandle object) override
+    {
+        if (!plain)
+            return;
+        if (!object.isOperator()) {
+            operands.push_back(object);
+            return;
+        }
+        const std::string name = object.getOperatorValue();
+        if (name == "cm" && operands.size() == 6 && matrix.empty()) {
+            for (QPDFObjectHandle &operand : operands) {
+                if (!operand.isNumber()) {
+                    plain = false;
+                    break;
+                }
+                matrix.push_back(operand.getNumericValue());
+            }
+        } else if (name == "Do" && operands.size() == 1 && operands.front().isName() && image.empty()) {
+            image = operands.front().getName();
+        } else if (name != "q" && name != "Q") {
+            plain = false;
+        }
+        operands.clear();
+    }
+
+    void handleEOF() override { }
+
+    bool plain = true;
+    std::vector<double> matrix;
+    std::string image;
+
+private:
+    std::vector<QPDFObjectHandle> operands;
+};
+
+bool near(double value, double expected)
+{
+    return std::abs(value - expected) <= 0.5;
 }
 
 } // namespace
@@ -100,4 +148,55 @@ PdfPageSurvey::Page PdfPageSurvey::page(int index) const
         qDebug() << "无法检查PDF页面图像: " << index << error.what();
     }
     return result;
+}
+
+QByteArray PdfPageSurvey::scanJpeg(int index, int *rotation) const
+{
+    *rotation = 0;
+    if (!m_data || index < 0 || size_t(index) >= m_data->pages.size())
+        return QByteArray();
+    try {
+        QPDFPageObjectHelper page = m_data->pages.at(size_t(index));
+        // Annotations (stamps, form fields) are drawn over the page.
+        QPDFObjectHandle annotations = page.getObjectHandle().getKey("/Annots");
+        if (annotations.isArray() && annotations.getArrayNItems() > 0)
+            return QByteArray();
+        PlacementParser parser;
+        page.parseContents(&parser);
+        if (!parser.plain || parser.matrix.size() != 6 || parser.image.empty())
+            return QByteArray();
+        const QPDFObjectHandle::Rectangle box = page.getCropBox().getArrayAsRectangle();
+        const std::vector<double> &m = parser.matrix;
+        if (!near(m[1], 0) || !near(m[2], 0) || !near(m[0], box.urx - box.llx) || !near(m[3], box.ury - box.lly)
+            || !near(m[4], box.llx) || !near(m[5], box.lly))
+            return QByteArray();
+
+        std::map<std::string, QPDFObjectHandle> images = page.getImages();
+        const auto found = images.find(parser.image);
+        if (found == images.end())
+            return QByteArray();
+        QPDFObjectHandle dictionary = found->second.getDict();
+        QPDFObjectHandle filter = dictionary.getKey("/Filter");
+        if (filter.isArray() && filter.getArrayNItems() == 1)
+            filter = filter.getArrayItem(0);
+        QPDFObjectHandle space = dictionary.getKey("/ColorSpace");
+        const bool knownSpace = space.isName() && (space.getName() == "/DeviceRGB" || space.getName() == "/DeviceGray");
+        // Anything that changes the pixels on their way to the page (masks,
+        // decode arrays, colour profiles, CMYK) is left to Poppler.
+        if (!filter.isName() || filter.getName() != "/DCTDecode" || !knownSpace
+            || dictionary.getKey("/BitsPerComponent").getIntValueAsInt() != 8 || dictionary.hasKey("/SMask")
+            || dictionary.hasKey("/Mask") || dictionary.hasKey("/Decode") || dictionary.hasKey("/ImageMask"))
+            return QByteArray();
+
+        QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
+        if (rotate.isInteger())
+            *rotation = int(((rotate.getIntValue() % 360) + 360) % 360);
+        if (*rotation % 90 != 0)
+            return QByteArray();
+        const std::shared_ptr<Buffer> data = found->second.getRawStreamData();
+        return QByteArray(reinterpret_cast<const char *>(data->getBuffer()), int(data->getSize()));
+    } catch (const std::exception &error) {
+        qDebug() << "无法检查PDF页面图像: " << index << error.what();
+        return QByteArray();
+    }
 }

@@ -22,6 +22,12 @@ public:
         int scannedResolution = 0;
     };
 
+    // A page that shows nothing but one upright JPEG image filling it (what
+    // scanners and image-to-PDF tools write), as that JPEG and the page's
+    // rotation in degrees clockwise; empty for any other page. Decoding it is
+    // rendering the page at its image's resolution, pixel for pixel.
+    QByteArray scanJpeg(int index, int *rotation) const;
+
     PdfPageSurvey();
     ~PdfPageSurvey();
     PdfPageSurvey(const PdfPageSurvey &) = delete;

@@ -3,6 +3,7 @@
 // pages through every failure.
 #include <QDir>
 #include <QImageWriter>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -43,6 +44,8 @@ private slots:
     void init();
     void opensEveryPage_data();
     void opensEveryPage();
+    void scannedJpegKeepsItsPixels_data();
+    void scannedJpegKeepsItsPixels();
     void failedOpenKeepsPages_data();
     void failedOpenKeepsPages();
     void oversizedPagesAreLeftOut_data();
@@ -172,6 +175,42 @@ void PageImporterTest::opensEveryPage()
     QCOMPARE(document.filePath(), file);
     QVERIFY(!document.isModified());
     QCOMPARE(stagedFiles(document), QStringList());
+}
+
+void PageImporterTest::scannedJpegKeepsItsPixels_data()
+{
+    QTest::addColumn<int>("rotation");
+    QTest::newRow("upright") << 0;
+    QTest::newRow("turned by the page") << 90;
+}
+
+// A sheet written by an image-to-PDF tool comes back as its own JPEG's pixels,
+// at its resolution, turned as the page turns it.
+void PageImporterTest::scannedJpegKeepsItsPixels()
+{
+    QFETCH(int, rotation);
+    QImage scan(180, 240, QImage::Format_RGB32);
+    for (int y = 0; y < scan.height(); ++y) {
+        for (int x = 0; x < scan.width(); ++x)
+            scan.setPixel(x, y, qRgb(x, y, (x * y) % 256));
+    }
+    scan.setDotsPerMeterX(qRound(120 / 0.0254));
+    scan.setDotsPerMeterY(qRound(120 / 0.0254));
+    const QString jpeg = path("scan.jpg");
+    QVERIFY(scan.save(jpeg, "JPEG", 90));
+    const QString pdf = path("scan.pdf");
+    QProcess img2pdf;
+    img2pdf.start(
+        QStringLiteral("img2pdf"), { jpeg, QStringLiteral("--rotation=%1").arg(rotation), QStringLiteral("-o"), pdf });
+    QVERIFY(img2pdf.waitForFinished(30000));
+    QCOMPARE(img2pdf.exitCode(), 0);
+
+    DocumentManager document;
+    QVERIFY(document.loadDocument(pdf));
+    QCOMPARE(document.pageCount(), 1);
+    const QImage expected = QImage(jpeg).transformed(QTransform().rotate(rotation));
+    QCOMPARE(document.page(0).convertToFormat(QImage::Format_RGB32), expected.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(dpiOf(document.page(0)), 120);
 }
 
 void PageImporterTest::failedOpenKeepsPages_data()

@@ -391,6 +391,7 @@ void MainWindow::createConnections()
     connect(pageList, &QListWidget::currentRowChanged, this, &MainWindow::onPageSelected);
     connect(pageList, &QWidget::customContextMenuRequested, this, &MainWindow::showPagesListContextMenu);
     connect(pageList, &PageListWidget::pagesDropped, this, &MainWindow::onPagesDropped);
+    connectImporter();
     connect(pageSizeCombo, &QComboBox::currentTextChanged, this, [this](const QString &text) {
         if (scannerController)
             scannerController->setPageSize(text);

@@ -8,6 +8,7 @@
 #include <QVector>
 #include <functional>
 
+#include "document/pageimporter.h"
 #include "settings/appsettings.h"
 #include "ui/scansession.h"
 
@@ -29,6 +30,7 @@ class CroppableImageWidget;
 class DocumentManager;
 class ESCLScanner;
 class ImageProcessor;
+class ImportProgressDialog;
 class PageListWidget;
 class ScannerController;
 class UndoStore;
@@ -250,6 +252,19 @@ private:
     // typed without a suffix gets the chosen filter's one. Empty when cancelled.
     QString askSaveFileName(const QString &title, const QString &proposed, const QString &filter);
 
+    // Bringing files in (mainwindow_import.cpp)
+    void connectImporter();
+    // replace: the files' pages become the document (open); otherwise they are
+    // inserted before row (row < 0: appended). A single picture is read at
+    // once; PDFs, multi-page files and several files are read on the
+    // importer's thread behind a progress dialog.
+    void importFiles(const QStringList &paths, int row, bool replace);
+    void onImportProgress(int page, int pageCount, const QString &path);
+    void onImportPasswordRequired(const QString &path, bool wrongPassword);
+    void onImportFinished(const PageImporter::Report &report);
+    void reportImportProblems(const PageImporter::Report &report);
+    void onFilesDropped(const QStringList &files, int row);
+
     // Page commands (mainwindow_pages.cpp)
     void onPagesDropped(const QList<int> &rows, int targetRow);
     void movePage(int from, int to);
@@ -286,6 +301,14 @@ private:
     UndoStore *undoStore = nullptr;
 
     // Members of merge, split, save and open (mainwindow_mergesplit.cpp, mainwindow_saveopen.cpp)
+
+    // Members of bringing files in (mainwindow_import.cpp): the running
+    // import's files and kind, its dialog, and a note for its end message.
+    QStringList importPaths;
+    bool importReplaces = false;
+    int importRow = -1;
+    QString importNote;
+    ImportProgressDialog *importProgress = nullptr;
 
     CroppableImageWidget *imageWidget = nullptr;
     QScrollArea *scrollArea = nullptr;

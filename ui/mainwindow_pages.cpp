@@ -35,7 +35,8 @@ void renumber(QListWidget *list, int fromRow)
 
 QString imageFileFilter()
 {
-    return MainWindow::tr("图像文件 (*.png *.jpg *.jpeg *.bmp *.tiff *.tif);;所有文件 (*.*)");
+    return MainWindow::tr("图像和PDF文件 (*.png *.jpg *.jpeg *.bmp *.tiff *.tif *.pdf);;图像文件 (*.png *.jpg *.jpeg "
+                          "*.bmp *.tiff *.tif);;PDF文件 (*.pdf);;所有文件 (*.*)");
 }
 
 } // namespace
@@ -165,29 +166,13 @@ void MainWindow::onInsertImageFromFile()
         insertImageFromFile(row, tr("插入图片"));
 }
 
-// row < 0 appends; otherwise the new page lands before row, which is taken
+// row < 0 appends; otherwise the new pages land before row, which is taken
 // when the command starts so the dialog cannot shift it.
 void MainWindow::insertImageFromFile(int row, const QString &title)
 {
-    const QString path = QFileDialog::getOpenFileName(this, title,
+    const QStringList paths = QFileDialog::getOpenFileNames(this, title,
         existingStartFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)), imageFileFilter());
-    if (path.isEmpty())
-        return;
-    const QImage image(path);
-    if (image.isNull()) {
-        QMessageBox::warning(this, tr("错误"), tr("无法加载图片文件: %1\n请检查文件格式是否支持。").arg(path));
-        return;
-    }
-    const QString fileName = QFileInfo(path).fileName();
-    if (row < 0) {
-        documentManager->addPage(image);
-        statusBarWidget->showMessage(tr("图片已添加: %1").arg(fileName), 3000);
-    } else {
-        documentManager->insertPage(row, image);
-        statusBarWidget->showMessage(tr("图片已插入: %1").arg(fileName), 3000);
-    }
-    if (autoSaveCheck->isChecked())
-        autoSaveScannedImage(image);
+    importFiles(paths, row, false);
 }
 
 void MainWindow::onDeleteCurrentPage()

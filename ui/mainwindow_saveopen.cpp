@@ -161,12 +161,7 @@ void MainWindow::onOpenDocument()
         return;
     const QString path = QFileDialog::getOpenFileName(this, tr("打开文档"), existingStartFolder(documentsFolder()),
         tr("图像文件 (*.png *.jpg *.jpeg *.bmp *.tiff *.tif);;PDF文件 (*.pdf);;所有文件 (*.*)"));
-    if (path.isEmpty() || !documentManager->loadDocument(path))
-        return;
-    currentImage = documentManager->currentPage();
-    displayImage(currentImage);
-    updateWindowTitle();
-    updateStatusBar();
+    importFiles(QStringList { path }, -1, true);
 }
 
 void MainWindow::createFileActions()

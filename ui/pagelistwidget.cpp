@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/filedrop.h"
 #include "ui/imagescaler.h"
 
 PageListWidget::PageListWidget(QWidget *parent)
@@ -48,10 +49,46 @@ int PageListWidget::dropRowAt(const QPoint &pos) const
     return pos.x() < itemRect.center().x() ? index.row() : index.row() + 1;
 }
 
+namespace {
+
+bool isFromOutside(const QDropEvent *event, const QObject *list)
+{
+    return event->source() != list && !FileDrop::localFiles(event->mimeData()).isEmpty();
+}
+
+} // namespace
+
+void PageListWidget::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Internal-move mode turns away every drag that did not start here.
+    if (!isFromOutside(event, this)) {
+        QListWidget::dragEnterEvent(event);
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void PageListWidget::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!isFromOutside(event, this)) {
+        QListWidget::dragMoveEvent(event);
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
 void PageListWidget::dropEvent(QDropEvent *event)
 {
-    // In internal-move mode the view accepts drags from itself only, so any
-    // drop that arrives here is a reordering of the list's own items.
+    if (isFromOutside(event, this)) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        emit filesDropped(FileDrop::localFiles(event->mimeData()), dropRowAt(event->pos()));
+        return;
+    }
+    // Apart from files from outside, the view accepts drags from itself only,
+    // so this drop is a reordering of the list's own items.
     QList<int> rows;
     const QList<QListWidgetItem *> items = selectedItems();
     for (QListWidgetItem *item : items)

@@ -8,7 +8,8 @@
 // The thumbnail list of the pages dock. A drag inside the list does not move
 // any item by itself: it reports which rows were dropped where, and the window
 // moves the pages in the document, whose signals then move the items. So the
-// list can never show an order the document does not have.
+// list can never show an order the document does not have. Files dragged in
+// from a file manager are reported with the row they were dropped before.
 class PageListWidget : public QListWidget
 {
     Q_OBJECT
@@ -32,4 +33,10 @@ public:
 
 signals:
     void pagesDropped(const QList<int> &rows, int targetRow);
+    // Files dragged in from outside, to be inserted before targetRow.
+    void filesDropped(const QStringList &files, int targetRow);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
 };

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 
 ModalAnswerer::ModalAnswerer(QObject *parent)
@@ -70,7 +71,8 @@ void ModalAnswerer::acceptFileDialog(QWidget *modal, const QString &path)
 void ModalAnswerer::poll()
 {
     QWidget *modal = QApplication::activeModalWidget();
-    if (!modal || answers.isEmpty() || modal == lastAnswered)
+    // A progress dialog asks nothing; a test that wants to cancel one does so itself.
+    if (!modal || answers.isEmpty() || modal == lastAnswered || qobject_cast<QProgressDialog *>(modal))
         return;
     lastAnswered = modal;
     QString text;
