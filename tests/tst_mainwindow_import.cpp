@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -232,7 +233,10 @@ void MainWindowImportTest::cancelKeepsPages()
     fillTwoPages();
     connect(document->importer(), &PageImporter::progress, this, [this]() {
         if (auto *dialog = window->findChild<QProgressDialog *>()) {
-            QCOMPARE(dialog->labelText().section(QLatin1Char('\n'), 0, 0), QStringLiteral("正在导入第 1/3 页"));
+            // Under load the importer may be a page ahead of this queued call, so any page of the three will do.
+            QVERIFY(QRegularExpression(QStringLiteral("^正在导入第 [1-3]/3 页$"))
+                        .match(dialog->labelText().section(QLatin1Char('\n'), 0, 0))
+                        .hasMatch());
             for (QPushButton *button : dialog->findChildren<QPushButton *>())
                 button->click();
         }
