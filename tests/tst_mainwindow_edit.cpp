@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QHash>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -170,25 +171,55 @@ private slots:
         QCOMPARE(document->page(0), before[1]);
     }
 
-    // An undo restores the page it came from, wherever it went, and makes it current; the viewed page is left alone.
-    void undoRestoresIntoItsOwnPage()
+    void undoRestoresItsOwnPage_data()
     {
-        const QImage first = page(Qt::red);
-        const QImage second = page(Qt::green);
-        document->addPage(first);
-        document->addPage(second);
-        list->setCurrentRow(0);
-        rotateByAngle(90.0);
-        QCOMPARE(document->page(0), processor.rotateRight(first));
+        QTest::addColumn<QString>("command");
+        for (const char *command : { "AngleCommand", "EnhanceCommand", "BorderCommand", "BleachCommand",
+                 "BrightnessContrastCommand", "HueSaturationCommand", "GrayscaleCommand", "BinaryCommand",
+                 "AutoLevelCommand" })
+            QTest::newRow(command) << QString::fromLatin1(command);
+    }
 
-        document->insertPage(0, page(Qt::blue));
-        list->setCurrentRow(2);
+    // Every recording edit's undo restores the page it came from, wherever the page went since, and makes it
+    // current and shown; the page being viewed and the others are left alone.
+    void undoRestoresItsOwnPage()
+    {
+        QFETCH(QString, command);
+        const auto slide = [](QWidget *modal) {
+            part<QSlider>(*modal, "firstSlider")->setValue(30);
+            press(modal, QDialogButtonBox::Ok);
+        };
+        const QHash<QString, Handlers> answers {
+            { "AngleCommand", { [](QWidget *modal) {
+                 part<QDoubleSpinBox>(*modal, "angleSpin")->setValue(90.0);
+                 press(modal, QDialogButtonBox::Ok);
+             } } },
+            { "EnhanceCommand", { pressOk } },
+            { "BorderCommand", { pressOk } },
+            { "BleachCommand", { pressOk } },
+            { "BrightnessContrastCommand", { slide } },
+            { "HueSaturationCommand", { slide } },
+        };
+        const QImage red = page(Qt::red), blue = page(Qt::blue), yellow = page(Qt::yellow);
+        QImage green = page(Qt::green);
+        QPainter(&green).fillRect(0, 40, 90, 20, QColor(250, 248, 242)); // paper for the bleach to whiten
+        for (const QImage &image : { red, green, blue })
+            document->addPage(image);
+        list->setCurrentRow(1);
+        runAdvanced(qPrintable(command), answers.value(command));
+        QVERIFY(document->page(1) != green);
+
+        document->insertPage(0, yellow); // yellow red green blue
+        document->movePageDown(2); // yellow red blue green
+        document->removePage(1); // yellow blue green
+        list->setCurrentRow(0);
         runAdvanced("UndoCommand");
-        QCOMPARE(document->page(1), first);
-        QCOMPARE(document->page(2), second);
-        QCOMPARE(document->currentPageIndex(), 1);
-        QCOMPARE(list->currentRow(), 1);
-        QCOMPARE(shown(), first);
+        QCOMPARE(document->page(2), green);
+        QCOMPARE(document->page(0), yellow);
+        QCOMPARE(document->page(1), blue);
+        QCOMPARE(document->currentPageIndex(), 2);
+        QCOMPARE(list->currentRow(), 2);
+        QCOMPARE(shown(), green);
         QCOMPARE(status(), QStringLiteral("已撤销操作（剩余 0 步可撤销）"));
     }
 

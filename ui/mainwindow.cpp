@@ -42,6 +42,7 @@
 #include "settings/appsettings.h"
 #include "settings/version.h"
 #include "ui/croppableimagewidget.h"
+#include "ui/dialogs/layoutdialog.h"
 #include "ui/pagelistwidget.h"
 #include "ui/undostore.h"
 
@@ -626,69 +627,19 @@ void MainWindow::applyLayout2()
 
 void MainWindow::onLayoutSettingsClicked()
 {
-    QDialog dialog(this);
-    dialog.setObjectName(QStringLiteral("layoutDialog"));
-    dialog.setWindowTitle(tr("界面布局设置"));
-    dialog.setMinimumWidth(500);
-    QVBoxLayout *layout = new QVBoxLayout(&dialog);
-    layout->addWidget(new QLabel(tr("<b>选择界面布局</b>"), &dialog));
-
-    const QString presetButtonStyle = QStringLiteral("QPushButton { text-align: left; padding: 10px; }");
-    const QString presetLabelStyle
-        = QStringLiteral("color: #666; font-size: 11px; margin-left: 20px; margin-bottom: 10px;");
-    QGroupBox *presets = new QGroupBox(tr("预设布局"), &dialog);
-    QVBoxLayout *presetLayout = new QVBoxLayout(presets);
-
-    QPushButton *defaultButton = new QPushButton(tr("📐 默认布局"), presets);
-    defaultButton->setToolTip(tr("工具栏在上，页面列表在左，扫描配置在右"));
-    defaultButton->setStyleSheet(presetButtonStyle);
-    connect(defaultButton, &QPushButton::clicked, this, [this]() {
+    LayoutDialog dialog(this);
+    connect(&dialog, &LayoutDialog::defaultLayoutChosen, this, [this]() {
         applyLayout1();
         statusBarWidget->showMessage(tr("✓ 已切换到默认布局"), 3000);
     });
-    QLabel *defaultLabel
-        = new QLabel(tr("  • 工具栏：顶部\n  • 页面列表：左侧\n  • 扫描配置：右侧\n  • 适合：标准使用"), presets);
-    defaultLabel->setStyleSheet(presetLabelStyle);
-
-    QPushButton *mirroredButton = new QPushButton(tr("🔄 反转布局"), presets);
-    mirroredButton->setToolTip(tr("工具栏在上，扫描配置在左，页面列表在右"));
-    mirroredButton->setStyleSheet(presetButtonStyle);
-    connect(mirroredButton, &QPushButton::clicked, this, [this]() {
+    connect(&dialog, &LayoutDialog::mirroredLayoutChosen, this, [this]() {
         applyLayout2();
         statusBarWidget->showMessage(tr("✓ 已切换到反转布局"), 3000);
     });
-    QLabel *mirroredLabel
-        = new QLabel(tr("  • 工具栏：顶部\n  • 扫描配置：左侧\n  • 页面列表：右侧\n  • 适合：左手操作"), presets);
-    mirroredLabel->setStyleSheet(presetLabelStyle);
-
-    presetLayout->addWidget(defaultButton);
-    presetLayout->addWidget(defaultLabel);
-    presetLayout->addWidget(mirroredButton);
-    presetLayout->addWidget(mirroredLabel);
-    layout->addWidget(presets);
-
-    QPushButton *resetButton = new QPushButton(tr("🔄 恢复默认布局"), &dialog);
-    resetButton->setStyleSheet(
-        QStringLiteral("QPushButton { background-color: #FFA500; color: white; font-weight: bold; padding: 8px; }"));
-    connect(resetButton, &QPushButton::clicked, this, [this]() {
+    connect(&dialog, &LayoutDialog::resetChosen, this, [this]() {
         applyLayout1();
         statusBarWidget->showMessage(tr("✓ 已恢复默认布局"), 3000);
     });
-    layout->addWidget(resetButton);
-
-    QLabel *hints = new QLabel(tr("<b>提示：</b><br>• 所有停靠窗口都可以自由拖动和调整大小<br>• "
-                                  "可以将停靠窗口拖出主窗口成为独立窗口<br>• 双击停靠窗口标题栏可以最大化/还原<br>• "
-                                  "布局设置会自动保存"),
-        &dialog);
-    hints->setWordWrap(true);
-    hints->setStyleSheet(QStringLiteral("color: #444; font-size: 11px; padding: 12px; background-color: #e3f2fd; "
-                                        "border-radius: 5px; border-left: 4px solid #2196F3;"));
-    layout->addWidget(hints);
-
-    QPushButton *closeButton = new QPushButton(tr("关闭"), &dialog);
-    connect(closeButton, &QPushButton::clicked, &dialog, &QDialog::accept);
-    layout->addWidget(closeButton);
-
     dialog.exec();
 }
 
