@@ -4,6 +4,8 @@
 #include <QDebug>
 #include <QFileInfo>
 
+#include <utility>
+
 #include "document/pageimporter.h"
 #include "document/pagerecovery.h"
 #include "document/pagestore.h"
@@ -13,6 +15,14 @@ namespace {
 // Shared by every instance and never reset while the process runs, so two documents
 // created on the same day never get the same title.
 int titleCounter = 1;
+
+// Process-wide, so an id held past a new document never names one of its pages.
+PageId lastPageId = 0;
+
+PageId newPageId()
+{
+    return ++lastPageId;
+}
 
 } // namespace
 
@@ -40,6 +50,7 @@ DocumentManager::~DocumentManager()
 void DocumentManager::newDocument()
 {
     m_store->clear();
+    m_ids.clear();
     m_currentIndex = -1;
     m_store->setCurrent(-1);
     m_filePath.clear();
@@ -62,6 +73,7 @@ void DocumentManager::addPage(const QImage &image)
         return;
     }
     m_store->insert(m_store->count(), image);
+    m_ids.append(newPageId());
     if (m_currentIndex == -1) {
         m_currentIndex = 0;
         m_store->setCurrent(0);
@@ -75,12 +87,18 @@ void DocumentManager::addPage(const QImage &image)
 
 void DocumentManager::insertPage(int index, const QImage &image)
 {
+    insertWithId(index, image, newPageId());
+}
+
+void DocumentManager::insertWithId(int index, const QImage &image, PageId id)
+{
     if (image.isNull()) {
         qDebug() << "尝试插入空图像";
         return;
     }
     const int at = qBound(0, index, m_store->count());
     m_store->insert(at, image);
+    m_ids.insert(at, id);
     announceInsertedPage(at);
     qDebug() << "已在位置 " << at << " 插入图像，当前页面数: " << m_store->count();
 }
@@ -109,6 +127,7 @@ void DocumentManager::insertImported(int index, const QVector<ImportedPage> &pag
     for (const ImportedPage &page : pages) {
         if (!m_store->insertFile(at, page.file, page.imageBytes, page.thumbnail, at == start ? first : QImage()))
             continue;
+        m_ids.insert(at, newPageId());
         announceInsertedPage(at);
         ++at;
     }
@@ -150,6 +169,7 @@ void DocumentManager::removePage(int index)
         return;
     }
     m_store->remove(index);
+    m_ids.remove(index);
     if (m_store->count() == 0)
         m_currentIndex = -1;
     else if (m_currentIndex != 0 && m_currentIndex >= index)
@@ -169,6 +189,7 @@ void DocumentManager::movePageUp(int index)
         return;
     }
     m_store->swap(index, index - 1);
+    std::swap(m_ids[index], m_ids[index - 1]);
     if (m_currentIndex == index) {
         m_currentIndex = index - 1;
         emit currentPageChanged(m_currentIndex);
@@ -189,6 +210,7 @@ void DocumentManager::movePageDown(int index)
         return;
     }
     m_store->swap(index, index + 1);
+    std::swap(m_ids[index], m_ids[index + 1]);
     if (m_currentIndex == index) {
         m_currentIndex = index + 1;
         emit currentPageChanged(m_currentIndex);
@@ -214,6 +236,26 @@ void DocumentManager::setCurrentPage(int index)
     m_store->setCurrent(index);
     emit currentPageChanged(index);
     qDebug() << "当前页面已设置为: " << index;
+}
+
+bool DocumentManager::putBackPage(PageId id, const QImage &image)
+{
+    const int index = indexOf(id);
+    if (index < 0 || image.isNull())
+        return false;
+    removePage(index);
+    insertWithId(index, image, id);
+    return true;
+}
+
+PageId DocumentManager::pageId(int index) const
+{
+    return index >= 0 && index < m_ids.size() ? m_ids.at(index) : 0;
+}
+
+int DocumentManager::indexOf(PageId id) const
+{
+    return id == 0 ? -1 : m_ids.indexOf(id);
 }
 
 QImage DocumentManager::page(int index) const
@@ -283,6 +325,8 @@ bool DocumentManager::recoverPages(const RecoverableFolder &folder)
     m_title = folder.index.title;
     m_modified = true;
     const int count = m_store->count();
+    for (int i = 0; i < count; ++i)
+        m_ids.append(newPageId());
     if (count > 0) {
         m_currentIndex = 0;
         m_store->setCurrent(0);

@@ -8,6 +8,7 @@
 
 #include "document/importedpage.h"
 #include "document/imagefilewriter.h"
+#include "document/pageid.h"
 
 class PageImporter;
 class PageStore;
@@ -19,8 +20,9 @@ class RecoverableFolder;
 // image file back. Views follow it through its signals.
 //
 // GUI thread only; no locking. Every page change goes through addPage, insertPage,
-// removePage and the two moves; an edited page is put back with removePage(i)
-// followed by insertPage(i, edited). The pages live in a PageStore: files on disk,
+// removePage, the two moves and putBackPage. Each page has a PageId; whatever is kept
+// per page elsewhere (undo entries, a feeder run's record) holds the id and asks
+// indexOf() where the page is now. The pages live in a PageStore: files on disk,
 // with only the pages not yet written and a few recent ones decoded in memory.
 class DocumentManager : public QObject
 {
@@ -38,6 +40,15 @@ public:
     void movePageUp(int index);
     void movePageDown(int index);
     void setCurrentPage(int index);
+    // Writes an edited page back in place: removePage followed by insertPage at its
+    // index, with their signals, keeping the page's id. False when the page is gone
+    // or the image is null.
+    bool putBackPage(PageId id, const QImage &image);
+
+    // 0 for an index out of range.
+    PageId pageId(int index) const;
+    // -1 once the page has left the document.
+    int indexOf(PageId id) const;
 
     QImage page(int index) const;
     QImage currentPage() const;
@@ -99,6 +110,9 @@ private:
     bool writeImages(const QString &path, int *failures);
     // The cursor and the signals of a page just inserted at index.
     void announceInsertedPage(int index);
+    void insertWithId(int index, const QImage &image, PageId id);
+
+    QVector<PageId> m_ids;
 
     PageImporter *m_importer = nullptr;
 

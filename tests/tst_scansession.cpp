@@ -76,8 +76,7 @@ private slots:
         document.insertPage(0, sheet(Qt::gray)); // not the run's: gray black red green blue yellow
         document.movePageUp(3); // gray black green red blue yellow
         document.removePage(4); // blue goes
-        document.removePage(2); // green is edited and put back
-        document.insertPage(2, sheet(Qt::cyan));
+        document.putBackPage(document.pageId(2), sheet(Qt::cyan)); // green is edited
         session.takePage(sheet(Qt::magenta), {});
         QList<QColor> saved;
         for (int index : session.finishRun())

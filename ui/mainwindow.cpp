@@ -54,9 +54,8 @@ MainWindow::MainWindow(QWidget *parent)
     imageProcessor->setObjectName(QStringLiteral("imageProcessor"));
     documentManager = new DocumentManager(this);
     documentManager->setObjectName(QStringLiteral("documentManager"));
-    undoStore = new UndoStore(this);
+    undoStore = new UndoStore(documentManager, this);
     undoStore->setObjectName(QStringLiteral("undoStore"));
-    undoStore->follow(documentManager);
     delayTimer = new QTimer(this);
     delayTimer->setObjectName(QStringLiteral("delayTimer"));
     delayTimer->setInterval(1000);
@@ -416,18 +415,6 @@ void MainWindow::onPageSizeChosen(int index)
 void MainWindow::showDocumentError(const QString &message)
 {
     QMessageBox::critical(this, tr("文档错误"), message, QMessageBox::Ok);
-}
-
-void MainWindow::putBackPage(int index, const QImage &image)
-{
-    // removePage moves the cursor to the page before the removed one, so the
-    // put-back page has to be made current again or the view would jump back.
-    // The undo store sees the pair as a replacement, not a deletion.
-    undoStore->beginPutBack(index);
-    documentManager->removePage(index);
-    documentManager->insertPage(index, image);
-    undoStore->endPutBack();
-    documentManager->setCurrentPage(index);
 }
 
 void MainWindow::startBusyProgress()

@@ -8,6 +8,7 @@
 #include <QVector>
 #include <functional>
 
+#include "document/pageid.h"
 #include "document/pageimporter.h"
 #include "settings/appsettings.h"
 #include "ui/scansession.h"
@@ -148,10 +149,6 @@ private:
     void onDeleteToolClicked();
     void showDocumentError(const QString &message);
     void onDocumentSaved(const QString &path);
-    // Writes an edited page back at its index (remove, insert) and keeps that
-    // page current, selected and shown; every command that replaces a page in
-    // place goes through here.
-    void putBackPage(int index, const QImage &image);
     // progressBar in busy mode (range 0-0) and shown.
     void startBusyProgress();
     // progressBar at 0 of 0-100 and shown; busy mode never leaks into it.
@@ -226,17 +223,28 @@ private:
     void connectParameterCombos(bool connected);
 
     // Editing commands and undo (mainwindow_edit.cpp)
-    void pushUndo(const QImage &image);
-    void logUndoSize();
-    // The current page, or a null image after telling the user to choose one.
-    QImage pageToProcess();
-    // Runs a one-step operation on the current page and puts the result back.
-    void applyPageEdit(const std::function<QImage(const QImage &)> &operation);
+    // A page an edit works on: its id, so the result finds it wherever it went
+    // while the operation let events through, and its image before the edit.
+    struct PageEdit
+    {
+        PageId page = 0;
+        QImage image;
+    };
+    enum class UndoRecord { None, Before };
+    // The current page; a null image when there is none, after telling the user
+    // to choose one when askForPage is set.
+    PageEdit currentPageEdit(bool askForPage = true);
+    // Saves the page's image before the edit as an undo entry.
+    void pushUndo(const PageEdit &edit);
+    // The one way an edit reaches the document: the image replaces the page
+    // (which keeps its id), and that page is current, selected and shown. False
+    // for a null image, or when the page was deleted meanwhile (said in the
+    // status bar when reportGone is set).
+    bool commitPageEdit(PageId page, const QImage &image, bool reportGone = true);
+    // Runs a one-step operation on the current page and commits the result.
+    void applyPageEdit(UndoRecord undo, const std::function<QImage(const QImage &)> &operation);
     // Shows message and determinate progress while operation runs.
     QImage runWithProgress(const QString &message, const std::function<QImage()> &operation);
-    // putBackPage for a page followed through an operation; false when the
-    // page was deleted meanwhile.
-    bool putBackEdited(int index, const QImage &image);
     void runLivePreview(const LivePreviewSetup &setup, const QString &doneMessage,
         const std::function<QImage(const QImage &, int, int)> &operation);
 

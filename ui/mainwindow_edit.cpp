@@ -27,37 +27,34 @@
 
 void MainWindow::onRotateLeftClicked()
 {
-    applyPageEdit([this](const QImage &page) { return imageProcessor->rotateLeft(page); });
+    applyPageEdit(UndoRecord::None, [this](const QImage &page) { return imageProcessor->rotateLeft(page); });
 }
 
 void MainWindow::onRotateRightClicked()
 {
-    applyPageEdit([this](const QImage &page) { return imageProcessor->rotateRight(page); });
+    applyPageEdit(UndoRecord::None, [this](const QImage &page) { return imageProcessor->rotateRight(page); });
 }
 
 void MainWindow::onConvertToGrayscaleClicked()
 {
-    pushUndo(documentManager->currentPage());
-    applyPageEdit([this](const QImage &page) { return imageProcessor->toGrayscale(page); });
+    applyPageEdit(UndoRecord::Before, [this](const QImage &page) { return imageProcessor->toGrayscale(page); });
 }
 
 void MainWindow::onConvertToBinaryClicked()
 {
-    pushUndo(documentManager->currentPage());
-    applyPageEdit([this](const QImage &page) { return imageProcessor->binarize(page, -1); });
+    applyPageEdit(UndoRecord::Before, [this](const QImage &page) { return imageProcessor->binarize(page, -1); });
 }
 
 void MainWindow::onAutoLevelClicked()
 {
-    const QImage page = documentManager->currentPage();
-    if (page.isNull())
+    const PageEdit edit = currentPageEdit(false);
+    if (edit.image.isNull())
         return;
-    pushUndo(page);
-    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
-    const QImage result = runWithProgress(tr("正在自动调整图像..."), [&]() { return imageProcessor->autoLevel(page); });
+    pushUndo(edit);
+    const QImage result
+        = runWithProgress(tr("正在自动调整图像..."), [&]() { return imageProcessor->autoLevel(edit.image); });
     statusBarWidget->showMessage(tr("自动调整完成"), 3000);
-    if (!result.isNull())
-        putBackEdited(target.index(), result);
+    commitPageEdit(edit.page, result);
 }
 
 void MainWindow::onCropClicked()
@@ -88,10 +85,7 @@ void MainWindow::onCropCompleted(const QRect &rect)
         QMessageBox::warning(this, tr("裁剪失败"), tr("无法裁剪图像，请检查选择区域"));
         return;
     }
-    const int index = documentManager->currentPageIndex();
-    if (index >= 0)
-        putBackPage(index, result);
-    else
+    if (!commitPageEdit(documentManager->pageId(documentManager->currentPageIndex()), result, false))
         displayImage(result);
     imageWidget->setCropMode(false);
     statusBarWidget->showMessage(tr("图像裁剪完成"), 3000);
@@ -133,11 +127,10 @@ void MainWindow::onAdvancedSettingsClicked()
 
 void MainWindow::onAutoDeskewClicked()
 {
-    const QImage page = pageToProcess();
-    if (page.isNull())
+    const PageEdit edit = currentPageEdit();
+    if (edit.image.isNull())
         return;
-    pushUndo(page);
-    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    pushUndo(edit);
     AngleDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -147,26 +140,25 @@ void MainWindow::onAutoDeskewClicked()
         return;
     }
     const QImage result = runWithProgress(
-        tr("正在旋转图像 %1 度...").arg(angle), [&]() { return imageProcessor->rotateByAngle(page, angle); });
+        tr("正在旋转图像 %1 度...").arg(angle), [&]() { return imageProcessor->rotateByAngle(edit.image, angle); });
     if (result.isNull()) {
         statusBarWidget->showMessage(tr("角度调整失败"), 3000);
         QMessageBox::warning(this, tr("处理失败"), tr("角度调整失败，请重试"));
         return;
     }
-    if (putBackEdited(target.index(), result))
+    if (commitPageEdit(edit.page, result))
         statusBarWidget->showMessage(tr("角度调整完成：旋转 %1 度").arg(angle), 3000);
 }
 
 void MainWindow::onEnhanceTextClicked()
 {
-    const QImage page = pageToProcess();
-    if (page.isNull())
+    const PageEdit edit = currentPageEdit();
+    if (edit.image.isNull())
         return;
-    pushUndo(page);
-    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
-    const QImage result = runWithProgress(
-        tr("正在进行文档增强处理（保留彩色，突出内容）..."), [&]() { return imageProcessor->enhanceDocument(page); });
-    if (!result.isNull() && putBackEdited(target.index(), result)) {
+    pushUndo(edit);
+    const QImage result = runWithProgress(tr("正在进行文档增强处理（保留彩色，突出内容）..."),
+        [&]() { return imageProcessor->enhanceDocument(edit.image); });
+    if (commitPageEdit(edit.page, result)) {
         statusBarWidget->showMessage(tr("文档增强完成"), 3000);
         QMessageBox::information(this, tr("处理完成"), tr("文档增强处理已完成\n已保留彩色并突出内容"));
     }
@@ -174,41 +166,38 @@ void MainWindow::onEnhanceTextClicked()
 
 void MainWindow::onRemoveBorderClicked()
 {
-    const QImage page = pageToProcess();
-    if (page.isNull())
+    const PageEdit edit = currentPageEdit();
+    if (edit.image.isNull())
         return;
-    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
     bool ok = false;
     const int width
         = QInputDialog::getInt(this, tr("去除边框"), tr("请输入要去除的边框宽度（像素）:"), 10, 0, 100, 1, &ok);
-    if (!ok || target.index() < 0)
+    if (!ok || documentManager->indexOf(edit.page) < 0)
         return;
-    undoStore->push(page, target.index());
-    logUndoSize();
+    pushUndo(edit);
     statusBarWidget->showMessage(tr("正在去除边框..."));
-    const QImage result = imageProcessor->removeBorder(page, width);
-    if (!result.isNull() && putBackEdited(target.index(), result))
+    const QImage result = imageProcessor->removeBorder(edit.image, width);
+    if (commitPageEdit(edit.page, result))
         statusBarWidget->showMessage(tr("边框去除完成"), 3000);
 }
 
 void MainWindow::onBleachBackgroundClicked()
 {
-    const QImage page = pageToProcess();
-    if (page.isNull())
+    const PageEdit edit = currentPageEdit();
+    if (edit.image.isNull())
         return;
-    pushUndo(page);
-    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    pushUndo(edit);
     BleachDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QImage result = runWithProgress(tr("正在进行图片漂白处理..."),
-        [&]() { return imageProcessor->bleach(page, dialog.threshold(), dialog.strength()); });
+        [&]() { return imageProcessor->bleach(edit.image, dialog.threshold(), dialog.strength()); });
     if (result.isNull()) {
         statusBarWidget->showMessage(tr("图片漂白处理失败"), 3000);
         QMessageBox::warning(this, tr("错误"), tr("图片漂白处理失败，请检查图像格式"));
         return;
     }
-    if (!putBackEdited(target.index(), result))
+    if (!commitPageEdit(edit.page, result))
         return;
     statusBarWidget->showMessage(tr("图片漂白处理完成"), 3000);
     if (autoSaveCheck->isChecked())
@@ -234,12 +223,12 @@ void MainWindow::onAdjustHueSaturationClicked()
 void MainWindow::onUndoClicked()
 {
     QImage image;
-    int page = -1;
+    PageId page = 0;
     if (!undoStore->takeNewest(&image, &page)) {
         QMessageBox::information(this, tr("提示"), tr("没有可撤销的操作"));
         return;
     }
-    putBackPage(page, image);
+    commitPageEdit(page, image);
     statusBarWidget->showMessage(tr("已撤销操作（剩余 %1 步可撤销）").arg(undoStore->size()), 3000);
     qDebug() << "已撤销操作，剩余撤销步数:" << undoStore->size();
 }
@@ -275,54 +264,64 @@ void MainWindow::onAnnotateImageClicked()
         QMessageBox::information(this, tr("提示"), tr("请先选择要批注的图片"));
         return;
     }
-    const QImage page = documentManager->page(row);
-    if (page.isNull()) {
+    const PageEdit edit { documentManager->pageId(row), documentManager->page(row) };
+    if (edit.image.isNull()) {
         QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
         return;
     }
-    const UndoStore::FollowedPage target(undoStore, row);
-    AnnotationDialog dialog(page, this);
+    AnnotationDialog dialog(edit.image, this);
     if (dialog.exec() != QDialog::Accepted) {
         statusBarWidget->showMessage(tr("批注已取消"), 3000);
         return;
     }
     const QImage annotated = dialog.resultImage();
-    if (!annotated.isNull() && putBackEdited(target.index(), annotated)) {
+    if (commitPageEdit(edit.page, annotated)) {
         statusBarWidget->showMessage(tr("批注已应用"), 3000);
         qDebug() << "批注已应用到图片";
     }
 }
 
-void MainWindow::pushUndo(const QImage &image)
+MainWindow::PageEdit MainWindow::currentPageEdit(bool askForPage)
 {
-    if (image.isNull())
-        return;
-    undoStore->push(image, documentManager->currentPageIndex());
-    logUndoSize();
+    const int index = documentManager->currentPageIndex();
+    const PageEdit edit { documentManager->pageId(index), documentManager->currentPage() };
+    if (edit.image.isNull() && askForPage)
+        QMessageBox::information(this, tr("提示"), tr("请先选择要处理的图像"));
+    return edit;
 }
 
-void MainWindow::logUndoSize()
+void MainWindow::pushUndo(const PageEdit &edit)
 {
+    if (edit.image.isNull())
+        return;
+    undoStore->push(edit.image, edit.page);
     qDebug() << "已保存到撤销栈，当前栈大小:" << undoStore->size();
 }
 
-QImage MainWindow::pageToProcess()
+bool MainWindow::commitPageEdit(PageId page, const QImage &image, bool reportGone)
 {
-    const QImage page = documentManager->currentPage();
-    if (page.isNull())
-        QMessageBox::information(this, tr("提示"), tr("请先选择要处理的图像"));
-    return page;
+    if (image.isNull())
+        return false;
+    // The operations let events through, and the page may have been deleted
+    // meanwhile; its result then has no page to go to.
+    if (!documentManager->putBackPage(page, image)) {
+        if (reportGone)
+            statusBarWidget->showMessage(tr("页面已被删除，处理结果未写回"), 3000);
+        return false;
+    }
+    // The put-back's removal moved the cursor off the page; the user keeps looking at it.
+    documentManager->setCurrentPage(documentManager->indexOf(page));
+    return true;
 }
 
-void MainWindow::applyPageEdit(const std::function<QImage(const QImage &)> &operation)
+void MainWindow::applyPageEdit(UndoRecord undo, const std::function<QImage(const QImage &)> &operation)
 {
-    const QImage page = documentManager->currentPage();
-    if (page.isNull())
+    const PageEdit edit = currentPageEdit(false);
+    if (edit.image.isNull())
         return;
-    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
-    const QImage result = operation(page);
-    if (!result.isNull())
-        putBackEdited(target.index(), result);
+    if (undo == UndoRecord::Before)
+        pushUndo(edit);
+    commitPageEdit(edit.page, operation(edit.image));
 }
 
 QImage MainWindow::runWithProgress(const QString &message, const std::function<QImage()> &operation)
@@ -337,26 +336,14 @@ QImage MainWindow::runWithProgress(const QString &message, const std::function<Q
     return result;
 }
 
-bool MainWindow::putBackEdited(int index, const QImage &image)
-{
-    // The operations let events through, and the page may have been deleted
-    // meanwhile; its result then has no page to go to.
-    if (index < 0 || index >= documentManager->pageCount()) {
-        statusBarWidget->showMessage(tr("页面已被删除，处理结果未写回"), 3000);
-        return false;
-    }
-    putBackPage(index, image);
-    return true;
-}
-
 void MainWindow::runLivePreview(const LivePreviewSetup &setup, const QString &doneMessage,
     const std::function<QImage(const QImage &, int, int)> &operation)
 {
-    const QImage page = pageToProcess();
-    if (page.isNull())
+    const PageEdit edit = currentPageEdit();
+    if (edit.image.isNull())
         return;
-    pushUndo(page);
-    const UndoStore::FollowedPage target(undoStore, documentManager->currentPageIndex());
+    pushUndo(edit);
+    const QImage &page = edit.image;
     // The preview only has to look right in the view: it works on the page
     // fitted to the view, the accepted values on the page itself.
     const QSize box = imageWidget->size() * imageWidget->devicePixelRatioF();
@@ -384,6 +371,6 @@ void MainWindow::runLivePreview(const LivePreviewSetup &setup, const QString &do
         return;
     }
     const QImage result = operation(page, dialog.firstValue(), dialog.secondValue());
-    if (!result.isNull() && putBackEdited(target.index(), result))
+    if (commitPageEdit(edit.page, result))
         statusBarWidget->showMessage(doneMessage, 3000);
 }

@@ -14,7 +14,6 @@
 #include "ui/dialogs/mergedialog.h"
 #include "ui/pagelistwidget.h"
 #include "ui/pagemerger.h"
-#include "ui/undostore.h"
 
 namespace {
 
@@ -75,8 +74,8 @@ void MainWindow::mergePages(int firstRow, int secondRow, const MergeOptions &opt
     startDeterminateProgress();
     // The image operations let events through, so pages may be added, moved or
     // deleted while the merge runs; the sources are followed, not remembered by row.
-    const UndoStore::FollowedPage firstPage(undoStore, firstRow);
-    const UndoStore::FollowedPage secondPage(undoStore, secondRow);
+    const PageId firstPage = documentManager->pageId(firstRow);
+    const PageId secondPage = documentManager->pageId(secondRow);
     const QImage first = documentManager->page(firstRow);
     const QImage second = documentManager->page(secondRow);
     if (first.isNull() || second.isNull()) {
@@ -101,8 +100,8 @@ void MainWindow::mergePages(int firstRow, int secondRow, const MergeOptions &opt
     qDebug().noquote() << done;
     if (options.deleteSources) {
         // Higher row first, so the lower one keeps its place.
-        const int higher = qMax(firstPage.index(), secondPage.index());
-        const int lower = qMin(firstPage.index(), secondPage.index());
+        const int higher = qMax(documentManager->indexOf(firstPage), documentManager->indexOf(secondPage));
+        const int lower = qMin(documentManager->indexOf(firstPage), documentManager->indexOf(secondPage));
         if (higher >= 0)
             documentManager->removePage(higher);
         if (lower >= 0)
@@ -151,7 +150,7 @@ void MainWindow::splitCurrentPage(bool leftRight)
         return;
     }
     // The split lets events through; the page may move or go meanwhile.
-    const UndoStore::FollowedPage page(undoStore, row);
+    const PageId page = documentManager->pageId(row);
     const SplitTexts texts = splitTexts(leftRight);
     statusBarWidget->showMessage(texts.progress);
     startDeterminateProgress();
@@ -165,13 +164,13 @@ void MainWindow::splitCurrentPage(bool leftRight)
     }
     const QMessageBox::StandardButton answer = QMessageBox::question(
         this, texts.questionTitle, texts.question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    row = page.index();
+    row = documentManager->indexOf(page);
     if (row < 0) {
         QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
         return;
     }
     if (answer == QMessageBox::Yes) {
-        putBackPage(row, parts.first());
+        commitPageEdit(page, parts.first());
         statusBarWidget->showMessage(texts.replaced, 3000);
     } else {
         documentManager->insertPage(row + 1, parts.first());

@@ -12,10 +12,6 @@ ScanSession::ScanSession(ImageProcessor *imageProcessor, DocumentManager *docume
     , imageProcessor(imageProcessor)
     , documentManager(documentManager)
 {
-    connect(documentManager, &DocumentManager::pageAdded, this, &ScanSession::onPageAdded);
-    connect(documentManager, &DocumentManager::pageRemoved, this, &ScanSession::onPageRemoved);
-    connect(documentManager, &DocumentManager::pageMoved, this, &ScanSession::onPageMoved);
-    connect(documentManager, &DocumentManager::documentChanged, this, &ScanSession::onDocumentChanged);
 }
 
 void ScanSession::begin(Kind kind)
@@ -25,7 +21,6 @@ void ScanSession::begin(Kind kind)
     m_scanning = kind != Kind::Idle;
     m_cancelled = false;
     runPages.clear();
-    removedRunPage = -1;
 }
 
 void ScanSession::beginFeederRun()
@@ -33,7 +28,6 @@ void ScanSession::beginFeederRun()
     m_kind = Kind::FeederRun;
     m_scanning = true;
     runPages.clear();
-    removedRunPage = -1;
 }
 
 void ScanSession::stopScanning()
@@ -49,10 +43,21 @@ void ScanSession::cancel()
 
 QList<int> ScanSession::finishRun()
 {
-    QList<int> pages = runPages;
-    std::sort(pages.begin(), pages.end());
+    const QList<int> pages = finishedRunIndices();
     begin(Kind::Idle);
     return pages;
+}
+
+QList<int> ScanSession::finishedRunIndices() const
+{
+    QList<int> indices;
+    for (PageId page : runPages) {
+        const int index = documentManager->indexOf(page);
+        if (index >= 0)
+            indices.append(index);
+    }
+    std::sort(indices.begin(), indices.end());
+    return indices;
 }
 
 ScanSession::PageResult ScanSession::takePage(const QImage &image, const BlankTest &blank)
@@ -91,7 +96,7 @@ ScanSession::PageResult ScanSession::takeTestedPage(const QImage &image, bool bl
         result.next = Next::DelayCycleEnd;
         result.endsScan = true;
     } else if (isCollecting()) {
-        runPages.append(result.index);
+        runPages.append(documentManager->pageId(result.index));
         result.next = Next::Collected;
     } else {
         result.next = Next::SaveSingle;
@@ -172,50 +177,4 @@ void ScanSession::drain()
     while (holds == 0 && !deferred.isEmpty())
         deferred.takeFirst()();
     draining = false;
-}
-
-void ScanSession::onPageAdded(int index)
-{
-    const int putBack = removedRunPage;
-    removedRunPage = -1;
-    for (int &page : runPages) {
-        if (page >= index)
-            ++page;
-    }
-    if (putBack >= 0 && putBack == index)
-        runPages.append(index);
-}
-
-void ScanSession::onPageRemoved(int index)
-{
-    removedRunPage = -1;
-    for (int i = runPages.size() - 1; i >= 0; --i) {
-        if (runPages.at(i) == index) {
-            runPages.removeAt(i);
-            removedRunPage = index;
-        } else if (runPages.at(i) > index) {
-            --runPages[i];
-        }
-    }
-}
-
-void ScanSession::onPageMoved(int oldIndex, int newIndex)
-{
-    removedRunPage = -1;
-    for (int &page : runPages) {
-        if (page == oldIndex)
-            page = newIndex;
-        else if (oldIndex < newIndex && page > oldIndex && page <= newIndex)
-            --page;
-        else if (newIndex < oldIndex && page >= newIndex && page < oldIndex)
-            ++page;
-    }
-}
-
-void ScanSession::onDocumentChanged()
-{
-    // A new document drops every page without a removal per page.
-    const int count = documentManager->pageCount();
-    runPages.erase(
-        std::remove_if(runPages.begin(), runPages.end(), [count](int page) { return page >= count; }), runPages.end());
 }

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "document/pageid.h"
 #include "settings/appsettings.h"
 
 class DocumentManager;
@@ -16,9 +17,9 @@ class ImageProcessor;
 // pages a run has added to the document, the delay-scan cycle, and the results
 // that wait while the window shows one of the pipeline's message boxes.
 //
-// A run records the document indices of its pages, never the images: the
-// document owns them, and the record follows pages that are moved, removed or
-// put back while the run goes on.
+// A run records the ids of its pages, never the images: the document owns
+// them and knows where each one is now, whatever was moved, removed or put
+// back while the run went on.
 //
 // GUI thread only.
 class ScanSession : public QObject
@@ -69,7 +70,8 @@ public:
     // The scan ended (error, cancel, last page); a run's record is kept for a
     // finished signal that may still follow.
     void stopScanning();
-    // The run's pages, in document order, and a clean state.
+    // The document indices of the run's pages still there, in document order,
+    // and a clean state.
     QList<int> finishRun();
     // The user broke the scan off: the state ends at once and what the
     // scanner still reports about this scan stays quiet until the next start.
@@ -82,7 +84,7 @@ public:
     Kind kind() const { return m_kind; }
     bool isScanning() const { return m_scanning; }
     bool isCollecting() const { return m_kind == Kind::FeederRun || m_kind == Kind::EsclFeeder; }
-    int collectedCount() const { return runPages.size(); }
+    int collectedCount() const { return finishedRunIndices().size(); }
 
     // The page pipeline: blank test, addPage, then the decision what follows.
     // The image is handed to the document as it is (no copy is made).
@@ -131,10 +133,7 @@ public:
 private:
     void release();
     void drain();
-    void onPageAdded(int index);
-    void onPageRemoved(int index);
-    void onPageMoved(int oldIndex, int newIndex);
-    void onDocumentChanged();
+    QList<int> finishedRunIndices() const;
 
     ImageProcessor *imageProcessor;
     DocumentManager *documentManager;
@@ -142,10 +141,7 @@ private:
     bool m_scanning = false;
     bool m_cancelled = false;
     quint64 m_generation = 0;
-    QList<int> runPages;
-    // A run page just removed: if the next change inserts at the same index it
-    // was put back after an edit and stays part of the run.
-    int removedRunPage = -1;
+    QList<PageId> runPages;
 
     bool m_delayActive = false;
     int m_delayInterval = 0;
