@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
@@ -147,6 +148,10 @@ PageText TextRecognizer::recognize(const QImage &page, const std::atomic_bool *c
     if (!m_api || page.isNull())
         return text;
     text.imageSize = page.size();
+    // The engine splits its networks over a team of four OpenMP threads, which on
+    // two cores already busy with one page per core only spin against each other.
+    // This thread's regions run alone (the setting is the calling thread's own).
+    omp_set_max_active_levels(0);
     // Grey is all the engine looks at; handing it grey spares it the conversion
     // of a colour page, and a two-level page becomes readable to it at all.
     const QImage grey
