@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 #include "document/importedpage.h"
 #include "document/imagefilewriter.h"
 #include "document/pageid.h"
@@ -95,6 +97,10 @@ public:
     // document writes.
     void setJpegQuality(int quality);
     int jpegQuality() const;
+    // Asked, on the GUI thread, for the decorator of every PDF this document
+    // writes, with the indices of the pages going into it (an invisible text layer).
+    using PdfDecoratorSource = std::function<ImageFileWriter::PageDecorator(const QVector<int> &indices)>;
+    void setPdfDecoratorSource(PdfDecoratorSource source);
 
 signals:
     void documentChanged();
@@ -122,5 +128,6 @@ private:
     QString m_title;
     bool m_modified = false;
     int m_jpegQuality = 90;
+    PdfDecoratorSource m_pdfDecorator;
     QStringList m_supportedFormats;
 };

@@ -98,6 +98,8 @@ bool DocumentManager::saveAsPdf(const QString &path)
     layout.creator = tr("Quirra");
     QVector<int> all(pageCount());
     std::iota(all.begin(), all.end(), 0);
+    if (m_pdfDecorator)
+        layout.decoratePage = m_pdfDecorator(all);
     QString errorText;
     if (!ImageFileWriter::writePdf(all.size(), pageProvider(all), path, layout, &errorText)) {
         qDebug() << "无法写入PDF文件: " << path << errorText;
@@ -115,6 +117,11 @@ void DocumentManager::setJpegQuality(int quality)
 int DocumentManager::jpegQuality() const
 {
     return m_jpegQuality;
+}
+
+void DocumentManager::setPdfDecoratorSource(PdfDecoratorSource source)
+{
+    m_pdfDecorator = std::move(source);
 }
 
 bool DocumentManager::saveAsImages(const QString &path)

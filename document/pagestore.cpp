@@ -173,6 +173,7 @@ private:
         case Job::Delete:
             QFile::remove(job.path + QStringLiteral(".part"));
             QFile::remove(job.path);
+            QFile::remove(job.path.chopped(6) + QStringLiteral(".ocr.json"));
             break;
         }
         return result;
@@ -357,6 +358,13 @@ bool PageStore::ensureFolder()
 QString PageStore::pagePath(quint64 id) const
 {
     return m_folder + QStringLiteral("/page-%1.qpage").arg(id);
+}
+
+QString PageStore::textPath(int index) const
+{
+    if (m_folder.isEmpty() || index < 0 || index >= m_pages.size())
+        return QString();
+    return m_folder + QStringLiteral("/page-%1.ocr.json").arg(m_pages.at(index).id);
 }
 
 void PageStore::insert(int index, const QImage &image)
@@ -678,7 +686,11 @@ bool PageStore::adopt(const RecoverableFolder &recovered)
     // before the crash) have no place in the document.
     const QDir dir(m_folder);
     for (const QString &entry : dir.entryList(QDir::Files | QDir::Hidden)) {
-        if (entry != QLatin1String("lock") && entry != PageIndex::fileName() && !named.contains(entry))
+        // A page's recognised text stays with the page.
+        const QString textOf
+            = entry.endsWith(QLatin1String(".ocr.json")) ? entry.chopped(9) + QStringLiteral(".qpage") : QString();
+        if (entry != QLatin1String("lock") && entry != PageIndex::fileName() && !named.contains(entry)
+            && !named.contains(textOf))
             QFile::remove(dir.filePath(entry));
     }
     queueIndex();

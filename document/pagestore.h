@@ -63,6 +63,10 @@ public:
     QImage image(int index);
     Source source(int index);
     qint64 imageBytes(int index) const;
+    // Where the text recognised on the page is kept beside its file
+    // ("page-<n>.ocr.json"); it goes with the page and comes back with a recovered
+    // folder. Empty while the store has no folder.
+    QString textPath(int index) const;
     // The current page is kept decoded whatever the budget says; its neighbours
     // are read ahead on a thread of their own when the budget has room for them.
     void setCurrent(int index);

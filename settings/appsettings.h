@@ -35,6 +35,9 @@ inline const Setting<QString> saveFormat { "save/format", QStringLiteral("PDF") 
 inline const Setting<QString> savePath { "save/path", &documentsFolder };
 inline const Setting<bool> autoSave { "save/autoSave", true };
 inline const Setting<int> saveCounter { "save/counter", 0 };
+// Text recognition of every page, and its languages as the engine names them
+inline const Setting<bool> textRecognition { "save/textRecognition", false };
+inline const Setting<QString> textLanguages { "save/textLanguages", QStringLiteral("chi_sim+eng") };
 
 // Blank-page test of the scan pipeline
 inline const Setting<bool> removeBlankPages { "removeBlankPages", false };

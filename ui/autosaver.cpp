@@ -52,14 +52,17 @@ QString AutoSaver::firstFreeName(const QString &path)
     }
 }
 
-bool AutoSaver::writeImage(const QImage &image, const QString &path, const QString &format, int quality)
+bool AutoSaver::writeImage(const QImage &image, const QString &path, const QString &format, int quality,
+    const ImageFileWriter::PageDecorator &decorator)
 {
     if (image.isNull())
         return false;
     QString errorText;
     if (format == QLatin1String("PDF")) {
-        return ImageFileWriter::writePdf({ image }, path,
-            a4Layout(ImageFileWriter::Placement::Stretch, QStringLiteral("扫描文档"), quality), &errorText);
+        ImageFileWriter::PdfLayout layout
+            = a4Layout(ImageFileWriter::Placement::Stretch, QStringLiteral("扫描文档"), quality);
+        layout.decoratePage = decorator;
+        return ImageFileWriter::writePdf({ image }, path, layout, &errorText);
     }
     return ImageFileWriter::writeImage(image, path, format.toLatin1(), quality, &errorText);
 }
@@ -73,14 +76,15 @@ bool AutoSaver::writePdf(const QList<QImage> &images, const QString &path, const
         images, path, a4Layout(ImageFileWriter::Placement::FitCentred, title, quality), &errorText);
 }
 
-bool AutoSaver::writePdf(
-    int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path, const QString &title, int quality)
+bool AutoSaver::writePdf(int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path,
+    const QString &title, int quality, const ImageFileWriter::PageDecorator &decorator)
 {
     if (pageCount <= 0)
         return false;
     QString errorText;
-    return ImageFileWriter::writePdf(
-        pageCount, pageAt, path, a4Layout(ImageFileWriter::Placement::FitCentred, title, quality), &errorText);
+    ImageFileWriter::PdfLayout layout = a4Layout(ImageFileWriter::Placement::FitCentred, title, quality);
+    layout.decoratePage = decorator;
+    return ImageFileWriter::writePdf(pageCount, pageAt, path, layout, &errorText);
 }
 
 int AutoSaver::countFiles(const QString &folder, const QString &ext)

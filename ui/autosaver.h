@@ -27,13 +27,15 @@ public:
     // page with the image stretched over it; quality is the JPEG quality, also of a
     // PDF's grey and colour pages (-1 = the writer's default). The file appears
     // only when it was written completely.
-    static bool writeImage(const QImage &image, const QString &path, const QString &format, int quality);
+    // decorator, when given, adds a layer to a PDF's page (the recognised text).
+    static bool writeImage(const QImage &image, const QString &path, const QString &format, int quality,
+        const ImageFileWriter::PageDecorator &decorator = {});
     // One page per image, of its physical size, or A4 with the image fitted and
     // centred when it has no resolution; false for no images.
     static bool writePdf(const QList<QImage> &images, const QString &path, const QString &title, int quality = -1);
     // The same for pages handed out one at a time (see ImageFileWriter::writePdf).
     static bool writePdf(int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path,
-        const QString &title, int quality = -1);
+        const QString &title, int quality = -1, const ImageFileWriter::PageDecorator &decorator = {});
 
     // Number of files in folder matching "*.<ext>".
     static int countFiles(const QString &folder, const QString &ext);

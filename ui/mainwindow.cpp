@@ -44,6 +44,7 @@
 #include "ui/croppableimagewidget.h"
 #include "ui/dialogs/layoutdialog.h"
 #include "ui/pagelistwidget.h"
+#include "ui/recognitionqueue.h"
 #include "ui/undostore.h"
 
 MainWindow::MainWindow(QWidget *parent)
@@ -56,6 +57,7 @@ MainWindow::MainWindow(QWidget *parent)
     documentManager = new DocumentManager(this);
     documentManager->setObjectName(QStringLiteral("documentManager"));
     undoStore = new UndoStore(documentManager, this);
+    recognitionQueue = new RecognitionQueue(documentManager, this);
     undoStore->setObjectName(QStringLiteral("undoStore"));
     delayTimer = new QTimer(this);
     delayTimer->setObjectName(QStringLiteral("delayTimer"));
@@ -324,6 +326,7 @@ void MainWindow::createScanSettingsDock()
     autoSaveCheck->setToolTip(tr("启用后，扫描完成后自动保存图像"));
     saveLayout->addWidget(removeBlankPagesCheck);
     saveLayout->addWidget(autoSaveCheck);
+    createRecognitionControls(saveGroup, saveLayout);
     saveLayout->addStretch();
     groupsLayout->addWidget(saveGroup);
     groupsLayout->addStretch();
@@ -509,6 +512,8 @@ void MainWindow::loadSettings()
     blankPageThreshold = AppSettings::blankPageThreshold.read(store);
     blankPageRatio = AppSettings::blankPageRatio.read(store);
     searchMode = AppSettings::searchMode.read(store);
+    textLanguageCombo->setCurrentIndex(qMax(0, textLanguageCombo->findData(AppSettings::textLanguages.read(store))));
+    textRecognitionCheck->setChecked(AppSettings::textRecognition.read(store));
 }
 
 void MainWindow::saveSettings()
@@ -527,6 +532,8 @@ void MainWindow::saveSettings()
     AppSettings::blankPageThreshold.write(store, blankPageThreshold);
     AppSettings::blankPageRatio.write(store, blankPageRatio);
     AppSettings::searchMode.write(store, searchMode);
+    AppSettings::textRecognition.write(store, textRecognitionCheck->isChecked());
+    AppSettings::textLanguages.write(store, textLanguageCombo->currentData().toString());
 }
 
 void MainWindow::updateWindowTitle()

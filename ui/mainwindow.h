@@ -9,10 +9,12 @@
 #include <functional>
 
 #include "document/pageid.h"
+#include "document/imagefilewriter.h"
 #include "document/pageimporter.h"
 #include "settings/appsettings.h"
 #include "ui/scansession.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QCloseEvent;
 class QComboBox;
@@ -33,6 +35,7 @@ class ESCLScanner;
 class ImageProcessor;
 class ImportProgressDialog;
 class PageListWidget;
+class RecognitionQueue;
 class ScannerController;
 class UndoStore;
 struct LivePreviewSetup;
@@ -123,6 +126,7 @@ private slots:
     void onSplitImageHorizontal();
     void onSplitImageVertical();
     void onAnnotateImageClicked();
+    void onRecognizeTextClicked();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -159,10 +163,12 @@ private:
     // Scan control (mainwindow_scan.cpp)
     bool ensureScannerReady();
     void runESCLScan(const QString &url);
-    void autoSaveScannedImage(const QImage &image);
+    // index, when given, is the page's place in the document (for its text layer).
+    void autoSaveScannedImage(const QImage &image, int index = -1);
     // The run's pages are read from the document by their indices.
     void autoSaveMultiPage(const QList<int> &pages);
-    bool saveImageToFile(const QImage &image, const QString &path);
+    bool saveImageToFile(
+        const QImage &image, const QString &path, const ImageFileWriter::PageDecorator &decorator = {});
     QString makeTimestampedFileName(const QString &ext) const;
     QString makePageFileName(const QString &ext, int page) const;
     ScanSession *session();
@@ -273,6 +279,16 @@ private:
     void reportImportProblems(const PageImporter::Report &report);
     void onFilesDropped(const QStringList &files, int row);
 
+    // Text recognition (mainwindow_ocr.cpp)
+    void createRecognitionControls(QWidget *parent, QBoxLayout *layout);
+    void onRecognitionToggled(bool enabled);
+    void onRecognitionLanguageChosen(int index);
+    void showRecognitionUnavailable(const QString &message);
+    // The text layer of a PDF of these pages. Pages still waiting for their text
+    // are waited for behind a cancellable progress dialog (the window keeps
+    // running); a cancel leaves them without text and says so.
+    ImageFileWriter::PageDecorator textLayerFor(const QVector<int> &indices);
+
     // Page commands (mainwindow_pages.cpp)
     void onPagesDropped(const QList<int> &rows, int targetRow);
     void movePage(int from, int to);
@@ -336,5 +352,9 @@ private:
     QSlider *jpegQualitySlider = nullptr;
     QCheckBox *autoSaveCheck = nullptr;
     QCheckBox *removeBlankPagesCheck = nullptr;
+    // Text recognition (mainwindow_ocr.cpp)
+    RecognitionQueue *recognitionQueue = nullptr;
+    QCheckBox *textRecognitionCheck = nullptr;
+    QComboBox *textLanguageCombo = nullptr;
     QPushButton *finishDelayScanButton = nullptr;
 };

@@ -119,6 +119,7 @@ void MainWindow::onAdvancedSettingsClicked()
         { Command::GrayscaleCommand, &MainWindow::onConvertToGrayscaleClicked },
         { Command::BinaryCommand, &MainWindow::onConvertToBinaryClicked },
         { Command::AutoLevelCommand, &MainWindow::onAutoLevelClicked },
+        { Command::RecognizeTextCommand, &MainWindow::onRecognizeTextClicked },
         { Command::UndoCommand, &MainWindow::onUndoClicked },
     };
     if (const auto slot = commands.value(dialog.chosenCommand()))

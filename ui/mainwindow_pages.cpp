@@ -138,6 +138,8 @@ void MainWindow::showPagesListContextMenu(const QPoint &pos)
             &MainWindow::onSplitImageHorizontal);
         addEntry(split, tr("上下拆分"), ":/icons/layout.svg", tr("从中间上下拆分，适合上下排列的证件"),
             &MainWindow::onSplitImageVertical);
+        addEntry(&menu, tr("识别文字"), ":/icons/enhance-text.svg", tr("显示此页面识别出的文字"),
+            &MainWindow::onRecognizeTextClicked);
         menu.addSeparator();
         addEntry(
             &menu, tr("删除此页"), ":/icons/delete.svg", tr("删除当前选中的页面"), &MainWindow::onDeleteCurrentPage);

@@ -301,7 +301,7 @@ void MainWindow::finishScannedPage(const QImage &image, bool blank, const QStrin
         if (result.endsScan)
             endProgress();
         statusBarWidget->showMessage(tr("扫描完成"), 3000);
-        autoSaveScannedImage(documentManager->page(result.index));
+        autoSaveScannedImage(documentManager->page(result.index), result.index);
         break;
     }
     updateStatusBar();
@@ -490,14 +490,16 @@ QString MainWindow::makePageFileName(const QString &ext, int page) const
     return AutoSaver::pageFileName(savePathEdit->text(), ext, page, QDateTime::currentDateTime());
 }
 
-void MainWindow::autoSaveScannedImage(const QImage &image)
+void MainWindow::autoSaveScannedImage(const QImage &image, int index)
 {
     if (!autoSaveCheck || !autoSaveCheck->isChecked())
         return;
     const QString ext = saveFormatCombo->currentData().toString();
+    const ImageFileWriter::PageDecorator textLayer
+        = index >= 0 && ext == QLatin1String("pdf") ? textLayerFor({ index }) : ImageFileWriter::PageDecorator();
     const QString path = makeTimestampedFileName(ext);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (saveImageToFile(image, path)) {
+    if (saveImageToFile(image, path, textLayer)) {
         QMessageBox::information(this, tr("自动保存成功"), tr("扫描结果已自动保存到:\n%1").arg(path));
         statusBarWidget->showMessage(
             tr("已自动保存为 %1 格式到: %2").arg(saveFormatCombo->currentText(), QFileInfo(path).fileName()), 5000);
@@ -516,8 +518,9 @@ void MainWindow::autoSaveMultiPage(const QList<int> &pages)
         QDir().mkpath(QFileInfo(path).absolutePath());
         // The run's pages are read from the document one at a time while the PDF is
         // written: a long feeder run is never held in memory at once.
+        const ImageFileWriter::PageDecorator textLayer = textLayerFor(pages.toVector());
         if (AutoSaver::writePdf(pages.size(), documentManager->pageProvider(pages.toVector()), path, tr("多页扫描文档"),
-                jpegQualitySlider->value())) {
+                jpegQualitySlider->value(), textLayer)) {
             QMessageBox::information(this, tr("多页自动保存成功"), tr("多页文档已自动保存为PDF:\n%1").arg(path));
             statusBarWidget->showMessage(
                 tr("已自动保存 %1 页为PDF: %2").arg(pages.size()).arg(QFileInfo(path).fileName()), 5000);
@@ -542,7 +545,8 @@ void MainWindow::autoSaveMultiPage(const QList<int> &pages)
     }
 }
 
-bool MainWindow::saveImageToFile(const QImage &image, const QString &path)
+bool MainWindow::saveImageToFile(
+    const QImage &image, const QString &path, const ImageFileWriter::PageDecorator &decorator)
 {
     const QString format = saveFormatCombo->currentData().toString().toUpper();
     // A PDF's grey and colour pages are JPEG too, at the same quality.
@@ -550,7 +554,7 @@ bool MainWindow::saveImageToFile(const QImage &image, const QString &path)
         = format == QLatin1String("JPG") || format == QLatin1String("JPEG") || format == QLatin1String("PDF");
     const int quality = jpeg ? jpegQualitySlider->value() : -1;
     // A PDF that cannot be written is a failure like any other format.
-    if (!AutoSaver::writeImage(image, path, format, quality)) {
+    if (!AutoSaver::writeImage(image, path, format, quality, decorator)) {
         QMessageBox::warning(this, tr("保存失败"), tr("无法保存图像到: %1").arg(path));
         return false;
     }

@@ -41,6 +41,7 @@ AdvancedSettingsDialog::AdvancedSettingsDialog(QWidget *parent)
     addButton(tr("灰度"), ":/icons/layout.svg", tr("将图像转换为灰度图像"), GrayscaleCommand);
     addButton(tr("黑白"), ":/icons/enhance-text.svg", tr("按自动计算的阈值将图像转换为黑白两色"), BinaryCommand);
     addButton(tr("自动色阶"), ":/icons/brightness.svg", tr("自动拉伸各颜色通道的色阶范围"), AutoLevelCommand);
+    addButton(tr("识别文字"), ":/icons/enhance-text.svg", tr("显示当前页面识别出的文字"), RecognizeTextCommand);
 
     QFrame *line = new QFrame(group);
     line->setFrameShape(QFrame::HLine);

@@ -21,6 +21,7 @@ public:
         GrayscaleCommand,
         BinaryCommand,
         AutoLevelCommand,
+        RecognizeTextCommand,
         UndoCommand,
     };
     Q_ENUM(Command)

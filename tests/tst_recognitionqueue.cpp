@@ -1,0 +1,220 @@
+// The background recognition of the document's pages: each page gets its own
+// text, keeps it through moves, edits and undo, loses it when it leaves, and has
+// it back after a crash without being read again.
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "document/documentmanager.h"
+#include "document/pagerecovery.h"
+#include "document/pagestore.h"
+#include "support/textpages.h"
+#include "ui/recognitionqueue.h"
+#include "ui/undostore.h"
+
+namespace {
+
+// Small pages, one line each, so the engine's time stays within a test's budget.
+TextPages::Page smallPage(int line)
+{
+    return TextPages::render(TextPages::mixedLines(1, line), QSize(2300, 220), 12, unsigned(line + 1));
+}
+
+bool readsAs(const PageText &text, const TextPages::Page &page)
+{
+    return !text.isEmpty()
+        && TextPages::characterErrorRate(page.lines.join(QLatin1Char('\n')), text.plainText()) <= 0.05;
+}
+
+constexpr int recognitionTimeout = 60000;
+
+} // namespace
+
+class TestRecognitionQueue : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void pagesGetTheirOwnText();
+    void textFollowsMovesEditsAndUndo();
+    void removedPageTakesItsTextAlong();
+    void offReadsOnlyWhenAsked();
+    void missingDataTurnsRecognitionOff();
+    void recoveredDocumentKeepsItsText();
+};
+
+void TestRecognitionQueue::pagesGetTheirOwnText()
+{
+    DocumentManager document;
+    RecognitionQueue queue(&document);
+    queue.setEnabled(true);
+    const TextPages::Page pages[] = { smallPage(0), smallPage(1), smallPage(2) };
+    for (const TextPages::Page &page : pages)
+        document.addPage(page.image);
+    for (int i = 0; i < 3; ++i) {
+        const PageId id = document.pageId(i);
+        QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(id), recognitionTimeout);
+        QVERIFY2(readsAs(queue.text(id), pages[i]), qPrintable(queue.text(id).plainText()));
+        // Kept beside the page in the store's folder.
+        QFile stored(document.pageStore()->textPath(i));
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        PageText read;
+        QVERIFY(PageText::fromJson(stored.readAll(), &read));
+        QCOMPARE(read.plainText(), queue.text(id).plainText());
+    }
+    QCOMPARE(queue.waitingAmong({ document.pageId(0), document.pageId(1), document.pageId(2) }), 0);
+    const QVector<PageText> texts = queue.textsFor({ 2, 0 });
+    QCOMPARE(texts.at(0).plainText(), queue.text(document.pageId(2)).plainText());
+    QCOMPARE(texts.at(1).plainText(), queue.text(document.pageId(0)).plainText());
+}
+
+void TestRecognitionQueue::textFollowsMovesEditsAndUndo()
+{
+    DocumentManager document;
+    RecognitionQueue queue(&document);
+    UndoStore undo(&document);
+    queue.setEnabled(true);
+    const TextPages::Page first = smallPage(0);
+    const TextPages::Page second = smallPage(1);
+    document.addPage(first.image);
+    document.addPage(second.image);
+    const PageId firstId = document.pageId(0);
+    const PageId secondId = document.pageId(1);
+    QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(firstId) && queue.hasText(secondId), recognitionTimeout);
+
+    // Moved: the text goes with the page, not with the place.
+    document.movePageDown(0);
+    QCOMPARE(document.pageId(1), firstId);
+    QVERIFY(readsAs(queue.textsFor({ 1 }).at(0), first));
+    QVERIFY(readsAs(queue.textsFor({ 0 }).at(0), second));
+
+    // Edited (another image put back): read again, the other page untouched.
+    const TextPages::Page edited = smallPage(4);
+    undo.push(document.page(1), firstId);
+    QVERIFY(document.putBackPage(firstId, edited.image));
+    QVERIFY(!queue.hasText(firstId));
+    QVERIFY(queue.isWaiting(firstId));
+    QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(firstId), recognitionTimeout);
+    QVERIFY2(readsAs(queue.text(firstId), edited), qPrintable(queue.text(firstId).plainText()));
+    QVERIFY(readsAs(queue.text(secondId), second));
+
+    // Undone: the page reads as it did before the edit.
+    QImage previous;
+    PageId page = 0;
+    QVERIFY(undo.takeNewest(&previous, &page));
+    QCOMPARE(page, firstId);
+    QVERIFY(document.putBackPage(page, previous));
+    QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(firstId), recognitionTimeout);
+    QVERIFY2(readsAs(queue.text(firstId), first), qPrintable(queue.text(firstId).plainText()));
+    QCOMPARE(document.indexOf(firstId), 1);
+}
+
+void TestRecognitionQueue::removedPageTakesItsTextAlong()
+{
+    DocumentManager document;
+    RecognitionQueue queue(&document);
+    queue.setEnabled(true);
+    document.addPage(smallPage(0).image);
+    document.addPage(smallPage(1).image);
+    const PageId kept = document.pageId(0);
+    const PageId removed = document.pageId(1);
+    QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(kept) && queue.hasText(removed), recognitionTimeout);
+    const QString removedFile = document.pageStore()->textPath(1);
+    QVERIFY(QFile::exists(removedFile));
+    document.removePage(1);
+    QVERIFY(!queue.hasText(removed));
+    QVERIFY(queue.hasText(kept));
+    document.pageStore()->waitForWrites();
+    QVERIFY(!QFile::exists(removedFile));
+
+    // A page removed while it waits or is being read leaves nothing behind.
+    document.addPage(smallPage(2).image);
+    const PageId gone = document.pageId(1);
+    QVERIFY(queue.isWaiting(gone));
+    document.removePage(1);
+    QVERIFY(!queue.isWaiting(gone));
+    QCOMPARE(document.pageCount(), 1);
+}
+
+void TestRecognitionQueue::offReadsOnlyWhenAsked()
+{
+    DocumentManager document;
+    RecognitionQueue queue(&document);
+    QSignalSpy ready(&queue, &RecognitionQueue::textReady);
+    const TextPages::Page page = smallPage(3);
+    document.addPage(page.image);
+    document.addPage(smallPage(5).image);
+    QVERIFY(!queue.isWaiting(document.pageId(0)));
+    QTest::qWait(200);
+    QCOMPARE(ready.count(), 0);
+
+    queue.recognizeNow(document.pageId(0));
+    QVERIFY(ready.wait(recognitionTimeout));
+    QCOMPARE(ready.count(), 1);
+    QCOMPARE(ready.at(0).at(0).value<PageId>(), document.pageId(0));
+    QVERIFY(readsAs(queue.text(document.pageId(0)), page));
+    // Only the page asked for.
+    QVERIFY(!queue.hasText(document.pageId(1)));
+    QVERIFY(!queue.isWaiting(document.pageId(1)));
+}
+
+void TestRecognitionQueue::missingDataTurnsRecognitionOff()
+{
+    QTemporaryDir empty;
+    DocumentManager document;
+    RecognitionQueue queue(&document);
+    queue.setDataPath(empty.path());
+    QVERIFY(queue.missingData().contains(QStringLiteral("tesseract-ocr-chi-sim")));
+    QSignalSpy unavailable(&queue, &RecognitionQueue::engineUnavailable);
+    queue.setEnabled(true);
+    const TextPages::Page page = smallPage(0);
+    document.addPage(page.image);
+    QVERIFY(unavailable.wait(10000));
+    QVERIFY(unavailable.at(0).at(0).toString().contains(QStringLiteral("tesseract-ocr-eng")));
+    QVERIFY(!queue.isEnabled());
+    // The page is as it came, and further pages wait for nothing.
+    QCOMPARE(document.page(0), page.image);
+    document.addPage(smallPage(1).image);
+    QVERIFY(!queue.isWaiting(document.pageId(1)));
+    QCOMPARE(unavailable.count(), 1);
+}
+
+void TestRecognitionQueue::recoveredDocumentKeepsItsText()
+{
+    QTemporaryDir root;
+    QString folder;
+    QString firstText;
+    {
+        DocumentManager document;
+        RecognitionQueue queue(&document);
+        queue.setEnabled(true);
+        document.addPage(smallPage(0).image);
+        document.addPage(smallPage(1).image);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            queue.hasText(document.pageId(0)) && queue.hasText(document.pageId(1)), recognitionTimeout);
+        document.pageStore()->waitForWrites();
+        firstText = queue.text(document.pageId(0)).plainText();
+        // What a process that died would leave: the folder without a live lock.
+        folder = root.filePath(QStringLiteral("left-behind"));
+        QDir().mkpath(folder);
+        const QDir source(document.pageStore()->folder());
+        for (const QString &name : source.entryList(QDir::Files)) {
+            if (name != QLatin1String("lock"))
+                QVERIFY(QFile::copy(source.filePath(name), QDir(folder).filePath(name)));
+        }
+    }
+    const QList<RecoverableFolder> found = PageRecovery::find(root.path());
+    QCOMPARE(found.size(), 1);
+    DocumentManager document;
+    RecognitionQueue queue(&document); // off: nothing is recognised
+    QVERIFY(document.recoverPages(found.first()));
+    QCOMPARE(document.pageCount(), 2);
+    QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(document.pageId(0)) && queue.hasText(document.pageId(1)), 10000);
+    QCOMPARE(queue.text(document.pageId(0)).plainText(), firstText);
+    QVERIFY(QFile::exists(document.pageStore()->textPath(1)));
+}
+
+QTEST_MAIN(TestRecognitionQueue)
+#include "tst_recognitionqueue.moc"
