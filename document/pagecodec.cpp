@@ -72,6 +72,12 @@ bool decodeBands(const uchar *base, const QVector<qint64> &offsets, const QVecto
 
 bool PageCodec::writeFile(const QString &path, const QImage &source, QString *errorText)
 {
+    // A file the reader would refuse is never written: such a page stays in
+    // memory, where the store keeps every page it cannot write.
+    if (!PageLimits::fits(source.size(), source.format())) {
+        *errorText = QStringLiteral("page beyond the page limits");
+        return false;
+    }
     QImage image = source;
     // Rows are stored at the length Qt gives a fresh image of this size, so the
     // reader can decode straight into one.
