@@ -50,6 +50,16 @@ int readInt(const QJsonObject &object, const QString &key)
     return int(value);
 }
 
+// Coordinates and sizes beyond any page's side (a page has at most 200
+// megapixels) are brought back to it: QRect keeps its right edge as
+// x + width - 1, which a JSON rectangle near the int range would overflow.
+constexpr int maxCoordinate = 1 << 28;
+
+int readCoordinate(const QJsonObject &object, const QString &key)
+{
+    return qBound(-maxCoordinate, readInt(object, key), maxCoordinate);
+}
+
 } // namespace
 
 AnnotationTool::AnnotationTool(QObject *parent)
@@ -297,10 +307,10 @@ bool AnnotationTool::fromJson(const QJsonObject &json)
         const QJsonObject object = value.toObject();
         AnnotationItem item;
         item.type = readInt(object, QStringLiteral("type"));
-        item.rect = QRect(readInt(object, QStringLiteral("x")), readInt(object, QStringLiteral("y")),
-            readInt(object, QStringLiteral("width")), readInt(object, QStringLiteral("height")));
+        item.rect = QRect(readCoordinate(object, QStringLiteral("x")), readCoordinate(object, QStringLiteral("y")),
+            readCoordinate(object, QStringLiteral("width")), readCoordinate(object, QStringLiteral("height")));
         item.color = QColor(object.value(QStringLiteral("color")).toString());
-        item.lineWidth = readInt(object, QStringLiteral("lineWidth"));
+        item.lineWidth = readCoordinate(object, QStringLiteral("lineWidth"));
         item.text = object.value(QStringLiteral("text")).toString();
         item.filled = object.value(QStringLiteral("filled")).toBool();
         item.transparency = readInt(object, QStringLiteral("transparency"));
@@ -310,7 +320,8 @@ bool AnnotationTool::fromJson(const QJsonObject &json)
                 if (!p.isObject())
                     continue;
                 const QJsonObject point = p.toObject();
-                item.points.append(QPoint(readInt(point, QStringLiteral("x")), readInt(point, QStringLiteral("y"))));
+                item.points.append(
+                    QPoint(readCoordinate(point, QStringLiteral("x")), readCoordinate(point, QStringLiteral("y"))));
             }
         }
         annotations.append(item);

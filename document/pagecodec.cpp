@@ -11,6 +11,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "document/pagelimits.h"
+
 namespace {
 
 constexpr char magic[8] = { 'Q', 'R', 'P', 'A', 'G', 'E', '1', '\0' };
@@ -18,6 +20,9 @@ constexpr char magic[8] = { 'Q', 'R', 'P', 'A', 'G', 'E', '1', '\0' };
 // find its matches, small enough to spread a page over the cores when reading.
 constexpr int bandRows = 256;
 constexpr int maxColors = 256;
+// LZ4 never writes fewer than one byte for 255 it restores: a band claiming more
+// than that of its compressed size is not a band this codec wrote.
+constexpr qint64 lz4MaxRatio = 255;
 
 struct Header
 {
@@ -32,7 +37,9 @@ struct Header
     qint32 bandCount;
 };
 
-int bandCountFor(int height)
+// 64-bit: the height comes from a file, and a header claiming a height near 2^31
+// must not overflow on the way to being refused.
+qint64 bandCountFor(qint64 height)
 {
     return (height + bandRows - 1) / bandRows;
 }
@@ -65,6 +72,12 @@ bool decodeBands(const uchar *base, const QVector<qint64> &offsets, const QVecto
 
 bool PageCodec::writeFile(const QString &path, const QImage &source, QString *errorText)
 {
+    // A file the reader would refuse is never written: such a page stays in
+    // memory, where the store keeps every page it cannot write.
+    if (!PageLimits::fits(source.size(), source.format())) {
+        *errorText = QStringLiteral("page beyond the page limits");
+        return false;
+    }
     QImage image = source;
     // Rows are stored at the length Qt gives a fresh image of this size, so the
     // reader can decode straight into one.
@@ -90,7 +103,7 @@ bool PageCodec::writeFile(const QString &path, const QImage &source, QString *er
     header.dotsPerMeterY = image.dotsPerMeterY();
     const QVector<QRgb> colors = image.colorTable();
     header.colorCount = qint32(colors.size());
-    header.bandCount = bandCountFor(image.height());
+    header.bandCount = qint32(bandCountFor(image.height()));
 
     const QString partPath = path + QStringLiteral(".part");
     QFile file(partPath);
@@ -175,15 +188,24 @@ private:
 
 // Reads and checks the header and the band table of a page file of size bytes;
 // data holds at least the header and the tables, which is all that is read.
+// Every claim is checked before anything is allocated for it: the size against
+// the page limits, the row length against the one Qt gives such an image, the
+// band table against the file's size, each band's rows against what its
+// compressed bytes can hold.
 bool parse(const uchar *data, qint64 size, Header *header, QVector<QRgb> *colors, QVector<qint32> *sizes,
     QVector<qint64> *offsets)
 {
     if (size < qint64(sizeof(Header)))
         return false;
     std::memcpy(header, data, sizeof(Header));
-    if (std::memcmp(header->magic, magic, sizeof magic) != 0 || header->width <= 0 || header->height <= 0
-        || header->colorCount < 0 || header->colorCount > maxColors || header->bandCount != bandCountFor(header->height)
+    if (std::memcmp(header->magic, magic, sizeof magic) != 0 || header->colorCount < 0 || header->colorCount > maxColors
         || header->format <= QImage::Format_Invalid || header->format >= QImage::NImageFormats)
+        return false;
+    const QSize pageSize(header->width, header->height);
+    const QImage::Format format = QImage::Format(header->format);
+    if (!PageLimits::fits(pageSize, format)
+        || header->bytesPerLine != PageLimits::bytesPerLine(pageSize.width(), format)
+        || header->bandCount != bandCountFor(header->height))
         return false;
     qint64 at = sizeof(Header);
     const qint64 tableBytes = header->colorCount * qint64(sizeof(QRgb)) + header->bandCount * qint64(sizeof(qint32));
@@ -197,10 +219,12 @@ bool parse(const uchar *data, qint64 size, Header *header, QVector<QRgb> *colors
     at += header->bandCount * qint64(sizeof(qint32));
     offsets->resize(header->bandCount);
     for (int band = 0; band < header->bandCount; ++band) {
-        if (sizes->at(band) <= 0)
+        const qint64 rows = qMin<qint64>(bandRows, header->height - qint64(band) * bandRows);
+        const qint32 bandBytes = sizes->at(band);
+        if (bandBytes <= 0 || at + bandBytes > size || rows * header->bytesPerLine > bandBytes * lz4MaxRatio)
             return false;
         (*offsets)[band] = at;
-        at += sizes->at(band);
+        at += bandBytes;
     }
     return at == size;
 }
@@ -219,7 +243,9 @@ bool PageCodec::inspect(const QString &path, qint64 *imageBytes)
         return false;
     Header header {};
     std::memcpy(&header, head.constData(), sizeof(Header));
-    constexpr qint32 maxBands = 1 << 20;
+    // The band table of the largest page there may be; a header claiming more
+    // is refused before its table is read.
+    const qint64 maxBands = bandCountFor(PageLimits::maxPixels);
     if (header.colorCount < 0 || header.colorCount > maxColors || header.bandCount < 0 || header.bandCount > maxBands)
         return false;
     const qint64 tableBytes = header.colorCount * qint64(sizeof(QRgb)) + header.bandCount * qint64(sizeof(qint32));

@@ -12,9 +12,12 @@ class PageCodec
 {
 public:
     // Writes the page to path + ".part", flushes it to the disk and only then
-    // renames it to path, so path names either nothing or a complete page.
+    // renames it to path, so path names either nothing or a complete page. A page
+    // beyond PageLimits is not written (readFile would refuse it).
     static bool writeFile(const QString &path, const QImage &image, QString *errorText);
-    // Null with errorText set when the file is missing, truncated or not a page.
+    // Null with errorText set when the file is missing, truncated, not a page or
+    // claims more than PageLimits or its bands can hold; nothing is allocated
+    // before the header has been checked.
     // When reuse holds an image of the page's size and format that is shared with
     // no one, the page is decoded into its memory; reuse then holds the page.
     static QImage readFile(const QString &path, QString *errorText, QImage *reuse = nullptr);

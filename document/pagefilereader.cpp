@@ -1,9 +1,23 @@
 #include "document/pagefilereader.h"
 
+#include <QBuffer>
 #include <QDebug>
 #include <QFileInfo>
 
 #include <cmath>
+
+#include "document/pagelimits.h"
+
+namespace {
+
+// The format a page will be decoded to; when the reader cannot tell before
+// decoding, the widest there is, so that the limit holds whatever it turns out to be.
+QImage::Format widestFormat(QImage::Format announced)
+{
+    return announced == QImage::Format_Invalid ? QImage::Format_RGBA64 : announced;
+}
+
+} // namespace
 
 QStringList PageFileReader::suffixes()
 {
@@ -92,7 +106,8 @@ QImage PageFileReader::readPdfPage(int index)
     const int scanned = m_surveyed ? m_survey.page(index).scannedResolution : 0;
     const int dpi = scanned > 0 ? scanned : defaultPdfResolution;
     const double pixels = std::ceil(points.width() * dpi / 72.0) * std::ceil(points.height() * dpi / 72.0);
-    if (pixels > double(maxPagePixels))
+    // Written to refuse NaN too: a page size is whatever the file says.
+    if (!(pixels <= double(maxPagePixels)))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
     const QImage scan = m_surveyed && scanned > 0 ? decodeScan(index, dpi) : QImage();
@@ -110,9 +125,17 @@ QImage PageFileReader::decodeScan(int index, int dpi)
     const QByteArray jpeg = m_survey.scanJpeg(index, &rotation);
     if (jpeg.isEmpty())
         return QImage();
-    QImage image = QImage::fromData(jpeg, "JPEG");
+    // A stream whose JPEG disagrees with its dictionary is Poppler's to judge;
+    // the JPEG's own header is asked before a row is decoded, as it may claim
+    // any size.
+    QBuffer buffer;
+    buffer.setData(jpeg);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "JPEG");
     const PdfPageSurvey::Page page = m_survey.page(index);
-    // A stream whose JPEG disagrees with its dictionary is Poppler's to judge.
+    if (reader.size() != page.largestImage || !PageLimits::fits(reader.size(), QImage::Format_RGB32))
+        return QImage();
+    QImage image = reader.read();
     if (image.isNull() || image.size() != page.largestImage)
         return QImage();
     if (rotation != 0)
@@ -127,14 +150,21 @@ QImage PageFileReader::readImage(int index)
 {
     if (index > 0 && !m_reader->jumpToImage(index))
         return fail(tr("读取图像失败: %1").arg(m_reader->errorString()));
-    // The header's size, before a single row is decoded.
+    // The header's size, before a single row is decoded: the decoder allocates
+    // whatever the header claims. A page whose size cannot be known beforehand
+    // is not read at all.
     const QSize size = m_reader->size();
-    if (size.isValid() && qint64(size.width()) * size.height() > maxPagePixels)
+    if (!size.isValid() || size.isEmpty())
+        return fail(tr("读取图像失败: %1").arg(m_path));
+    if (!PageLimits::fits(size, widestFormat(m_reader->imageFormat())))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
     const QImage image = m_reader->read();
     if (image.isNull())
         return fail(tr("读取图像失败: %1").arg(m_reader->errorString()));
+    if (!PageLimits::fits(image.size(), image.format()))
+        return refuse(
+            tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
     return image;
 }
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "document/pagelimits.h"
 #include "document/pdfdocument.h"
 #include "document/pdfpagesurvey.h"
 
@@ -21,7 +22,7 @@ class PageFileReader
     Q_DECLARE_TR_FUNCTIONS(PageFileReader)
 
 public:
-    static constexpr qint64 maxPagePixels = 200 * 1000 * 1000;
+    static constexpr qint64 maxPagePixels = PageLimits::maxPixels;
     static constexpr int maxPages = 2000;
     // The resolution of PDF pages that are not scanned sheets.
     static constexpr int defaultPdfResolution = 300;

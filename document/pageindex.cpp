@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QSet>
 
 namespace {
 
@@ -56,11 +57,21 @@ bool PageIndex::fromJson(const QByteArray &json)
     const QJsonValue pagesValue = object.value(QStringLiteral("pages"));
     if (!pagesValue.isArray() || !object.value(QStringLiteral("title")).isString())
         return false;
+    const QJsonArray list = pagesValue.toArray();
+    if (list.size() > maxPages)
+        return false;
+    // The index is read at every start; a set keeps the duplicate check linear
+    // however many names a damaged index holds.
     QStringList names;
-    for (const QJsonValue &value : pagesValue.toArray()) {
-        if (!value.isString() || !isPageFileName(value.toString()) || names.contains(value.toString()))
+    QSet<QString> seen;
+    names.reserve(list.size());
+    seen.reserve(list.size());
+    for (const QJsonValue &value : list) {
+        const QString name = value.toString();
+        if (!value.isString() || !isPageFileName(name) || seen.contains(name))
             return false;
-        names.append(value.toString());
+        seen.insert(name);
+        names.append(name);
     }
     const QDateTime written = QDateTime::fromString(object.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
     if (!written.isValid())
@@ -89,7 +100,7 @@ bool PageIndex::read(const QString &folder)
     QFile file(QDir(folder).filePath(fileName()));
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    // An index of 999 pages is some 25 kB; anything far larger is not ours.
+    // An index of maxPages pages is some 250 kB; anything far larger is not ours.
     if (file.size() > 4 * 1024 * 1024)
         return false;
     return fromJson(file.readAll());

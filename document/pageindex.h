@@ -12,10 +12,14 @@
 class PageIndex
 {
 public:
+    // Far beyond a day of feeder runs; an index naming more is damaged.
+    static constexpr int maxPages = 10000;
+
     static QString fileName();
 
     QByteArray toJson() const;
-    // False for anything but a complete index of this format.
+    // False for anything but a complete index of this format, with at most
+    // maxPages pages, each named once.
     bool fromJson(const QByteArray &json);
 
     // Writes a temporary file beside the index, flushes it and renames it over the

@@ -21,24 +21,32 @@ QList<RecoverableFolder> PageRecovery::find(const QString &root)
         // that no longer runs.
         if (!lock->tryLock(0))
             continue;
-        RecoverableFolder folder { path, PageIndex(), lock };
+        RecoverableFolder folder;
+        folder.path = path;
+        folder.lock = lock;
         const bool hasIndex = QFileInfo::exists(QDir(path).filePath(PageIndex::fileName()));
         if (!hasIndex) {
             // Died before its first page was complete: nothing to offer.
             QDir(path).removeRecursively();
             continue;
         }
-        bool readable = folder.index.read(path);
-        for (int i = 0; readable && i < folder.index.pages.size(); ++i) {
-            qint64 bytes = 0;
-            readable = PageCodec::inspect(QDir(path).filePath(folder.index.pages.at(i)), &bytes);
-        }
-        if (!readable) {
+        if (!folder.index.read(path)) {
             qDebug() << "无法读取未保存的页面: " << path;
             continue;
         }
         if (folder.index.pages.isEmpty()) {
             discard(folder);
+            continue;
+        }
+        for (int i = 0; i < folder.index.pages.size(); ++i) {
+            qint64 bytes = 0;
+            if (!PageCodec::inspect(QDir(path).filePath(folder.index.pages.at(i)), &bytes)) {
+                qDebug() << "未保存的页面已损坏: " << path << folder.index.pages.at(i);
+                folder.damaged.append(i);
+            }
+        }
+        if (folder.recoverableCount() == 0) {
+            qDebug() << "无法读取未保存的页面: " << path;
             continue;
         }
         found.append(folder);

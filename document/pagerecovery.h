@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVector>
 
 #include <memory>
 
@@ -17,6 +18,12 @@ public:
     QString path;
     PageIndex index;
     std::shared_ptr<QLockFile> lock;
+    // Positions in index.pages of the pages whose files are damaged: they are
+    // left out of a recovery, the others come back.
+    QVector<int> damaged;
+
+    int recoverableCount() const { return index.pages.size() - damaged.size(); }
+    bool isDamaged(int position) const { return damaged.contains(position); }
 };
 
 // Finds the folders of the page store that no running process owns.
@@ -24,7 +31,8 @@ class PageRecovery
 {
 public:
     // Folders holding pages, newest first. Folders without pages are removed on
-    // the way; a folder that cannot be read is reported in the log and left alone.
+    // the way; a folder whose index cannot be read, or none of whose pages can,
+    // is reported in the log and left alone. A damaged page costs only itself.
     static QList<RecoverableFolder> find(const QString &root);
     // Removes the folder and its pages.
     static bool discard(const RecoverableFolder &folder);

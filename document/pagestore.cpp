@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -672,15 +673,18 @@ bool PageStore::adopt(const RecoverableFolder &recovered)
     m_folder = recovered.path;
     m_lock = recovered.lock;
     m_title = recovered.index.title;
-    QStringList named;
-    for (const QString &name : recovered.index.pages) {
+    QSet<QString> named;
+    for (int i = 0; i < recovered.index.pages.size(); ++i) {
+        // A damaged page costs only itself: its file goes with the unnamed ones.
+        const QString &name = recovered.index.pages.at(i);
         Record record;
         record.id = name.midRef(5, name.size() - 5 - 6).toULongLong();
         record.written = true;
-        PageCodec::inspect(QDir(m_folder).filePath(name), &record.bytes);
+        if (recovered.isDamaged(i) || !PageCodec::inspect(QDir(m_folder).filePath(name), &record.bytes))
+            continue;
         m_nextId = qMax(m_nextId, record.id + 1);
         m_pages.append(record);
-        named.append(name);
+        named.insert(name);
     }
     // Files no index names (a page whose write was cut short, a page removed just
     // before the crash) have no place in the document.

@@ -120,9 +120,13 @@ void EsclDiscovery::runBrowser(QStringList &urls, QSet<QString> &seen, QMap<QStr
 }
 
 void EsclDiscovery::parseBrowserLines(
-    const QStringList &lines, QStringList &urls, QSet<QString> &seen, QMap<QString, QString> &mdnsNames) const
+    const QStringList &lines, QStringList &urls, QSet<QString> &seen, QMap<QString, QString> &mdnsNames)
 {
     for (const QString &line : lines) {
+        if (urls.size() >= maxCandidates) {
+            qDebug() << "发现的设备过多，只取前" << maxCandidates << "个";
+            break;
+        }
         ServiceRecord record;
         if (!parseResolvedLine(line, &record))
             continue;

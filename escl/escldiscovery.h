@@ -67,10 +67,18 @@ public:
     static QString localSubnet(const QList<QHostAddress> &addresses);
     static QStringList subnetCandidates(const QString &subnet);
 
+    // Candidates taken from one browser run. The browser reports whatever the
+    // network announces; each candidate without a name costs a probe of up to
+    // verifyMs on the GUI thread, so a flood of announcements is cut short.
+    static constexpr int maxCandidates = 64;
+
+    // The browser's output lines: the URLs of the resolved services not yet seen
+    // (loopback ones skipped), and the cleaned service name of each.
+    static void parseBrowserLines(
+        const QStringList &lines, QStringList &urls, QSet<QString> &seen, QMap<QString, QString> &mdnsNames);
+
 private:
     void runBrowser(QStringList &urls, QSet<QString> &seen, QMap<QString, QString> &mdnsNames) const;
-    void parseBrowserLines(
-        const QStringList &lines, QStringList &urls, QSet<QString> &seen, QMap<QString, QString> &mdnsNames) const;
     void probeSubnet(QStringList &urls) const;
     void verifyCandidates(const QStringList &urls, const QMap<QString, QString> &mdnsNames) const;
 

@@ -388,37 +388,35 @@ void ESCLScanner::onDocumentReplyFinished()
     finishJob(endedJob);
 }
 
-void ESCLScanner::handleDocument(QNetworkReply *reply)
+QImage ESCLScanner::decodeDocument(QByteArray data, int resolution, QString *errorText)
 {
-    QByteArray data = reply->readAll();
-    qDebug() << "接收到扫描数据，大小:" << data.size() << "字节";
-
     QImage image;
-    QString decodeError;
     {
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer);
         reader.setDecideFormatFromContent(true);
+        // The header's size, before a row is decoded: the decoder allocates what
+        // the header claims, and a page of unknown size is not decoded at all.
         const QSize declared = reader.size();
         const qint64 maxPixels = qint64(maxPageWidth) * maxPageHeight;
-        if (declared.isValid() && qint64(declared.width()) * declared.height() > maxPixels) {
-            decodeError = tr("图像尺寸过大 (%1 x %2)").arg(declared.width()).arg(declared.height());
-        } else {
-            image = reader.read();
-            if (image.isNull())
-                decodeError = reader.errorString();
-            else if (qint64(image.width()) * image.height() > maxPixels)
-                decodeError = tr("图像尺寸过大 (%1 x %2)").arg(image.width()).arg(image.height());
+        if (!declared.isValid()) {
+            *errorText = reader.errorString();
+            return QImage();
         }
-    }
-    data.clear();
-
-    if (!decodeError.isEmpty()) {
-        // The job stays on the scanner; a later cancel or the destructor removes it.
-        qDebug() << "图像解析失败:" << decodeError;
-        emit scanError(tr("图像解析失败: ") + decodeError);
-        return;
+        if (qint64(declared.width()) * declared.height() > maxPixels) {
+            *errorText = tr("图像尺寸过大 (%1 x %2)").arg(declared.width()).arg(declared.height());
+            return QImage();
+        }
+        image = reader.read();
+        if (image.isNull()) {
+            *errorText = reader.errorString();
+            return QImage();
+        }
+        if (qint64(image.width()) * image.height() > maxPixels) {
+            *errorText = tr("图像尺寸过大 (%1 x %2)").arg(image.width()).arg(image.height());
+            return QImage();
+        }
     }
 
     // A JPEG may name its own density. None at all, or the 72 and 96 dpi that image
@@ -428,10 +426,26 @@ void ESCLScanner::handleDocument(QNetworkReply *reply)
         const double dpi = dotsPerMetre * 0.0254;
         return dotsPerMetre <= 0 || std::abs(dpi - 72) < 1 || std::abs(dpi - 96) < 1;
     };
-    if (settings.resolution > 0 && (placeholder(image.dotsPerMeterX()) || placeholder(image.dotsPerMeterY()))) {
-        const int dotsPerMetre = int(std::lround(settings.resolution / 0.0254));
+    if (resolution > 0 && (placeholder(image.dotsPerMeterX()) || placeholder(image.dotsPerMeterY()))) {
+        const int dotsPerMetre = int(std::lround(resolution / 0.0254));
         image.setDotsPerMeterX(dotsPerMetre);
         image.setDotsPerMeterY(dotsPerMetre);
+    }
+    return image;
+}
+
+void ESCLScanner::handleDocument(QNetworkReply *reply)
+{
+    QByteArray data = reply->readAll();
+    qDebug() << "接收到扫描数据，大小:" << data.size() << "字节";
+
+    QString decodeError;
+    QImage image = decodeDocument(std::move(data), settings.resolution, &decodeError);
+    if (image.isNull()) {
+        // The job stays on the scanner; a later cancel or the destructor removes it.
+        qDebug() << "图像解析失败:" << decodeError;
+        emit scanError(tr("图像解析失败: ") + decodeError);
+        return;
     }
 
     ++pageCount;

@@ -68,6 +68,10 @@ public:
     static QString buildScanSettingsXml(const ESCLScanSettings &settings);
     // Last "/"-separated part of a Location, trimmed; empty when the Location ends in "/".
     static QString extractJobId(const QString &location);
+    // A NextDocument body as the page it holds, the job's resolution recorded
+    // when the image names none of its own; null with errorText set when the
+    // body is not an image or claims more pixels than a page may have.
+    static QImage decodeDocument(QByteArray data, int resolution, QString *errorText);
     // Whitens near-white pixels and stretches the rest a little; returns an opaque
     // Format_RGB32 image (a null image stays null). Taking the image by value lets
     // a caller hand over its only copy, which is then rewritten in place.

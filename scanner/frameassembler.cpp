@@ -42,11 +42,27 @@ qint64 FrameAssembler::expectedBytes(const FrameParameters &parameters)
     return qint64(parameters.bytesPerLine) * openLengthLines;
 }
 
+bool FrameAssembler::isPlausible(const FrameParameters &parameters)
+{
+    // The parameters are the backend's word. A line must give each pixel at
+    // least a bit and at most the 6 bytes of 16-bit RGB, with some padding
+    // (backends are known to report row lengths that do not quite match their
+    // pixels, so they are not held to more), and the frame must be no larger
+    // than any scanner delivers: otherwise it is refused before a byte of it is
+    // allocated.
+    const qint64 lines = std::max(parameters.lines, 1);
+    const qint64 pixels = parameters.pixelsPerLine;
+    return isSupported(parameters) && pixels >= 1 && parameters.bytesPerLine >= 1
+        && pixels <= qint64(parameters.bytesPerLine) * 8 && parameters.bytesPerLine <= pixels * 8 + linePadding
+        && qint64(parameters.pixelsPerLine) * lines <= maxPixels
+        && qint64(parameters.bytesPerLine) * lines <= maxFrameBytes;
+}
+
 FrameAssembler::FrameAssembler(const FrameParameters &parameters)
     : frame(parameters)
 {
     const QImage::Format format = imageFormat(frame);
-    if (format == QImage::Format_Invalid || frame.pixelsPerLine < 1 || frame.bytesPerLine < 1)
+    if (format == QImage::Format_Invalid || !isPlausible(frame))
         return;
     image = QImage(frame.pixelsPerLine, std::max(frame.lines, 1), format);
     if (image.isNull())
@@ -87,6 +103,11 @@ void FrameAssembler::grow()
 {
     if (growthObserver)
         growthObserver();
+    // A backend that never ends its frame stops growing the page at the limit;
+    // the rest of its data is dropped.
+    if (qint64(image.width()) * (image.height() + growthRows) > maxPixels
+        || qint64(frame.bytesPerLine) * (image.height() + growthRows) > maxFrameBytes)
+        return;
     QImage taller(image.width(), image.height() + growthRows, image.format());
     if (taller.isNull())
         return;

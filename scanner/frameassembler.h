@@ -37,17 +37,26 @@ class FrameAssembler
 {
 public:
     static constexpr int growthRows = 100;
+    // The largest frame taken, announced or grown: the page limits of the
+    // document (200 megapixels, 2 GB), far above any real scan.
+    static constexpr qint64 maxPixels = 200 * 1000 * 1000;
+    static constexpr qint64 maxFrameBytes = Q_INT64_C(2000) * 1000 * 1000;
+    // Bytes a line may carry beyond 8 per pixel.
+    static constexpr qint64 linePadding = 64;
     // Lines assumed for progress when the backend does not announce a length.
     static constexpr int openLengthLines = 3000;
 
     static bool isSupported(const FrameParameters &parameters);
+    // Supported, with at least a bit of each line per pixel and the frame
+    // within the limits.
+    static bool isPlausible(const FrameParameters &parameters);
     static QImage::Format imageFormat(const FrameParameters &parameters);
     // Bytes the progress is measured against.
     static qint64 expectedBytes(const FrameParameters &parameters);
 
     explicit FrameAssembler(const FrameParameters &parameters);
 
-    // False when the format is unsupported or the image could not be created.
+    // False when the parameters are not plausible or the image could not be created.
     bool isValid() const { return !image.isNull(); }
     const FrameParameters &parameters() const { return frame; }
 

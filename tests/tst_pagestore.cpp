@@ -48,6 +48,7 @@ private slots:
     void pageComesBackExactly();
     void evictedPagesAreReadBackAndSaved();
     void folderFollowsTheDocument();
+    void pageBeyondTheLimitsStaysInMemory();
 
 private:
     QTemporaryDir dataHome;
@@ -150,6 +151,27 @@ void PageStoreTest::folderFollowsTheDocument()
                 qPrintable(QString::number(i)));
     }
     QVERIFY(!QDir(path).exists());
+}
+
+// The reader refuses a page file beyond the page limits, so none is written: such a page
+// stays in memory, whole, and the store says it could not write it.
+void PageStoreTest::pageBeyondTheLimitsStaysInMemory()
+{
+    QImage huge(20000, 10001, QImage::Format_Mono); // 200.02 megapixels in 25 MB
+    huge.fill(1);
+    huge.setPixel(19999, 10000, 0);
+    QTemporaryDir dir;
+    QString errorText;
+    QVERIFY(!PageCodec::writeFile(dir.filePath(QStringLiteral("page-1.qpage")), huge, &errorText));
+    QVERIFY(QDir(dir.path()).isEmpty());
+
+    DocumentManager document;
+    QSignalSpy failures(document.pageStore(), &PageStore::writeFailed);
+    document.addPage(huge);
+    document.pageStore()->waitForWrites();
+    QCOMPARE(failures.count(), 1);
+    document.pageStore()->setCacheBudget(0);
+    QVERIFY(identical(document.page(0), huge));
 }
 
 QTEST_GUILESS_MAIN(PageStoreTest)

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QAbstractButton>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QProcess>
 #include <QStatusBar>
 #include <QtTest>
@@ -9,6 +10,7 @@
 
 #include "app/recoveryoffer.h"
 #include "document/documentmanager.h"
+#include "document/pagecodec.h"
 #include "document/pageindex.h"
 #include "document/pagerecovery.h"
 #include "document/pagestore.h"
@@ -215,6 +217,70 @@ private slots:
         QVERIFY(!QDir(firstFolder).exists());
         secondStore->setCacheBudget(0);
         QVERIFY(identical(documentOf(second)->page(0), noisePage(2)));
+    }
+
+    void damagedPagesCostOnlyThemselves_data()
+    {
+        QTest::addColumn<QVector<int>>("damaged");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("second of four cut short") << QVector<int> { 1 } << QStringLiteral("第 2 页已损坏，无法恢复");
+        QTest::newRow("first and third") << QVector<int> { 0, 2 } << QStringLiteral("第 1、3 页已损坏，无法恢复");
+    }
+
+    // A folder whose page files are partly damaged (cut short, as a failing disk leaves
+    // them) offers the pages that can be had, names the others, and recovers the rest in
+    // order; the index taken over no longer names the damaged ones.
+    void damagedPagesCostOnlyThemselves()
+    {
+        QFETCH(QVector<int>, damaged);
+        QFETCH(QString, named);
+        const QDir crashed(root() + QStringLiteral("/20260101-100000-1-1"));
+        QVERIFY(QDir().mkpath(crashed.path()));
+        PageIndex index;
+        index.title = QStringLiteral("report");
+        index.time = QDateTime::currentDateTime();
+        QVector<QImage> intact;
+        for (int i = 0; i < 4; ++i) {
+            const QString name = QStringLiteral("page-%1.qpage").arg(i + 1);
+            QString errorText;
+            QVERIFY(PageCodec::writeFile(crashed.filePath(name), noisePage(i), &errorText));
+            index.pages << name;
+            if (damaged.contains(i))
+                QVERIFY(QFile::resize(crashed.filePath(name), QFileInfo(crashed.filePath(name)).size() / 2));
+            else
+                intact << noisePage(i);
+        }
+        QString errorText;
+        QVERIFY(PageIndex::write(crashed.path(), index.toJson(), &errorText));
+
+        MainWindow window;
+        DocumentManager *document = documentOf(window);
+        ModalAnswerer answerer;
+        QString informative;
+        answerer.handle([&informative](QWidget *modal) {
+            auto *box = qobject_cast<QMessageBox *>(modal);
+            informative = box->informativeText();
+            for (QAbstractButton *button : box->findChildren<QAbstractButton *>()) {
+                if (button->text() == QStringLiteral("恢复"))
+                    button->click();
+            }
+        });
+        RecoveryOffer::run(&window, document, root());
+        QCOMPARE(answerer.seen().size(), 1);
+        QVERIFY2(answerer.seen().first().startsWith(
+                     QStringLiteral("恢复未保存的页面|上次运行时有 %1 页扫描结果尚未保存（").arg(intact.size())),
+            qPrintable(answerer.seen().first()));
+        QVERIFY2(informative.startsWith(named + QLatin1Char('\n')), qPrintable(informative));
+        QCOMPARE(document->pageCount(), intact.size());
+        document->pageStore()->setCacheBudget(0);
+        for (int i = 0; i < intact.size(); ++i)
+            QVERIFY2(identical(document->page(i), intact.at(i)), qPrintable(QString::number(i)));
+        document->pageStore()->waitForWrites();
+        PageIndex after;
+        QVERIFY(after.read(crashed.path()));
+        QCOMPARE(after.pages.size(), intact.size());
+        for (int position : damaged)
+            QVERIFY(!crashed.exists(index.pages.at(position)));
     }
 
 private:
