@@ -6,6 +6,7 @@
 #include "app/environmentreport.h"
 #include "app/startup.h"
 #include "resources/resources.h"
+#include "settings/version.h"
 #include "ui/mainwindow.h"
 
 int main(int argc, char *argv[])
@@ -23,7 +24,8 @@ int main(int argc, char *argv[])
 
     initQuirraResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quirra-128.png")));
-    QApplication::setDesktopFileName(QStringLiteral("quirra"));
+    // Desktops match the window to its installed desktop entry (and so to its icon) by this id.
+    QApplication::setDesktopFileName(QStringLiteral(QUIRRA_APP_ID));
 
     // The window is scoped so it is destroyed before the application object.
     int result = 0;
