@@ -22,6 +22,7 @@ Outcome esclDocument(const QByteArray &data);
 Outcome avahiOutput(const QByteArray &data);
 Outcome saneFrames(const QByteArray &data);
 Outcome annotationJson(const QByteArray &data);
+Outcome pageText(const QByteArray &data);
 
 namespace {
 
@@ -44,6 +45,7 @@ const Entry entries[] = {
     { "avahi_output", avahiOutput },
     { "sane_frames", saneFrames },
     { "annotation_json", annotationJson },
+    { "page_text", pageText },
 };
 
 const QByteArray folderSeparator = QByteArrayLiteral("\n--quirra-page--\n");

@@ -11,6 +11,7 @@
 #include <QTextStream>
 
 #include "annotation/annotationtool.h"
+#include "document/pagetext.h"
 #include "document/documentmanager.h"
 #include "document/imagefilewriter.h"
 #include "document/pagecodec.h"
@@ -170,6 +171,18 @@ void annotationSeeds()
         QJsonDocument(tool.toJson()).toJson(QJsonDocument::Compact));
 }
 
+void pageTextSeeds()
+{
+    PageText text;
+    text.imageSize = QSize(400, 200);
+    TextLine line;
+    line.box = QRect(10, 10, 300, 40);
+    line.words = { { QStringLiteral("合同"), QRect(10, 10, 80, 40), 91.5f },
+        { QStringLiteral("Invoice"), QRect(100, 12, 120, 36), 88.0f } };
+    text.lines = { line };
+    seed(QStringLiteral("page_text"), QStringLiteral("two-words.json"), text.toJson());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -182,6 +195,7 @@ int main(int argc, char **argv)
     esclSeeds();
     scannerSeeds();
     annotationSeeds();
+    pageTextSeeds();
     QTextStream(stdout) << written << " seeds in " << outputRoot << Qt::endl;
     return written > 0 ? 0 : 1;
 }

@@ -4,11 +4,14 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QTransform>
 
 #include "document/documentmanager.h"
 #include "document/pagecodec.h"
 #include "document/pageindex.h"
 #include "document/pagerecovery.h"
+#include "document/pagetext.h"
+#include "document/pdftextlayer.h"
 #include "document/pagestore.h"
 #include "fuzz/fuzztargets.h"
 
@@ -127,6 +130,26 @@ Outcome documentTiff(const QByteArray &data)
 Outcome documentPdf(const QByteArray &data)
 {
     return loadAs(data, QStringLiteral("pdf"));
+}
+
+} // namespace FuzzTargets
+
+namespace FuzzTargets {
+
+// A page's recognised text as the page store keeps it beside the page file (read
+// back with a recovered document), laid over a page the way the PDF writer does.
+Outcome pageText(const QByteArray &data)
+{
+    PageText text;
+    if (!PageText::fromJson(data, &text))
+        return { true, QStringLiteral("not a page text") };
+    PageText again;
+    if (!PageText::fromJson(text.toJson(), &again) || again.wordCount() != text.wordCount())
+        qFatal("a page text does not survive its own round trip");
+    const QTransform toPoints = QTransform::fromScale(0.24, 0.24);
+    const QByteArray content = PdfTextLayer::pageContent(text, toPoints, QByteArrayLiteral("/TT0"));
+    text.plainText();
+    return { false, QStringLiteral("%1 words, %2 bytes of content").arg(text.wordCount()).arg(content.size()) };
 }
 
 } // namespace FuzzTargets
