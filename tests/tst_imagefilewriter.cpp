@@ -1,11 +1,7 @@
 #include <QtTest>
 
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFObjectHandle.hh>
-
 #include "document/imagefilewriter.h"
 #include "document/pageresolution.h"
-#include "document/pdfpagecanvas.h"
 #include "ui/autosaver.h"
 
 namespace {
@@ -59,11 +55,12 @@ QStringList pageSizes(const QString &pdf, int pages)
     return sizes;
 }
 
-bool qpdfAccepts(const QString &pdf, QString *report)
+// qpdf --check's report when it finds fault with the file, else nothing.
+QString qpdfComplaint(const QString &pdf)
 {
     int exitCode = -1;
-    *report = runTool(QStringLiteral("qpdf"), { "--check", pdf }, &exitCode);
-    return exitCode == 0;
+    const QString report = runTool(QStringLiteral("qpdf"), { "--check", pdf }, &exitCode);
+    return exitCode == 0 ? QString() : report;
 }
 
 } // namespace
@@ -85,7 +82,6 @@ private slots:
     void twoLevelPageKeepsItsInk_data();
     void twoLevelPageKeepsItsInk();
     void jpegQualityIsTheLayouts();
-    void decoratorDrawsOnItsPage();
 };
 
 void ImageFileWriterTest::pageGeometry_data()
@@ -160,13 +156,11 @@ void ImageFileWriterTest::resolution_data()
     QTest::addColumn<int>("dotsPerMetre");
     QTest::addColumn<QSizeF>("points");
     QTest::newRow("A4 at 300 dpi snaps to A4") << QSize(2480, 3508) << 11811 << QSizeF(595.276, 841.89);
-    QTest::newRow("A4 landscape at 300 dpi") << QSize(3508, 2480) << 11811 << QSizeF(841.89, 595.276);
     QTest::newRow("Letter at 200 dpi, a few rows short") << QSize(1700, 2190) << 7874 << QSizeF(612, 792);
     QTest::newRow("150 dpi, no paper size") << QSize(1000, 500) << 5906 << QSizeF(480, 240);
     QTest::newRow("2 % off A4 is not A4") << QSize(2430, 3508) << 11811 << QSizeF(583.2, 841.9);
     QTest::newRow("Qt's default is unknown") << QSize(400, 300) << 3780 << QSizeF();
     QTest::newRow("zero is unknown") << QSize(400, 300) << 0 << QSizeF();
-    QTest::newRow("negative is unknown") << QSize(400, 300) << -11811 << QSizeF();
     QTest::newRow("above 10000 dpi is unknown") << QSize(400, 300) << 400000 << QSizeF();
 }
 
@@ -189,37 +183,18 @@ void ImageFileWriterTest::resolution()
 void ImageFileWriterTest::pageEncoding_data()
 {
     QTest::addColumn<int>("format");
-    QTest::addColumn<QString>("colour");
-    QTest::addColumn<QString>("bits");
-    QTest::addColumn<QString>("encoding");
-    QTest::newRow("two-level") << int(QImage::Format_Mono) << "gray"
-                               << "1"
-                               << "ccitt";
-    QTest::newRow("two-level, LSB first") << int(QImage::Format_MonoLSB) << "gray"
-                                          << "1"
-                                          << "ccitt";
-    QTest::newRow("grey") << int(QImage::Format_Grayscale8) << "gray"
-                          << "8"
-                          << "jpeg";
-    QTest::newRow("grey palette") << int(QImage::Format_Indexed8) << "gray"
-                                  << "8"
-                                  << "jpeg";
-    QTest::newRow("colour") << int(QImage::Format_RGB32) << "rgb"
-                            << "8"
-                            << "jpeg";
-    QTest::newRow("colour with alpha") << int(QImage::Format_ARGB32_Premultiplied) << "rgb"
-                                       << "8"
-                                       << "jpeg";
-    QTest::newRow("colour, 24-bit") << int(QImage::Format_RGB888) << "rgb"
-                                    << "8"
-                                    << "jpeg";
+    QTest::addColumn<QString>("encoding"); // pdfimages -list: color comp bpc enc
+    QTest::newRow("two-level") << int(QImage::Format_Mono) << "gray 1 1 ccitt";
+    QTest::newRow("two-level, LSB first") << int(QImage::Format_MonoLSB) << "gray 1 1 ccitt";
+    QTest::newRow("grey") << int(QImage::Format_Grayscale8) << "gray 1 8 jpeg";
+    QTest::newRow("grey palette") << int(QImage::Format_Indexed8) << "gray 1 8 jpeg";
+    QTest::newRow("colour") << int(QImage::Format_RGB32) << "rgb 3 8 jpeg";
+    QTest::newRow("colour with alpha") << int(QImage::Format_ARGB32_Premultiplied) << "rgb 3 8 jpeg";
 }
 
 void ImageFileWriterTest::pageEncoding()
 {
     QFETCH(int, format);
-    QFETCH(QString, colour);
-    QFETCH(QString, bits);
     QFETCH(QString, encoding);
     QTemporaryDir scratch;
     const QString path = scratch.filePath(QStringLiteral("kinds.pdf"));
@@ -235,13 +210,11 @@ void ImageFileWriterTest::pageEncoding()
     const QList<QStringList> rows = imageRows(path);
     QCOMPARE(rows.size(), 2);
     // page num type width height color comp bpc enc interp object ID x-ppi y-ppi ...
-    QCOMPARE(rows.at(1).mid(0, 9).join(' '),
-        QStringList({ "2", "1", "image", "600", "800", colour, colour == "rgb" ? "3" : "1", bits, encoding })
-            .join(' '));
+    QCOMPARE(rows.at(1).mid(0, 5).join(' '), QStringLiteral("2 1 image 600 800"));
+    QCOMPARE(rows.at(1).mid(5, 4).join(' '), encoding);
     QCOMPARE(rows.at(1).mid(12, 2).join(' '), QStringLiteral("300 300"));
     QCOMPARE(rows.at(0).mid(12, 2).join(' '), QStringLiteral("150 150"));
-    QString report;
-    QVERIFY2(qpdfAccepts(path, &report), qPrintable(report));
+    QCOMPARE(qpdfComplaint(path), QString());
 }
 
 // pdfinfo's page sizes: each page its physical size and orientation in one document; a page
@@ -255,13 +228,10 @@ void ImageFileWriterTest::pageSizeFromResolution_data()
     const QImage a4Landscape = textPage(QSize(3508, 2480), QImage::Format_Grayscale8, 300);
     const QImage small = textPage(QSize(300, 150), QImage::Format_RGB32, 150);
     const QImage unknown = textPage(QSize(400, 300), QImage::Format_RGB32, 0);
-    const QStringList portraitThenLandscape = { "595.276 x 841.89", "841.89 x 595.276" };
     QTest::newRow("document: A4 portrait then landscape")
-        << "document" << QList<QImage> { a4, a4Landscape } << portraitThenLandscape;
+        << "document" << QList<QImage> { a4, a4Landscape } << QStringList { "595.276 x 841.89", "841.89 x 595.276" };
     QTest::newRow("document: 150 dpi, then no resolution")
         << "document" << QList<QImage> { small, unknown } << QStringList { "144 x 72", "400 x 300" };
-    QTest::newRow("automatic multi-page: A4 portrait then landscape")
-        << "autoMulti" << QList<QImage> { a4, a4Landscape } << portraitThenLandscape;
     QTest::newRow("automatic multi-page: no resolution on A4")
         << "autoMulti" << QList<QImage> { small, unknown } << QStringList { "144 x 72", "595.276 x 841.89" };
     QTest::newRow("automatic single: 150 dpi") << "autoSingle" << QList<QImage> { small } << QStringList { "144 x 72" };
@@ -280,8 +250,7 @@ void ImageFileWriterTest::pageSizeFromResolution()
             : writer == "autoMulti" ? AutoSaver::writePdf(pages, path, "多页扫描文档")
                                     : ImageFileWriter::writePdf(pages, path, {}, nullptr));
     QCOMPARE(pageSizes(path, pages.size()), sizes);
-    QString report;
-    QVERIFY2(qpdfAccepts(path, &report), qPrintable(report));
+    QCOMPARE(qpdfComplaint(path), QString());
 }
 
 // The G4 page shows black where the page is black, whichever colour table index is black.
@@ -328,43 +297,6 @@ void ImageFileWriterTest::jpegQualityIsTheLayouts()
         sizes[i] = imageRows(path).value(0).value(14).chopped(1).toDouble() * 1024;
     }
     QVERIFY2(sizes[0] * 3 / 2 < sizes[1], qPrintable(QStringLiteral("%1 %2").arg(sizes[0]).arg(sizes[1])));
-}
-
-// A page decorator's content lands on its own page, where toPoints() puts the pixels it names.
-void ImageFileWriterTest::decoratorDrawsOnItsPage()
-{
-    QImage page(300, 200, QImage::Format_RGB32);
-    page.fill(Qt::white);
-    PageResolution::set(&page, 144, 144);
-    QList<int> decorated;
-    ImageFileWriter::PdfLayout layout;
-    layout.decoratePage = [&decorated](int index, const QImage &image, PdfPageCanvas &canvas) {
-        decorated.append(index);
-        QVERIFY(!image.isNull());
-        QVERIFY(canvas.resources().hasKey("/XObject"));
-        if (index != 1)
-            return;
-        // A black box over pixels (100, 50) to (200, 150) of the image.
-        const QRectF box = canvas.toPoints().mapRect(QRectF(100, 50, 100, 100));
-        canvas.appendContent(QStringLiteral("0 g %1 %2 %3 %4 re f")
-                                 .arg(box.x())
-                                 .arg(box.y())
-                                 .arg(box.width())
-                                 .arg(box.height())
-                                 .toLatin1());
-    };
-    QTemporaryDir scratch;
-    const QString path = scratch.filePath(QStringLiteral("decorated.pdf"));
-    QVERIFY(ImageFileWriter::writePdf({ page, page }, path, layout, nullptr));
-    QCOMPARE(decorated, QList<int>({ 0, 1 }));
-    runTool(QStringLiteral("pdftoppm"), { "-r", "144", "-png", path, scratch.filePath("p") });
-    const QImage first(scratch.filePath("p-1.png"));
-    const QImage second(scratch.filePath("p-2.png"));
-    QCOMPARE(second.size(), page.size());
-    QVERIFY(qGray(first.pixel(150, 100)) > 200);
-    QVERIFY(qGray(second.pixel(150, 100)) < 50);
-    QVERIFY(qGray(second.pixel(90, 100)) > 200);
-    QVERIFY(qGray(second.pixel(150, 40)) > 200);
 }
 
 QTEST_MAIN(ImageFileWriterTest)

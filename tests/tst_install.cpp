@@ -7,7 +7,6 @@
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 #include "app/startup.h"
@@ -27,8 +26,7 @@ private slots:
     void installsTheListedFiles();
     void iconFitsItsFolder_data();
     void iconFitsItsFolder();
-    void desktopEntryLaunchesTheProgram();
-    void metainfoDescribesThisBuild();
+    void desktopFilesPointIntoTheInstall();
     void validatorsAccept_data();
     void validatorsAccept();
     void manualPageNamesTheRealPlaces();
@@ -67,25 +65,17 @@ ProcessResult runTool(const QString &program, const QStringList &arguments, int 
     return result;
 }
 
-// Key=value pairs of the [Desktop Entry] group; localised keys keep their [locale].
-QHash<QString, QString> readDesktopEntry(const QString &path)
+// The text of an installed file.
+QString contents(const QString &path)
 {
-    QHash<QString, QString> entries;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return entries;
-    bool inGroup = false;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    for (const QString &line : lines) {
-        if (line.startsWith(QLatin1Char('['))) {
-            inGroup = line == QStringLiteral("[Desktop Entry]");
-            continue;
-        }
-        const int equals = line.indexOf(QLatin1Char('='));
-        if (inGroup && equals > 0 && !line.startsWith(QLatin1Char('#')))
-            entries.insert(line.left(equals).trimmed(), line.mid(equals + 1).trimmed());
-    }
-    return entries;
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The first capture of pattern in text, or an empty string.
+QString captured(const QString &text, const QString &pattern)
+{
+    return QRegularExpression(pattern, QRegularExpression::MultilineOption).match(text).captured(1);
 }
 
 QString withTilde(const QString &path)
@@ -111,28 +101,16 @@ void InstallTest::installsTheListedFiles()
 {
     QFile listFile(QStringLiteral(QUIRRA_SOURCE_DIR "/resources/package/installed-files.txt"));
     QVERIFY(listFile.open(QIODevice::ReadOnly | QIODevice::Text));
-    QStringList expected = QString::fromUtf8(listFile.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    expected.sort();
-
-    QStringList found;
+    const QStringList listed = QString::fromUtf8(listFile.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QSet<QString> found;
     QDirIterator it(m_prefix.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
         found << QDir(m_prefix.path()).relativeFilePath(it.next());
-    found.sort();
-
-    QStringList missing;
-    for (const QString &path : expected) {
-        if (!found.contains(path))
-            missing << path;
-    }
-    QStringList unlisted;
-    for (const QString &path : found) {
-        if (!expected.contains(path))
-            unlisted << path;
-    }
-    QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("not installed: ") + missing.join(QStringLiteral(", "))));
-    QVERIFY2(unlisted.isEmpty(), qPrintable(QStringLiteral("not listed: ") + unlisted.join(QStringLiteral(", "))));
-    QVERIFY(QFileInfo(installed(QStringLiteral("bin/quirra"))).isExecutable());
+    const QSet<QString> expected(listed.begin(), listed.end());
+    QVERIFY2((expected - found).isEmpty(),
+        qPrintable(QStringLiteral("not installed: ") + (expected - found).values().join(' ')));
+    QVERIFY2((found - expected).isEmpty(),
+        qPrintable(QStringLiteral("not listed: ") + (found - expected).values().join(' ')));
 }
 
 void InstallTest::iconFitsItsFolder_data()
@@ -162,77 +140,24 @@ void InstallTest::iconFitsItsFolder()
     }
 }
 
-// The menu entry is found under the id the program gives its windows, starts the
-// installed program and shows the installed icon.
-void InstallTest::desktopEntryLaunchesTheProgram()
+// The menu entry, found under the id the program gives its windows, starts the
+// installed program and shows the installed icon; the software centre's metadata
+// names this version, that entry, that program and a screenshot the repository holds.
+void InstallTest::desktopFilesPointIntoTheInstall()
 {
-    const QString path = installed(QStringLiteral("share/applications/%1.desktop").arg(appId));
-    QVERIFY2(QFileInfo::exists(path), qPrintable(path));
-    const QHash<QString, QString> entry = readDesktopEntry(path);
+    const QString entry = contents(installed(QStringLiteral("share/applications/%1.desktop").arg(appId)));
+    const QString program = captured(entry, QStringLiteral("^Exec=(\\S+)"));
+    QVERIFY2(QFileInfo(installed(QStringLiteral("bin/") + program)).isExecutable(), qPrintable(entry));
+    QCOMPARE(captured(entry, QStringLiteral("^Icon=(.*)$")), appId);
 
-    const QString program = entry.value(QStringLiteral("Exec")).section(QLatin1Char(' '), 0, 0);
-    QVERIFY(!program.isEmpty());
-    QVERIFY2(QFileInfo(installed(QStringLiteral("bin/") + program)).isExecutable(), qPrintable(program));
-    QCOMPARE(entry.value(QStringLiteral("Icon")), appId);
-
-    for (const QString &key : { QStringLiteral("Name"), QStringLiteral("Comment"), QStringLiteral("Keywords") }) {
-        QVERIFY2(!entry.value(key).isEmpty(), qPrintable(key));
-        const QString chinese = entry.value(key + QStringLiteral("[zh_CN]"));
-        QVERIFY2(!chinese.isEmpty() && chinese != entry.value(key), qPrintable(key));
-    }
-}
-
-// Software centres show what the metadata says: it must name this version, the
-// installed desktop entry and binary, and a screenshot the repository holds.
-void InstallTest::metainfoDescribesThisBuild()
-{
-    QFile file(installed(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(appId)));
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
-
-    QString id, launchable, binary, screenshot;
-    QStringList releases;
-    QHash<QString, int> localisedTexts; // element name + language -> count
-    QXmlStreamReader xml(&file);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const QString name = xml.name().toString();
-        if (name == QStringLiteral("release"))
-            releases << xml.attributes().value(QStringLiteral("version")).toString();
-        if (name == QStringLiteral("summary") || name == QStringLiteral("p") || name == QStringLiteral("name")) {
-            const QString lang = xml.attributes().value(QStringLiteral("xml:lang")).toString();
-            localisedTexts[name + QLatin1Char('/') + lang] += 1;
-        }
-        if (name == QStringLiteral("id") && id.isEmpty())
-            id = xml.readElementText();
-        else if (name == QStringLiteral("launchable"))
-            launchable = xml.readElementText();
-        else if (name == QStringLiteral("binary"))
-            binary = xml.readElementText();
-        else if (name == QStringLiteral("image") && screenshot.isEmpty())
-            screenshot = xml.readElementText();
-    }
-    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
-
-    QCOMPARE(id, appId);
-    QCOMPARE(launchable, appId + QStringLiteral(".desktop"));
-    QVERIFY(QFileInfo::exists(installed(QStringLiteral("share/applications/") + launchable)));
-    QVERIFY2(QFileInfo(installed(QStringLiteral("bin/") + binary)).isExecutable(), qPrintable(binary));
-    QVERIFY2(releases.contains(QStringLiteral(QUIRRA_VERSION)), qPrintable(releases.join(QLatin1Char(' '))));
-
-    for (const QString &text : { QStringLiteral("name"), QStringLiteral("summary"), QStringLiteral("p") }) {
-        QVERIFY2(localisedTexts.value(text + QStringLiteral("/")) > 0, qPrintable(text));
-        QCOMPARE(
-            localisedTexts.value(text + QStringLiteral("/zh_CN")), localisedTexts.value(text + QStringLiteral("/")));
-    }
-
+    const QString metainfo = contents(installed(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(appId)));
+    QCOMPARE(captured(metainfo, QStringLiteral("<id>([^<]*)</id>")), appId);
+    QCOMPARE(captured(metainfo, QStringLiteral("<launchable type=\"desktop-id\">([^<]*)<")), appId + ".desktop");
+    QCOMPARE(captured(metainfo, QStringLiteral("<binary>([^<]*)<")), program);
+    QVERIFY(metainfo.contains(QStringLiteral("<release version=\"" QUIRRA_VERSION "\"")));
     // The screenshot's address points into the repository's main branch.
-    const QString marker = QStringLiteral("/main/");
-    QVERIFY2(screenshot.startsWith(QStringLiteral("https://")) && screenshot.contains(marker), qPrintable(screenshot));
-    const QString inTree = screenshot.mid(screenshot.indexOf(marker) + marker.size());
-    const QImage shot(QStringLiteral(QUIRRA_SOURCE_DIR "/") + inTree);
-    QVERIFY2(!shot.isNull(), qPrintable(inTree));
-    QVERIFY(shot.width() >= 620);
+    const QString inTree = captured(metainfo, QStringLiteral("<image>https://[^<]*/main/([^<]*)</image>"));
+    QVERIFY2(QImage(QStringLiteral(QUIRRA_SOURCE_DIR "/") + inTree).width() >= 620, qPrintable(inTree));
 }
 
 void InstallTest::validatorsAccept_data()
@@ -294,8 +219,6 @@ void InstallTest::manualPageNamesTheRealPlaces()
         QVERIFY2(place.startsWith(QLatin1Char('~')), qPrintable(place));
         QVERIFY2(page.output.contains(QStringLiteral("\n.I ") + place), qPrintable(place));
     }
-    for (const QString &variable : { QStringLiteral("SANE_CONFIG_DIR"), QStringLiteral("QT_LOGGING_RULES") })
-        QVERIFY2(page.output.contains(QStringLiteral("\n.B ") + variable + QLatin1Char('\n')), qPrintable(variable));
 }
 
 // The installed program, with no build tree beside it, starts and prints its

@@ -122,7 +122,6 @@ void PageResolutionTest::imageFilesRecordIt_data()
     QTest::newRow("jpg, 600 dpi") << "jpg" << int(QImage::Format_Grayscale8) << 600.0;
     QTest::newRow("bmp, 300 dpi") << "bmp" << int(QImage::Format_RGB32) << 300.0;
     QTest::newRow("tiff, two-level, 200 dpi") << "tiff" << int(QImage::Format_Mono) << 200.0;
-    QTest::newRow("tif, 600 dpi") << "tif" << int(QImage::Format_RGB32) << 600.0;
 }
 
 void PageResolutionTest::imageFilesRecordIt()

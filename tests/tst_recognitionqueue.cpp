@@ -1,9 +1,9 @@
 // The background recognition of the document's pages: each page gets its own
 // text, keeps it through moves, edits and undo, loses it when it leaves, and has
-// it back after a crash without being read again.
+// it back after a crash without being read again. Recognition switched off and
+// missing language data are checked through the window (tst_mainwindow_ocr).
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -37,40 +37,11 @@ class TestRecognitionQueue : public QObject
     Q_OBJECT
 
 private slots:
-    void pagesGetTheirOwnText();
-    void textFollowsMovesEditsAndUndo();
-    void removedPageTakesItsTextAlong();
-    void offReadsOnlyWhenAsked();
-    void missingDataTurnsRecognitionOff();
+    void textFollowsItsPage();
     void recoveredDocumentKeepsItsText();
 };
 
-void TestRecognitionQueue::pagesGetTheirOwnText()
-{
-    DocumentManager document;
-    RecognitionQueue queue(&document);
-    queue.setEnabled(true);
-    const TextPages::Page pages[] = { smallPage(0), smallPage(1), smallPage(2) };
-    for (const TextPages::Page &page : pages)
-        document.addPage(page.image);
-    for (int i = 0; i < 3; ++i) {
-        const PageId id = document.pageId(i);
-        QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(id), recognitionTimeout);
-        QVERIFY2(readsAs(queue.text(id), pages[i]), qPrintable(queue.text(id).plainText()));
-        // Kept beside the page in the store's folder.
-        QFile stored(document.pageStore()->textPath(i));
-        QVERIFY(stored.open(QIODevice::ReadOnly));
-        PageText read;
-        QVERIFY(PageText::fromJson(stored.readAll(), &read));
-        QCOMPARE(read.plainText(), queue.text(id).plainText());
-    }
-    QCOMPARE(queue.waitingAmong({ document.pageId(0), document.pageId(1), document.pageId(2) }), 0);
-    const QVector<PageText> texts = queue.textsFor({ 2, 0 });
-    QCOMPARE(texts.at(0).plainText(), queue.text(document.pageId(2)).plainText());
-    QCOMPARE(texts.at(1).plainText(), queue.text(document.pageId(0)).plainText());
-}
-
-void TestRecognitionQueue::textFollowsMovesEditsAndUndo()
+void TestRecognitionQueue::textFollowsItsPage()
 {
     DocumentManager document;
     RecognitionQueue queue(&document);
@@ -83,13 +54,24 @@ void TestRecognitionQueue::textFollowsMovesEditsAndUndo()
     const PageId firstId = document.pageId(0);
     const PageId secondId = document.pageId(1);
     QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(firstId) && queue.hasText(secondId), recognitionTimeout);
+    QCOMPARE(queue.waitingAmong({ firstId, secondId }), 0);
+    for (int i = 0; i < 2; ++i) {
+        const PageText text = queue.text(document.pageId(i));
+        QVERIFY2(readsAs(text, i == 0 ? first : second), qPrintable(text.plainText()));
+        // Kept beside the page in the store's folder.
+        QFile stored(document.pageStore()->textPath(i));
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        PageText read;
+        QVERIFY(PageText::fromJson(stored.readAll(), &read));
+        QCOMPARE(read.plainText(), text.plainText());
+    }
 
     // Moved: the text goes with the page, not with the place.
     document.movePageDown(0);
     QCOMPARE(document.pageId(1), firstId);
-    QVERIFY(readsAs(queue.textsFor({ 1 }).at(0), first));
-    QVERIFY(readsAs(queue.textsFor({ 0 }).at(0), second));
-
+    const QVector<PageText> moved = queue.textsFor({ 1, 0 });
+    QVERIFY(readsAs(moved.at(0), first));
+    QVERIFY(readsAs(moved.at(1), second));
     // Edited (another image put back): read again, the other page untouched.
     const TextPages::Page edited = smallPage(4);
     undo.push(document.page(1), firstId);
@@ -109,76 +91,22 @@ void TestRecognitionQueue::textFollowsMovesEditsAndUndo()
     QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(firstId), recognitionTimeout);
     QVERIFY2(readsAs(queue.text(firstId), first), qPrintable(queue.text(firstId).plainText()));
     QCOMPARE(document.indexOf(firstId), 1);
-}
 
-void TestRecognitionQueue::removedPageTakesItsTextAlong()
-{
-    DocumentManager document;
-    RecognitionQueue queue(&document);
-    queue.setEnabled(true);
-    document.addPage(smallPage(0).image);
-    document.addPage(smallPage(1).image);
-    const PageId kept = document.pageId(0);
-    const PageId removed = document.pageId(1);
-    QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(kept) && queue.hasText(removed), recognitionTimeout);
+    // Removed: the text and its file go with the page, and a page removed while
+    // it waits leaves nothing behind.
+    document.pageStore()->waitForWrites();
     const QString removedFile = document.pageStore()->textPath(1);
     QVERIFY(QFile::exists(removedFile));
     document.removePage(1);
-    QVERIFY(!queue.hasText(removed));
-    QVERIFY(queue.hasText(kept));
+    QVERIFY(!queue.hasText(firstId));
+    QVERIFY(queue.hasText(secondId));
     document.pageStore()->waitForWrites();
     QVERIFY(!QFile::exists(removedFile));
-
-    // A page removed while it waits or is being read leaves nothing behind.
     document.addPage(smallPage(2).image);
     const PageId gone = document.pageId(1);
     QVERIFY(queue.isWaiting(gone));
     document.removePage(1);
     QVERIFY(!queue.isWaiting(gone));
-    QCOMPARE(document.pageCount(), 1);
-}
-
-void TestRecognitionQueue::offReadsOnlyWhenAsked()
-{
-    DocumentManager document;
-    RecognitionQueue queue(&document);
-    QSignalSpy ready(&queue, &RecognitionQueue::textReady);
-    const TextPages::Page page = smallPage(3);
-    document.addPage(page.image);
-    document.addPage(smallPage(5).image);
-    QVERIFY(!queue.isWaiting(document.pageId(0)));
-    QTest::qWait(200);
-    QCOMPARE(ready.count(), 0);
-
-    queue.recognizeNow(document.pageId(0));
-    QVERIFY(ready.wait(recognitionTimeout));
-    QCOMPARE(ready.count(), 1);
-    QCOMPARE(ready.at(0).at(0).value<PageId>(), document.pageId(0));
-    QVERIFY(readsAs(queue.text(document.pageId(0)), page));
-    // Only the page asked for.
-    QVERIFY(!queue.hasText(document.pageId(1)));
-    QVERIFY(!queue.isWaiting(document.pageId(1)));
-}
-
-void TestRecognitionQueue::missingDataTurnsRecognitionOff()
-{
-    QTemporaryDir empty;
-    DocumentManager document;
-    RecognitionQueue queue(&document);
-    queue.setDataPath(empty.path());
-    QVERIFY(queue.missingData().contains(QStringLiteral("tesseract-ocr-chi-sim")));
-    QSignalSpy unavailable(&queue, &RecognitionQueue::engineUnavailable);
-    queue.setEnabled(true);
-    const TextPages::Page page = smallPage(0);
-    document.addPage(page.image);
-    QVERIFY(unavailable.wait(10000));
-    QVERIFY(unavailable.at(0).at(0).toString().contains(QStringLiteral("tesseract-ocr-eng")));
-    QVERIFY(!queue.isEnabled());
-    // The page is as it came, and further pages wait for nothing.
-    QCOMPARE(document.page(0), page.image);
-    document.addPage(smallPage(1).image);
-    QVERIFY(!queue.isWaiting(document.pageId(1)));
-    QCOMPARE(unavailable.count(), 1);
 }
 
 void TestRecognitionQueue::recoveredDocumentKeepsItsText()
