@@ -23,6 +23,7 @@
 #include "imaging/imageprocessor.h"
 #include "imaging/paperdetector.h"
 #include "imaging/skewestimator.h"
+#include "ocr/orientationdetector.h"
 #include "tests/support/testpages.h"
 
 namespace {
@@ -188,6 +189,41 @@ void printPaperAccuracy()
     std::printf("paper edges: worst error %d px, %d sheets not found\n", worst, missed);
 }
 
+// Turned clockwise by a quarter turns; the detector should answer the rest of the circle.
+void printOrientationAccuracy()
+{
+    OrientationDetector detector;
+    if (!detector.isAvailable()) {
+        std::printf("\nOrientation: Tesseract's osd data is not installed\n");
+        return;
+    }
+    std::printf("\nOrientation of A4 %d dpi pages turned by quarter turns\n", dpi);
+    std::printf("%-22s %6s %6s %8s %8s\n", "page", "turned", "turn", "conf", "script");
+    int right = 0;
+    int wrong = 0;
+    int unsure = 0;
+    const TestPages::Layout layouts[] = { TestPages::Layout::EnglishSerif, TestPages::Layout::Chinese,
+        TestPages::Layout::Mixed, TestPages::Layout::Form, TestPages::Layout::EnglishLetter };
+    for (TestPages::Layout layout : layouts) {
+        const QImage upright = TestPages::page(layout, dpi, 0);
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            const QImage page = upright.transformed(QTransform().rotate(90 * quarter));
+            const OrientationDetector::Result result = detector.detect(page);
+            const bool correct = (90 * quarter + result.turn) % 360 == 0;
+            if (!result.certain)
+                ++unsure;
+            else if (correct)
+                ++right;
+            else
+                ++wrong;
+            std::printf("%-22s %6d %6d %8.2f %8s%s\n", qPrintable(TestPages::layoutName(layout)), 90 * quarter,
+                result.turn, result.confidence, qPrintable(result.script), result.certain ? "" : "  (unsure)");
+            std::fflush(stdout);
+        }
+    }
+    std::printf("orientation: %d right, %d wrong, %d left alone\n", right, wrong, unsure);
+}
+
 const QImage &a4Page()
 {
     static const QImage page = TestPages::turned(TestPages::page(TestPages::Layout::Mixed, dpi, 0), 1.7);
@@ -219,6 +255,16 @@ void BM_Deskew(benchmark::State &state)
 }
 BENCHMARK(BM_Deskew)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+void BM_DetectOrientation(benchmark::State &state)
+{
+    OrientationDetector detector;
+    const QImage page = TestPages::page(TestPages::Layout::EnglishSerif, dpi, 0).transformed(QTransform().rotate(90));
+    detector.detect(page);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(detector.detect(page));
+}
+BENCHMARK(BM_DetectOrientation)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_FindPaper(benchmark::State &state)
 {
     const QImage scan = TestPages::onPlaten(TestPages::page(TestPages::Layout::EnglishSerif, 200, 0), QSize(2480, 3508),
@@ -247,6 +293,7 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QUIRRA_BENCH_TIMINGS_ONLY")) {
         printSkewAccuracy(withImageMagick, withOlder);
         printPaperAccuracy();
+        printOrientationAccuracy();
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
