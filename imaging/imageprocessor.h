@@ -108,7 +108,7 @@ private:
     // RGB32 and Grayscale8 sources are read directly, others through buffer.
     static const uchar *grayRow(const QImage &source, int y, uchar *buffer);
     // The page turned by angle degrees (clockwise) with QImage::transformed, the
-    // uncovered corners white unless the page has an alpha channel.
+    // uncovered corners white unless the page has transparent pixels.
     static QImage turnOntoPaper(const QImage &image, double angle);
     // result in original's format (two-level pages thresholded) and resolution.
     static QImage keepFormatOf(const QImage &original, const QImage &result);

@@ -363,14 +363,36 @@ QImage ImageProcessor::deskew(const QImage &image)
     const QImage rotated = turnOntoPaper(image, -finalAngle);
     reportProgress(90);
     QImage result = keepFormatOf(image, cropToRotatedContent(rotated, finalAngle));
+    result.setDotsPerMeterX(image.dotsPerMeterX());
+    result.setDotsPerMeterY(image.dotsPerMeterY());
     emit processingProgress(100);
     qDebug() << "倾斜校正完成，校正角度: " << finalAngle << " 度";
     return result;
 }
 
+namespace {
+
+// Most pages with an alpha channel got it from a colour operation and are opaque.
+bool hasTransparency(const QImage &image)
+{
+    if (!image.hasAlphaChannel())
+        return false;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            if (qAlpha(line[x]) != 255)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 QImage ImageProcessor::turnOntoPaper(const QImage &image, double angle)
 {
-    const bool alpha = image.hasAlphaChannel();
+    const bool alpha = hasTransparency(image);
     const QImage source = image.convertToFormat(alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     const QImage turned = source.transformed(QTransform().rotate(angle), Qt::SmoothTransformation);
     if (alpha || turned.isNull())

@@ -35,6 +35,10 @@ inline const Setting<QString> saveFormat { "save/format", QStringLiteral("PDF") 
 inline const Setting<QString> savePath { "save/path", &documentsFolder };
 inline const Setting<bool> autoSave { "save/autoSave", true };
 inline const Setting<int> saveCounter { "save/counter", 0 };
+// Corrections applied to every scanned page before it is shown
+inline const Setting<bool> autoDeskew { "save/autoDeskew", false };
+inline const Setting<bool> autoCropPaper { "save/autoCropPaper", false };
+inline const Setting<bool> autoOrient { "save/autoOrient", false };
 
 // Blank-page test of the scan pipeline
 inline const Setting<bool> removeBlankPages { "removeBlankPages", false };

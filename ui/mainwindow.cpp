@@ -324,6 +324,7 @@ void MainWindow::createScanSettingsDock()
     autoSaveCheck->setToolTip(tr("启用后，扫描完成后自动保存图像"));
     saveLayout->addWidget(removeBlankPagesCheck);
     saveLayout->addWidget(autoSaveCheck);
+    createAutoCorrectChecks(saveGroup, saveLayout);
     saveLayout->addStretch();
     groupsLayout->addWidget(saveGroup);
     groupsLayout->addStretch();

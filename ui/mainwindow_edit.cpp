@@ -126,6 +126,9 @@ void MainWindow::onAdvancedSettingsClicked()
         { Command::BinaryCommand, &MainWindow::onConvertToBinaryClicked },
         { Command::AutoLevelCommand, &MainWindow::onAutoLevelClicked },
         { Command::UndoCommand, &MainWindow::onUndoClicked },
+        { Command::StraightenCommand, &MainWindow::onAutoStraightenClicked },
+        { Command::CropPaperCommand, &MainWindow::onAutoCropPaperClicked },
+        { Command::OrientCommand, &MainWindow::onAutoOrientClicked },
     };
     if (const auto slot = commands.value(dialog.chosenCommand()))
         (this->*slot)();

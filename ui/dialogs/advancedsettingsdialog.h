@@ -22,6 +22,9 @@ public:
         BinaryCommand,
         AutoLevelCommand,
         UndoCommand,
+        StraightenCommand,
+        CropPaperCommand,
+        OrientCommand,
     };
     Q_ENUM(Command)
 
