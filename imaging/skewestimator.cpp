@@ -14,16 +14,18 @@
 // For a candidate angle the points are projected onto the normal of that
 // direction; when the direction is that of the lines, the profile has the
 // sharpest rises and falls, measured as the sum of squared differences of
-// neighbouring bins. A coarse sweep over +-20 degrees (every 0.2 degree, on a
+// neighbouring bins. A coarse sweep over +-20 degrees (every 0.3 degree, on a
 // sample of the points, bins of two pixels) finds the peak; two finer sweeps
-// around it on all points, with finer bins, and a parabola through the best
+// around it on (nearly) all points, with finer bins, and a parabola through the best
 // three scores give the angle. Each point is split between its two nearest
 // bins, so the score changes smoothly with the angle and the parabola is fair.
 namespace {
 
 constexpr double sweepLimit = 20.0;
-constexpr double coarseStep = 0.2;
-constexpr int coarseSamples = 60000;
+constexpr double coarseStep = 0.3;
+constexpr int coarseSamples = 12000;
+constexpr int middleSamples = 80000;
+constexpr int fineSamples = 240000;
 constexpr double degrees = 3.14159265358979323846 / 180.0;
 
 struct Point
@@ -205,8 +207,10 @@ SkewEstimate SkewEstimator::estimate(const QImage &page)
     const double median = sorted[sorted.size() / 2];
     result.confidence = median > 0 ? coarseBest / median : 0.0;
 
-    const double middle = sweep(profile, coarse, 0.3, 0.05, 1, 1.0, nullptr, nullptr);
-    const double fine = sweep(profile, middle, 0.06, 0.01, 1, 2.0, nullptr, nullptr);
+    const size_t middleStride = qMax<size_t>(1, points.size() / middleSamples);
+    const double middle = sweep(profile, coarse, 0.35, 0.05, middleStride, 1.0, nullptr, nullptr);
+    const size_t fineStride = qMax<size_t>(1, points.size() / fineSamples);
+    const double fine = sweep(profile, middle, 0.06, 0.01, fineStride, 2.0, nullptr, nullptr);
     if (result.confidence < minimumConfidence || std::fabs(coarse) > sweepLimit - coarseStep
         || std::fabs(fine) > maximumAngle + 0.05)
         return result;

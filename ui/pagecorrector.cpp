@@ -2,7 +2,11 @@
 
 #include <QDebug>
 
+#include <cmath>
+
 #include "imaging/imageprocessor.h"
+#include "imaging/paperdetector.h"
+#include "imaging/skewestimator.h"
 #include "ocr/orientationdetector.h"
 
 PageCorrector::PageCorrector(QObject *parent)
@@ -27,20 +31,22 @@ QImage PageCorrector::correct(
 {
     if (page.isNull())
         return page;
+    // The measurements decide first, so a page that needs nothing is never copied:
+    // a feeder run has no time for copies of every page.
     QImage result = page;
     bool cropped = false;
-    if (options.cropToPaper) {
-        const QImage sheet = processor.cropToPaper(result);
-        cropped = sheet.size() != result.size();
-        result = sheet;
+    if (options.cropToPaper && !PaperDetector::findSheet(result).isNull()) {
+        result = processor.cropToPaper(result);
+        cropped = true;
     }
     if (options.deskew) {
-        const QImage straight = processor.deskew(result);
-        const bool turned = straight.size() != result.size();
-        result = straight;
-        // A sheet lying askew shows straight edges only now.
-        if (options.cropToPaper && !cropped && turned)
-            result = processor.cropToPaper(result);
+        const SkewEstimate skew = SkewEstimator::estimate(result);
+        if (skew.certain && std::fabs(skew.angle) >= 0.1) {
+            result = processor.deskew(result);
+            // A sheet lying askew shows straight edges only now.
+            if (options.cropToPaper && !cropped && !PaperDetector::findSheet(result).isNull())
+                result = processor.cropToPaper(result);
+        }
     }
     if (options.orient) {
         const OrientationDetector::Result upright = detector.detect(result);
