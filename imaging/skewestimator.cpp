@@ -16,15 +16,15 @@
 // sharpest rises and falls, measured as the sum of squared differences of
 // neighbouring bins. A coarse sweep over +-20 degrees (every 0.3 degree, on a
 // sample of the points, bins of two pixels) finds the peak; two finer sweeps
-// around it on (nearly) all points, with finer bins, and a parabola through the best
-// three scores give the angle. Each point is split between its two nearest
+// around it on (nearly) all points, with finer bins, and a parabola fitted to the
+// last sweep's scores give the angle. Each point is split between its two nearest
 // bins, so the score changes smoothly with the angle and the parabola is fair.
 namespace {
 
 constexpr double sweepLimit = 20.0;
 constexpr double coarseStep = 0.3;
 constexpr int coarseSamples = 12000;
-constexpr int middleSamples = 80000;
+constexpr int middleSamples = 160000;
 constexpr int fineSamples = 240000;
 constexpr double degrees = 3.14159265358979323846 / 180.0;
 
@@ -177,6 +177,41 @@ double sweep(Profile &profile, double centre, double span, double step, size_t s
     return bestAngle;
 }
 
+// The vertex of the least-squares parabola through the scores of a sweep: near
+// the peak the score is a smooth hump, and fitting all of it averages out the
+// ripple a few pixels' worth of points leave on single scores. Falls back to
+// the best angle when the scores do not form a hump.
+double fittedPeak(const std::vector<double> &scores, double centre, double step, double best)
+{
+    const int count = int(scores.size());
+    const int half = count / 2;
+    // Sums of t^k and of t^k * score, t in steps from the centre.
+    double t[5] = {};
+    double ts[3] = {};
+    for (int i = 0; i < count; ++i) {
+        const double x = i - half;
+        double power = 1;
+        for (int k = 0; k < 5; ++k) {
+            t[k] += power;
+            if (k < 3)
+                ts[k] += power * scores[size_t(i)];
+            power *= x;
+        }
+    }
+    // Normal equations for score = a + b t + c t^2 (t[1] and t[3] vanish for a symmetric sweep).
+    const double det = t[0] * t[4] - t[2] * t[2];
+    if (det == 0 || t[2] == 0)
+        return best;
+    const double c = (t[0] * ts[2] - t[2] * ts[0]) / det;
+    const double b = ts[1] / t[2];
+    if (c >= 0)
+        return best;
+    const double vertex = -b / (2 * c);
+    if (std::fabs(vertex) > half)
+        return best;
+    return centre + vertex * step;
+}
+
 } // namespace
 
 SkewEstimate SkewEstimator::estimate(const QImage &page)
@@ -210,7 +245,9 @@ SkewEstimate SkewEstimator::estimate(const QImage &page)
     const size_t middleStride = qMax<size_t>(1, points.size() / middleSamples);
     const double middle = sweep(profile, coarse, 0.35, 0.05, middleStride, 1.0, nullptr, nullptr);
     const size_t fineStride = qMax<size_t>(1, points.size() / fineSamples);
-    const double fine = sweep(profile, middle, 0.06, 0.01, fineStride, 2.0, nullptr, nullptr);
+    std::vector<double> fineScores;
+    const double best = sweep(profile, middle, 0.08, 0.01, fineStride, 1.0, &fineScores, nullptr);
+    const double fine = fittedPeak(fineScores, middle, 0.01, best);
     if (result.confidence < minimumConfidence || std::fabs(coarse) > sweepLimit - coarseStep
         || std::fabs(fine) > maximumAngle + 0.05)
         return result;

@@ -20,7 +20,7 @@ namespace SkewEstimator {
 // Pages turned further than this are left to the user.
 constexpr double maximumAngle = 15.0;
 // A profile that stands out less than this against the others is no answer.
-constexpr double minimumConfidence = 1.25;
+constexpr double minimumConfidence = 2.0;
 
 // Plain function without state; safe on any thread.
 SkewEstimate estimate(const QImage &page);
