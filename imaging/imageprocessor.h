@@ -49,11 +49,17 @@ public:
     // Blank-page detection
     bool isBlankPage(const QImage &image, int whiteThreshold = 240, double blankRatio = 0.98);
 
-    // Deskew
+    // Deskew: the skew estimator's angle, when it is certain and at least 0.1
+    // degree, is turned back and the page cropped to the rotated content; the
+    // corners the turn uncovers are paper white and the page keeps its format.
     QImage deskew(const QImage &image);
     double detectSkewByLines(const QImage &gray);
     double detectSkewByText(const QImage &image);
     QImage detectEdges(const QImage &image);
+
+    // The sheet of a flatbed scan (PaperDetector) with a margin of 0; a copy of
+    // the page when no edge is certain.
+    QImage cropToPaper(const QImage &image);
 
     // Document clean-up
     QImage enhanceDocument(const QImage &image);
@@ -101,6 +107,11 @@ private:
     // Grey values of one row as the Grayscale8 conversion gives them; rows of ARGB32,
     // RGB32 and Grayscale8 sources are read directly, others through buffer.
     static const uchar *grayRow(const QImage &source, int y, uchar *buffer);
+    // The page turned by angle degrees (clockwise) with QImage::transformed, the
+    // uncovered corners white unless the page has transparent pixels.
+    static QImage turnOntoPaper(const QImage &image, double angle);
+    // result in original's format (two-level pages thresholded) and resolution.
+    static QImage keepFormatOf(const QImage &original, const QImage &result);
     QList<QImage> splitImage(const QImage &image, bool horizontal, int threshold);
     QImage mergeImages(const QImage &first, const QImage &second, int spacing, int edgeTrim, bool sideBySide);
 };

@@ -38,6 +38,10 @@ inline const Setting<int> saveCounter { "save/counter", 0 };
 // Text recognition of every page, and its languages as the engine names them
 inline const Setting<bool> textRecognition { "save/textRecognition", false };
 inline const Setting<QString> textLanguages { "save/textLanguages", QStringLiteral("chi_sim+eng") };
+// Corrections applied to every scanned page before it is shown
+inline const Setting<bool> autoDeskew { "save/autoDeskew", false };
+inline const Setting<bool> autoCropPaper { "save/autoCropPaper", false };
+inline const Setting<bool> autoOrient { "save/autoOrient", false };
 
 // Blank-page test of the scan pipeline
 inline const Setting<bool> removeBlankPages { "removeBlankPages", false };

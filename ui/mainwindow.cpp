@@ -326,6 +326,7 @@ void MainWindow::createScanSettingsDock()
     autoSaveCheck->setToolTip(tr("启用后，扫描完成后自动保存图像"));
     saveLayout->addWidget(removeBlankPagesCheck);
     saveLayout->addWidget(autoSaveCheck);
+    createAutoCorrectChecks(saveGroup, saveLayout);
     createRecognitionControls(saveGroup, saveLayout);
     saveLayout->addStretch();
     groupsLayout->addWidget(saveGroup);

@@ -34,6 +34,8 @@ class DocumentManager;
 class ESCLScanner;
 class ImageProcessor;
 class ImportProgressDialog;
+class PageCorrector;
+class QBoxLayout;
 class PageListWidget;
 class RecognitionQueue;
 class ScannerController;
@@ -127,6 +129,10 @@ private slots:
     void onSplitImageVertical();
     void onAnnotateImageClicked();
     void onRecognizeTextClicked();
+    // Automatic corrections of the current page (mainwindow_autocorrect.cpp)
+    void onAutoStraightenClicked();
+    void onAutoCropPaperClicked();
+    void onAutoOrientClicked();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -197,6 +203,8 @@ private:
     // message, when given, is shown once the page has been handled.
     void scanPage(const QImage &image, const QString &doneMessage);
     void finishScannedPage(const QImage &image, bool blank, const QString &doneMessage);
+    // The pipeline after the automatic corrections: blank test, add, show.
+    void testScannedPage(const QImage &image, const QString &doneMessage);
 
     // Delay scan (mainwindow_delayscan.cpp)
     void onDelayTimerTick();
@@ -253,6 +261,18 @@ private:
     QImage runWithProgress(const QString &message, const std::function<QImage()> &operation);
     void runLivePreview(const LivePreviewSetup &setup, const QString &doneMessage,
         const std::function<QImage(const QImage &, int, int)> &operation);
+
+    // Automatic corrections (mainwindow_autocorrect.cpp)
+    // The dock's three boxes for straightening, cropping and turning every scanned page.
+    void createAutoCorrectChecks(QWidget *group, QBoxLayout *layout);
+    PageCorrector *corrector();
+    // Sends a scanned page to be corrected when a box asks for it; the page then
+    // goes on through the pipeline in its order. False: nothing to correct.
+    bool correctBeforeShowing(const QImage &image, const QString &doneMessage);
+    // Runs a correction on the current page; the undo entry and the put-back
+    // only when it changed the page, otherwise unchangedMessage.
+    void applyAutoCorrection(const QString &runningMessage, const QString &doneMessage, const QString &unchangedMessage,
+        const std::function<QImage(const QImage &)> &operation);
 
     // Merge and split (mainwindow_mergesplit.cpp)
     void mergePages(int firstRow, int secondRow, const MergeOptions &options);
@@ -323,6 +343,12 @@ private:
     // Page images saved before edits, each following its page (replaces a
     // plain vector of images, which restored into whatever page was current).
     UndoStore *undoStore = nullptr;
+
+    // Members of the automatic corrections (mainwindow_autocorrect.cpp)
+    PageCorrector *pageCorrector = nullptr;
+    QCheckBox *autoDeskewCheck = nullptr;
+    QCheckBox *autoCropCheck = nullptr;
+    QCheckBox *autoOrientCheck = nullptr;
 
     // Members of merge, split, save and open (mainwindow_mergesplit.cpp, mainwindow_saveopen.cpp)
 

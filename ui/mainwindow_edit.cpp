@@ -121,6 +121,9 @@ void MainWindow::onAdvancedSettingsClicked()
         { Command::AutoLevelCommand, &MainWindow::onAutoLevelClicked },
         { Command::RecognizeTextCommand, &MainWindow::onRecognizeTextClicked },
         { Command::UndoCommand, &MainWindow::onUndoClicked },
+        { Command::StraightenCommand, &MainWindow::onAutoStraightenClicked },
+        { Command::CropPaperCommand, &MainWindow::onAutoCropPaperClicked },
+        { Command::OrientCommand, &MainWindow::onAutoOrientClicked },
     };
     if (const auto slot = commands.value(dialog.chosenCommand()))
         (this->*slot)();

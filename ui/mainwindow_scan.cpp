@@ -24,6 +24,7 @@
 #include "settings/appsettings.h"
 #include "ui/autosaver.h"
 #include "ui/esclscanmapping.h"
+#include "ui/pagecorrector.h"
 
 void MainWindow::onScanButtonClicked()
 {
@@ -252,6 +253,15 @@ void MainWindow::scanPage(const QImage &image, const QString &doneMessage)
 {
     if (deferScanResult([this, image, doneMessage]() { scanPage(image, doneMessage); }))
         return;
+    if (correctBeforeShowing(image, doneMessage))
+        return;
+    testScannedPage(image, doneMessage);
+}
+
+void MainWindow::testScannedPage(const QImage &image, const QString &doneMessage)
+{
+    if (deferScanResult([this, image, doneMessage]() { testScannedPage(image, doneMessage); }))
+        return;
     const ScanSession::BlankTest test = blankTest();
     if (!test.enabled || image.isNull()) {
         finishScannedPage(image, false, doneMessage);
@@ -466,6 +476,9 @@ ScanSession::BlankTest MainWindow::blankTest() const
 
 bool MainWindow::deferScanResult(std::function<void()> handler)
 {
+    // Nothing overtakes a page that is still being corrected.
+    if (pageCorrector && pageCorrector->deferIfBusy(handler))
+        return true;
     return session()->deferIfBusy(std::move(handler));
 }
 

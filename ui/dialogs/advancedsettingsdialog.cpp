@@ -32,6 +32,10 @@ AdvancedSettingsDialog::AdvancedSettingsDialog(QWidget *parent)
         return button;
     };
     addButton(tr("角度调整"), ":/icons/auto-deskew.svg", tr("手动调整图像旋转角度（支持精确到0.1度）"), AngleCommand);
+    addButton(
+        tr("自动纠偏"), ":/icons/auto-deskew.svg", tr("自动检测页面的倾斜角度并校正（±15度以内）"), StraightenCommand);
+    addButton(tr("自动裁切"), ":/icons/crop.svg", tr("找到平板扫描中纸张的边缘，裁切到纸张"), CropPaperCommand);
+    addButton(tr("自动转正"), ":/icons/rotate-right.svg", tr("识别文字方向，把横放或倒置的页面转正"), OrientCommand);
     addButton(tr("文档增强"), ":/icons/enhance-text.svg", tr("保留彩色，突出内容，去除背景"), EnhanceCommand);
     addButton(tr("去除边框"), ":/icons/remove-border.svg", tr("自动去除扫描图像的边框"), BorderCommand);
     addButton(tr("图片漂白"), ":/icons/bleach.svg", tr("去除扫描图像的底色，使背景更白净"), BleachCommand);

@@ -23,6 +23,9 @@ public:
         AutoLevelCommand,
         RecognizeTextCommand,
         UndoCommand,
+        StraightenCommand,
+        CropPaperCommand,
+        OrientCommand,
     };
     Q_ENUM(Command)
 
