@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -257,6 +258,25 @@ private slots:
         const QSize sheet = document->page(2).size();
         QVERIFY2(qAbs(sheet.width() - 662) <= 3 && qAbs(sheet.height() - 936) <= 3,
             qPrintable(QStringLiteral("%1x%2").arg(sheet.width()).arg(sheet.height())));
+    }
+
+    // Closing while scanned pages are still being straightened waits for them: they are in the document the
+    // close prompt asks about, not lost with the window.
+    void closingKeepsPagesStillBeingCorrected()
+    {
+        openWindow();
+        the<QCheckBox>("autoDeskewCheck")->setChecked(true);
+        for (double angle : { 2.0, -3.0 })
+            QMetaObject::invokeMethod(window.get(), "onScanComplete", Q_ARG(QImage, textPage(angle)));
+        int pagesWhenAsked = -1;
+        ModalAnswerer answerer;
+        answerer.handle([&](QWidget *modal) {
+            pagesWhenAsked = document->pageCount();
+            qobject_cast<QMessageBox *>(modal)->button(QMessageBox::Cancel)->click();
+        });
+        QVERIFY(!window->close());
+        QCOMPARE(pagesWhenAsked, 2);
+        QCOMPARE(answerer.seen().first(), QStringLiteral("未保存的更改|文档包含未保存的更改。\n是否保存更改?"));
     }
 };
 

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QDockWidget>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -43,6 +44,7 @@
 #include "settings/version.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/dialogs/layoutdialog.h"
+#include "ui/pagecorrector.h"
 #include "ui/pagelistwidget.h"
 #include "ui/recognitionqueue.h"
 #include "ui/undostore.h"
@@ -584,10 +586,28 @@ qint64 MainWindow::elapsedSinceStart() const
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    finishCorrectedPages();
     if (maybeSave())
         event->accept();
     else
         event->ignore();
+}
+
+void MainWindow::finishCorrectedPages()
+{
+    if (!pageCorrector || !pageCorrector->isBusy())
+        return;
+    // Scanned pages still being straightened, and the results waiting behind
+    // them, belong to the document the user is about to be asked about; without
+    // the wait they would go with the window.
+    QEventLoop loop;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [this, &loop]() {
+        if (!pageCorrector->isBusy() && !session()->isBusy() && session()->deferredCount() == 0)
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
 }
 
 void MainWindow::showEvent(QShowEvent *event)

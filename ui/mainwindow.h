@@ -152,6 +152,8 @@ private:
     void updateWindowTitle();
     void displayImage(const QImage &image);
     bool maybeSave();
+    // Lets the scanned pages still being corrected reach the document (closing).
+    void finishCorrectedPages();
     QDockWidget *scanSettingsDock() const;
     void chooseSaveFolder();
     static QString existingStartFolder(const QString &folder);
