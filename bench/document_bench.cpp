@@ -206,18 +206,13 @@ int holdPages(int count)
     return 0;
 }
 
-void quietLog(QtMsgType, const QMessageLogContext &, const QString &)
-{
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     keepUserFoldersApart();
     QGuiApplication app(argc, argv);
-    // Every save logs a line; the benchmark output is easier to read without them.
-    qInstallMessageHandler(quietLog);
+    silenceLog();
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--hold-pages=", 13) == 0)
             return holdPages(std::atoi(argv[i] + 13));

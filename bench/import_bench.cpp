@@ -100,17 +100,13 @@ BENCHMARK(BM_ImportScannedPdf20Pages)
     ->UseRealTime()
     ->Iterations(3);
 
-void quietLog(QtMsgType, const QMessageLogContext &, const QString &)
-{
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     keepUserFoldersApart();
     QGuiApplication app(argc, argv);
-    qInstallMessageHandler(quietLog);
+    silenceLog();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -33,10 +33,6 @@ namespace {
 int pageCount = 4;
 const QString languages = QStringLiteral("chi_sim+eng");
 
-void quietLog(QtMsgType, const QMessageLogContext &, const QString &)
-{
-}
-
 // The set: A4 at 300 dpi, 24 lines of Chinese and English, grain and specks; every
 // third page skewed by a degree and a half, as a sheet fed slightly askew.
 struct Set
@@ -220,7 +216,7 @@ int main(int argc, char **argv)
 {
     keepUserFoldersApart();
     QGuiApplication app(argc, argv);
-    qInstallMessageHandler(quietLog);
+    silenceLog();
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--ocr-pages=", 12) == 0)
             pageCount = qBound(1, std::atoi(argv[i] + 12), 10);

@@ -222,17 +222,13 @@ int feederRun(int count, int pagesPerMinute)
     return 0;
 }
 
-void quietLog(QtMsgType, const QMessageLogContext &, const QString &)
-{
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
     keepUserFoldersApart();
     QGuiApplication app(argc, argv);
-    qInstallMessageHandler(quietLog);
+    silenceLog();
     int feederPages = 0;
     int pagesPerMinute = 0;
     for (int i = 1; i < argc; ++i) {
