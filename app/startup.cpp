@@ -3,14 +3,14 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
-#include <QLibraryInfo>
 #include <QThread>
 #include <QTimer>
-#include <QTranslator>
 
+#include "app/interfacelanguage.h"
 #include "app/recoveryoffer.h"
 #include "document/documentmanager.h"
 #include "document/pagestore.h"
+#include "settings/appsettings.h"
 #include "settings/version.h"
 #include "ui/mainwindow.h"
 
@@ -24,11 +24,9 @@ void setApplicationIdentity()
 
 void installQtTranslations()
 {
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::location(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(translator);
-    else
-        delete translator;
+    const QString stored = AppSettings::interfaceLanguage.read(AppSettings::openStore());
+    const QString override = InterfaceLanguage::commandLineChoice(QCoreApplication::arguments());
+    InterfaceLanguage::install(InterfaceLanguage::decide(stored, override, QLocale::system()));
 }
 
 void showMainWindow(MainWindow &window, qint64 startTime)
@@ -53,8 +51,9 @@ void showMainWindow(MainWindow &window, qint64 startTime)
              << "isVisible:" << window.isVisible() << "isActiveWindow:" << window.isActiveWindow();
 }
 
-void logCommandLineFile(const QStringList &arguments)
+void logCommandLineFile(const QStringList &commandLine)
 {
+    const QStringList arguments = InterfaceLanguage::withoutLanguageOption(commandLine);
     if (arguments.size() <= 1)
         return;
     const QString path = arguments.at(1);

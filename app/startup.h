@@ -8,16 +8,16 @@ class MainWindow;
 // Sets the application identity; must run before the QApplication exists.
 void setApplicationIdentity();
 
-// The interface is Chinese whatever the locale; Qt's own texts (standard dialog
-// buttons, context menus of line edits) follow with Qt's Chinese catalogue when
-// it is installed.
+// The interface speaks the language of the "界面语言" setting, or of --language for
+// one run; Qt's own texts (standard dialog buttons, context menus of line edits)
+// follow with Qt's catalogue for that language when it is installed.
 void installQtTranslations();
 
 // Titles, places, shows and activates the main window, then logs where it ended
 // up. startTime is the process start in system-clock nanoseconds.
 void showMainWindow(MainWindow &window, qint64 startTime);
 
-// A file named as the first argument is only logged; nothing is opened from it.
+// A file named as the first argument (beside --language) is only logged; nothing is opened from it.
 void logCommandLineFile(const QStringList &arguments);
 
 // After the window is up (the start-up time is not held up by it), asks about the

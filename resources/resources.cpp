@@ -6,6 +6,7 @@ void initQuirraResources()
 {
     static const bool registered = [] {
         Q_INIT_RESOURCE(icons);
+        Q_INIT_RESOURCE(translations);
         return true;
     }();
     Q_UNUSED(registered);

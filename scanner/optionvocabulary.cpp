@@ -127,6 +127,12 @@ bool isFeederTarget(const QString &target)
         || containsAny(target, { "ADF", "Feeder" });
 }
 
+bool isDuplexFeederTarget(const QString &target)
+{
+    return target == QStringLiteral("双面自动进纸器")
+        || (isFeederTarget(target) && target.contains(QLatin1String("Duplex"), Qt::CaseInsensitive));
+}
+
 bool isFeederRequest(const QString &paperSource)
 {
     return paperSource.contains(QStringLiteral("自动进纸器"), Qt::CaseInsensitive)
@@ -138,7 +144,7 @@ QString pickSource(const QString &target, const QStringList &entries)
     if (entries.isEmpty())
         return QString();
     if (isFeederTarget(target)) {
-        if (target == QStringLiteral("双面自动进纸器")) {
+        if (isDuplexFeederTarget(target)) {
             for (const QString &entry : entries) {
                 if (entry.contains(QLatin1String("Duplex"), Qt::CaseInsensitive)
                     && containsAny(entry, { "ADF", "Feeder", "Automatic" })) {

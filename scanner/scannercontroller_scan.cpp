@@ -23,7 +23,7 @@ bool ScannerController::startScan(const QString &scannerName, const QString &req
     const QString source = requestedPaperSource.isEmpty() ? paperSource : requestedPaperSource;
     QString duplex = requestedDuplexMode.isEmpty() ? duplexMode : requestedDuplexMode;
 
-    if (source == QStringLiteral("双面自动进纸器") && (duplex.isEmpty() || duplex == QLatin1String("Simplex"))) {
+    if (OptionVocabulary::isDuplexFeederTarget(source) && (duplex.isEmpty() || duplex == QLatin1String("Simplex"))) {
         duplex = QStringLiteral("Duplex");
         qDebug() << "检测到双面自动进纸器，自动启用双面扫描模式";
     }

@@ -22,6 +22,10 @@ inline QString documentsFolder()
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
+// The interface language: "zh", "en" or "system" (English for an English locale,
+// Chinese for any other). Chinese is the language the interface is described in.
+inline const Setting<QString> interfaceLanguage { "interfaceLanguage", QStringLiteral("zh") };
+
 // Window frame and scan dock
 inline const Setting<QByteArray> geometry { "geometry", QByteArray() };
 inline const Setting<QByteArray> windowState { "windowState", QByteArray() };

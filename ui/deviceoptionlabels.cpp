@@ -22,3 +22,23 @@ QString DeviceOptionLabels::duplexLabel(const QString &value)
         return tr("双面");
     return value;
 }
+
+QString DeviceOptionLabels::notSearchedPlaceholder()
+{
+    return tr("点击'查找设备'初始化扫描仪");
+}
+
+QString DeviceOptionLabels::searchingPlaceholder(const QString &modeName)
+{
+    return tr("正在查找扫描仪（%1模式）...").arg(modeName);
+}
+
+bool DeviceOptionLabels::isPlaceholder(const QString &text)
+{
+    const QString searching = tr("正在查找扫描仪（%1模式）...");
+    const QString before = searching.section(QStringLiteral("%1"), 0, 0);
+    const QString after = searching.section(QStringLiteral("%1"), 1);
+    return text.isEmpty() || text.contains(QStringLiteral("正在查找")) || text.contains(QStringLiteral("点击"))
+        || text.contains(QStringLiteral("初始化")) || text == notSearchedPlaceholder()
+        || (text.startsWith(before) && text.endsWith(after));
+}

@@ -14,4 +14,10 @@ class DeviceOptionLabels
 public:
     static QString sourceLabel(const QString &source);
     static QString duplexLabel(const QString &value);
+
+    // The texts the scanner list shows while it holds no device, and the test for
+    // them in either interface language.
+    static QString notSearchedPlaceholder();
+    static QString searchingPlaceholder(const QString &modeName);
+    static bool isPlaceholder(const QString &text);
 };

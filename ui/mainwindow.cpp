@@ -47,7 +47,9 @@
 #include "settings/version.h"
 #include "ui/commands/documenthistory.h"
 #include "ui/croppableimagewidget.h"
+#include "ui/deviceoptionlabels.h"
 #include "ui/dialogs/layoutdialog.h"
+#include "ui/dialogs/preferencesdialog.h"
 #include "ui/pagecorrector.h"
 #include "ui/pagelistwidget.h"
 #include "ui/recognitionqueue.h"
@@ -91,7 +93,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     QTimer::singleShot(0, this, [this]() {
         findDeviceButton->setEnabled(true);
-        scannerCombo->addItem(tr("点击'查找设备'初始化扫描仪"), QVariant());
+        scannerCombo->addItem(DeviceOptionLabels::notSearchedPlaceholder(), QVariant());
     });
 
     qDebug() << "主窗口已初始化";
@@ -133,6 +135,7 @@ void MainWindow::createActions()
         { windowActions->saveAs, &MainWindow::onSaveAsDocument },
         { windowActions->exportDocument, &MainWindow::onExportDocument },
         { windowActions->undo, &MainWindow::onUndoClicked },
+        { windowActions->preferences, &MainWindow::onPreferencesClicked },
         { windowActions->redo, &MainWindow::onRedoClicked },
         { windowActions->rotateLeft, &MainWindow::onRotateLeftClicked },
         { windowActions->rotateRight, &MainWindow::onRotateRightClicked },
@@ -558,5 +561,10 @@ void MainWindow::onAboutClicked()
 
 void MainWindow::onPreferencesClicked()
 {
-    onScanSettingsClicked();
+    PreferencesDialog dialog(AppSettings::interfaceLanguage.read(AppSettings::openStore()), this);
+    connect(&dialog, &PreferencesDialog::languageChanged, this, [](const QString &language) {
+        QSettings store = AppSettings::openStore();
+        AppSettings::interfaceLanguage.write(store, language);
+    });
+    dialog.exec();
 }

@@ -26,13 +26,6 @@ namespace {
 
 const QLatin1String esclPrefix("eSCL-");
 
-// The texts the scanner list shows while it holds no device.
-bool isPlaceholder(const QString &text)
-{
-    return text.contains(QStringLiteral("正在查找")) || text.contains(QStringLiteral("点击"))
-        || text.contains(QStringLiteral("初始化"));
-}
-
 const char *trueFalse(bool value)
 {
     return value ? "true" : "false";
@@ -92,7 +85,7 @@ void MainWindow::searchScanners()
     const QString modeName = searchModeSearchName(searchMode);
     connectScannerSelection(false);
     scannerCombo->clear();
-    scannerCombo->addItem(tr("正在查找扫描仪（%1模式）...").arg(modeName));
+    scannerCombo->addItem(DeviceOptionLabels::searchingPlaceholder(modeName));
     statusBarWidget->showMessage(tr("🔍 正在搜索扫描仪（%1模式），请稍候...").arg(modeName));
     startBusyProgress();
     QCoreApplication::processEvents();
@@ -210,7 +203,7 @@ void MainWindow::onScannerSelected(int index)
     if (index < 0)
         return;
     const QString text = scannerCombo->itemText(index);
-    if (isPlaceholder(text))
+    if (DeviceOptionLabels::isPlaceholder(text))
         return;
     qDebug() << "用户选择扫描仪:" << text << "索引:" << index;
 
@@ -268,7 +261,7 @@ void MainWindow::reportFailedSelection(int index, const QString &text)
         return;
     for (int i = 0; i < scannerCombo->count(); ++i) {
         const QString other = scannerCombo->itemText(i);
-        if (i == index || isPlaceholder(other))
+        if (i == index || DeviceOptionLabels::isPlaceholder(other))
             continue;
         qDebug() << "尝试自动选择其他设备:" << other;
         const QScopedValueRollback<bool> switching(switchingScannerAutomatically, true);

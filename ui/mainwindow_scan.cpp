@@ -24,13 +24,14 @@
 #include "settings/appsettings.h"
 #include "ui/autosaver.h"
 #include "ui/commands/documenthistory.h"
+#include "ui/deviceoptionlabels.h"
 #include "ui/esclscanmapping.h"
 #include "ui/pagecorrector.h"
 
 void MainWindow::onScanButtonClicked()
 {
     const QString text = scannerCombo->currentText();
-    if (text.isEmpty() || text.contains(tr("查找")) || text.contains(tr("正在"))) {
+    if (DeviceOptionLabels::isPlaceholder(text)) {
         QMessageBox::warning(this, tr("扫描错误"), tr("未选择扫描仪"));
         return;
     }

@@ -49,6 +49,8 @@ WindowActions::WindowActions(QMainWindow *window)
     deletePages = make("deleteAction", tr("删除"), ":/icons/delete.svg", tr("删除选中的页面"));
     deletePages->setShortcut(QKeySequence::Delete);
     clearAll = make("clearAllAction", tr("清除"), ":/icons/clear-all.svg", tr("清除所有扫描图片"));
+    preferences = make("preferencesAction", tr("首选项..."), nullptr, tr("界面语言等设置"));
+    preferences->setMenuRole(QAction::PreferencesRole);
 
     zoomIn = make("zoomInAction", tr("放大"));
     zoomIn->setShortcuts({ QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal) });
@@ -118,6 +120,8 @@ void WindowActions::fillMenus(QMainWindow *window)
     edit->addActions({ merge, splitLeftRight, splitTopBottom });
     edit->addSeparator();
     edit->addActions({ moveUp, moveDown, deletePages, clearAll });
+    edit->addSeparator();
+    edit->addAction(preferences);
 
     QMenu *view = bar->addMenu(tr("视图(&V)"));
     view->addActions({ zoomIn, zoomOut, fitToWindow, actualSize });

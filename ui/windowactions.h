@@ -42,6 +42,7 @@ public:
     QAction *moveDown;
     QAction *deletePages;
     QAction *clearAll;
+    QAction *preferences;
     // View
     QAction *zoomIn;
     QAction *zoomOut;
