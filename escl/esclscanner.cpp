@@ -275,7 +275,7 @@ void ESCLScanner::onCapabilitiesReplyFinished()
     reply->deleteLater();
     if (reply->error() != QNetworkReply::NoError) {
         qDebug() << "扫描仪能力查询失败:" << reply->errorString();
-        emit scanError(tr("查询扫描仪能力失败: ") + reply->errorString());
+        emit scanError(tr("查询扫描仪能力失败: %1").arg(reply->errorString()));
         return;
     }
     const QString capabilities = QString::fromUtf8(reply->readAll());
@@ -314,7 +314,7 @@ void ESCLScanner::onCreateJobReplyFinished()
         qDebug() << "创建扫描任务失败:" << reply->errorString();
         qDebug() << "HTTP 状态码:" << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         qDebug() << "响应内容:" << reply->readAll();
-        emit scanError(tr("创建扫描任务失败: ") + reply->errorString());
+        emit scanError(tr("创建扫描任务失败: %1").arg(reply->errorString()));
         return;
     }
 
@@ -378,7 +378,7 @@ void ESCLScanner::onDocumentReplyFinished()
     busyRetryCount = 0;
     const QString endedJob = takeJobId();
     if (pageCount < 1) {
-        emit scanError(tr("获取扫描文档失败: ") + errorString);
+        emit scanError(tr("获取扫描文档失败: %1").arg(errorString));
     } else {
         // Many feeders announce their end with an error other than 404; the
         // pages delivered so far stand.
@@ -444,7 +444,7 @@ void ESCLScanner::handleDocument(QNetworkReply *reply)
     if (image.isNull()) {
         // The job stays on the scanner; a later cancel or the destructor removes it.
         qDebug() << "图像解析失败:" << decodeError;
-        emit scanError(tr("图像解析失败: ") + decodeError);
+        emit scanError(tr("图像解析失败: %1").arg(decodeError));
         return;
     }
 

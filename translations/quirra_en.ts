@@ -571,14 +571,6 @@ for a whiter page. Suited to documents with a light tint.</translation>
         <translation>Scan timed out</translation>
     </message>
     <message>
-        <source>查询扫描仪能力失败: </source>
-        <translation>Could not query the scanner&apos;s capabilities: </translation>
-    </message>
-    <message>
-        <source>创建扫描任务失败: </source>
-        <translation>Could not create the scan job: </translation>
-    </message>
-    <message>
         <source>无法解析任务 ID</source>
         <translation>Could not read the job ID</translation>
     </message>
@@ -587,16 +579,24 @@ for a whiter page. Suited to documents with a light tint.</translation>
         <translation>No document was scanned</translation>
     </message>
     <message>
-        <source>获取扫描文档失败: </source>
-        <translation>Could not fetch the scanned document: </translation>
-    </message>
-    <message>
         <source>图像尺寸过大 (%1 x %2)</source>
         <translation>Image too large (%1 x %2)</translation>
     </message>
     <message>
-        <source>图像解析失败: </source>
-        <translation>Could not decode the image: </translation>
+        <source>查询扫描仪能力失败: %1</source>
+        <translation>Could not query the scanner&apos;s capabilities: %1</translation>
+    </message>
+    <message>
+        <source>创建扫描任务失败: %1</source>
+        <translation>Could not create the scan job: %1</translation>
+    </message>
+    <message>
+        <source>获取扫描文档失败: %1</source>
+        <translation>Could not fetch the scanned document: %1</translation>
+    </message>
+    <message>
+        <source>图像解析失败: %1</source>
+        <translation>Could not decode the image: %1</translation>
     </message>
 </context>
 <context>
@@ -609,19 +609,17 @@ for a whiter page. Suited to documents with a light tint.</translation>
         <source>请输入扫描仪的 URL:
 
 示例:
-  </source>
-        <translation>Enter the scanner&apos;s URL:
-
-Example:
-  </translation>
-    </message>
-    <message>
-        <source>
+  %1
+  %2
 
 提示:
   • 大多数 eSCL 扫描仪使用 HTTPS (端口 443)
   • 可以在扫描仪的网络设置中查看 IP 地址</source>
-        <translation>
+        <translation>Enter the scanner&apos;s URL:
+
+Examples:
+  %1
+  %2
 
 Tips:
   • Most eSCL scanners use HTTPS (port 443)
@@ -1075,14 +1073,6 @@ Suggestions:
         <translation>Invalid URL</translation>
     </message>
     <message>
-        <source>URL 必须以 http:// 或 https:// 开头
-
-示例: </source>
-        <translation>The URL must start with http:// or https://
-
-Example: </translation>
-    </message>
-    <message>
         <source>正在验证 eSCL 设备...</source>
         <translation>Checking the eSCL device...</translation>
     </message>
@@ -1513,10 +1503,6 @@ Replace the original with the top part?
         <translation>Merged! Size: %1 × %2 pixels</translation>
     </message>
     <message>
-        <source>图片合并完成，原始图片已删除 - </source>
-        <translation>Images merged; the originals were deleted - </translation>
-    </message>
-    <message>
         <source>拆分失败</source>
         <translation>Split failed</translation>
     </message>
@@ -1865,6 +1851,18 @@ Make sure paper is in the feeder, then choose:</translation>
     <message>
         <source>已自动保存 %1 个文件</source>
         <translation>Auto-saved %1 files</translation>
+    </message>
+    <message>
+        <source>URL 必须以 http:// 或 https:// 开头
+
+示例: %1</source>
+        <translation>The URL must start with http:// or https://
+
+Example: %1</translation>
+    </message>
+    <message>
+        <source>图片合并完成，原始图片已删除 - %1</source>
+        <translation>Images merged; the originals were deleted - %1</translation>
     </message>
 </context>
 <context>
