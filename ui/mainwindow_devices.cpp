@@ -339,8 +339,8 @@ void MainWindow::onAddESCLDevice()
     if (url.isEmpty())
         return;
     if (!EsclRegistry::isAcceptableUrl(url)) {
-        QMessageBox::warning(
-            this, tr("无效的 URL"), tr("URL 必须以 http:// 或 https:// 开头\n\n示例: %1").arg(EsclAddDialog::exampleUrl()));
+        QMessageBox::warning(this, tr("无效的 URL"),
+            tr("URL 必须以 http:// 或 https:// 开头\n\n示例: %1").arg(EsclAddDialog::exampleUrl()));
         return;
     }
 

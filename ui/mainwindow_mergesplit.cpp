@@ -107,7 +107,8 @@ void MainWindow::mergePages(int firstRow, int secondRow, const MergeOptions &opt
     documentManager->setCurrentPage(documentManager->pageCount() - 1);
     const QString done = tr("合并完成！尺寸: %1 × %2 像素").arg(result.merged.width()).arg(result.merged.height());
     qDebug().noquote() << done;
-    statusBarWidget->showMessage(options.deleteSources ? tr("图片合并完成，原始图片已删除 - %1").arg(done) : done, 5000);
+    statusBarWidget->showMessage(
+        options.deleteSources ? tr("图片合并完成，原始图片已删除 - %1").arg(done) : done, 5000);
 }
 
 void MainWindow::onSplitImageHorizontal()
