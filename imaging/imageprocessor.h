@@ -65,6 +65,10 @@ public:
     QImage enhanceDocument(const QImage &image);
     QImage enhanceColorDocument(const QImage &image);
     QImage removeBackground(const QImage &image);
+    // A two-level page (Format_Mono, index 0 black, 1 white) judged against the
+    // paper under each pixel (PaperBackground), so shading neither swallows thin
+    // strokes nor turns into black areas.
+    QImage toTwoLevelOnPaper(const QImage &image);
     QImage bleach(const QImage &image, int threshold = 240, int strength = 80);
     QImage removeBorder(const QImage &image, int border);
     QImage sharpen(const QImage &image, int strength);

@@ -33,6 +33,10 @@ int clampByte(float value)
     return static_cast<int>(value);
 }
 
+// A pixel below this share of its paper's brightness is ink in a two-level page:
+// far enough below the paper's grain, near enough to keep a faint thin stroke.
+constexpr int inkContrastPercent = 85;
+
 int brightnessOf(QRgb p)
 {
     return (qRed(p) + qGreen(p) + qBlue(p)) / 3;
@@ -294,4 +298,54 @@ QImage ImageProcessor::denoise(const QImage &image, int strength)
     for (double &weight : kernel)
         weight /= sum;
     return applyKernel(image, kernel, size);
+}
+
+QImage ImageProcessor::toTwoLevelOnPaper(const QImage &image)
+{
+    if (image.isNull()) {
+        qDebug() << "无法处理空图像";
+        return QImage();
+    }
+    qDebug() << "开始黑白转换（按局部纸张亮度）";
+    emit processingProgress(0);
+    const QImage source = argb32Source(image);
+    const int width = source.width();
+    const int height = source.height();
+    // Ink is what is clearly darker than the paper around it: one threshold for the
+    // whole sheet loses thin strokes where the paper is light and fills the shadowed
+    // part with black.
+    PaperBackground paper(source.size());
+    runRows(
+        width * paper.blockSize(), paper.blockRows(), 0, [](int) { return 0; },
+        [&](int first, int end) { paper.sample(source, first, end); });
+    paper.finish();
+    QImage result(width, height, QImage::Format_Mono);
+    if (result.isNull())
+        return result;
+    result.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+    result.setDotsPerMeterX(image.dotsPerMeterX());
+    result.setDotsPerMeterY(image.dotsPerMeterY());
+    const RowWriter rows(result);
+    runRows(
+        width, height, 20, [height](int y) { return y * 100 / height; },
+        [&](int first, int end) {
+            QVector<uchar> levels(width);
+            for (int y = first; y < end; ++y) {
+                paper.rowLevels(y, levels.data());
+                const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+                uchar *out = rows(y);
+                for (int byte = 0; byte < (width + 7) / 8; ++byte) {
+                    uint bits = 0;
+                    const int count = qMin(8, width - 8 * byte);
+                    for (int i = 0; i < count; ++i) {
+                        const int x = 8 * byte + i;
+                        bits |= uint(brightnessOf(in[x]) * 100 >= levels[x] * inkContrastPercent) << (7 - i);
+                    }
+                    out[byte] = uchar(bits);
+                }
+            }
+        });
+    emit processingProgress(100);
+    qDebug() << "黑白转换完成";
+    return result;
 }

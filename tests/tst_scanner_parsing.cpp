@@ -394,6 +394,8 @@ void ScannerParsingTest::colorModeFromList_data()
     QTest::newRow("24bit") << "彩色" << QStringList { "8bit Gray", "24bit Color" } << "24bit Color";
     QTest::newRow("grey spelling") << "Gray" << QStringList { "Binary", "True Grey" } << "True Grey";
     QTest::newRow("black and white") << "黑白" << QStringList { "Color", "Black & White" } << "Black & White";
+    QTest::newRow("binary is two-level") << "黑白" << QStringList { "Color", "Binary", "Gray" } << "Binary";
+    QTest::newRow("no two-level mode scans grey") << "黑白" << QStringList { "Color", "Gray" } << "Gray";
     QTest::newRow("case-insensitive") << "彩色" << QStringList { "gray", "color" } << "color";
     QTest::newRow("no match takes first") << "彩色" << QStringList { "Gray", "Lineart" } << "Gray";
     QTest::newRow("empty list") << "彩色" << QStringList() << "";
