@@ -81,6 +81,13 @@ public:
     QList<QRect> detectContentRegions(const QImage &image, bool horizontal, int threshold = 240);
     QList<QImage> splitLeftRight(const QImage &image, int threshold = 240);
     QList<QImage> splitTopBottom(const QImage &image, int threshold = 240);
+    // Where to cut a two-up page: the middle of the widest blank gap between content
+    // that reaches into the page's middle half (a vertical line when horizontal),
+    // otherwise the middle.
+    int findSplitLine(const QImage &image, bool horizontal, int threshold = 240);
+    // The two parts on either side of the line, nothing of the page left out; an
+    // empty list for a line outside the page.
+    QList<QImage> splitAt(const QImage &image, bool horizontal, int line);
     QImage mergeSideBySide(const QImage &first, const QImage &second, int spacing = 0, int edgeTrim = 0);
     QImage mergeStacked(const QImage &first, const QImage &second, int spacing = 0, int edgeTrim = 0);
 
