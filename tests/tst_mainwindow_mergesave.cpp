@@ -192,15 +192,16 @@ void MainWindowMergeSaveTest::mergedPageIsAppendedAndShown_data()
     // Pages 2 (cards A and B; A is 109 x 109 split off) and 4 (card C, 110 x 110 cropped) of
     // four pages told apart by their first pixel are merged with a spacing of 30.
     const QStringList all { "#fafafa", "#fafafb", "#fafafc", "#fafafd" };
-    QTest::newRow("defaults keep the first card only") << "" << QSize(89 + 30 + 90, 90) << "0.07" << all;
+    // The edge trim takes the pages' own edges, never the margin the crop keeps round a card.
+    QTest::newRow("defaults keep the first card only") << "" << QSize(109 + 30 + 110, 110) << "0.10" << all;
     QTest::newRow("trimming off merges with 0") << "noTrim" << QSize(109 + 30 + 110, 110) << "0.10" << all;
     QTest::newRow("no smart split keeps both cards") << "noSplit noTrim" << QSize(340 + 30 + 110, 110) << "0.20" << all;
     QTest::newRow("stacked") << "stacked noSplit noTrim" << QSize(340, 110 + 30 + 110) << "0.32" << all;
     // Removing the higher row first leaves the right pages behind.
-    QTest::newRow("sources deleted") << "delete" << QSize(209, 90) << "0.07" << QStringList { "#fafafa", "#fafafc" };
+    QTest::newRow("sources deleted") << "delete" << QSize(249, 110) << "0.10" << QStringList { "#fafafa", "#fafafc" };
     // Pages changed while the merge runs are found again.
     QTest::newRow("page 1 gone meanwhile")
-        << "delete meanwhile" << QSize(209, 90) << "0.07" << QStringList { "#fafafc" };
+        << "delete meanwhile" << QSize(249, 110) << "0.10" << QStringList { "#fafafc" };
 }
 
 // The merged page goes to the end, becomes current and is shown, shaped by the dialog's choices.
