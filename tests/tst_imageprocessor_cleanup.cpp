@@ -67,7 +67,7 @@ QImage randomImage(int width, int height, quint32 seed)
 }
 
 // An A4 page at dpi whose paper runs from grey top to grey bottom (with a little
-// sensor noise), lines of dark strokes on its left four fifths and nothing on the
+// sensor noise), lines of dark strokes on its left three fifths and nothing on the
 // rest.
 QImage shadedPage(int dpi, int top, int bottom)
 {
@@ -84,7 +84,7 @@ QImage shadedPage(int dpi, int top, int bottom)
     QPainter painter(&page);
     painter.setPen(QPen(QColor(30, 30, 40), dpi / 100));
     for (int baseline = dpi; baseline < page.height() - dpi; baseline += dpi / 6)
-        for (int x = dpi; x < page.width() * 4 / 5 - dpi / 10; x += dpi / 25)
+        for (int x = dpi; x < page.width() * 3 / 5 - dpi / 10; x += dpi / 25)
             painter.drawLine(x, baseline - dpi / 12, x + dpi / 50, baseline);
     return page;
 }
@@ -439,7 +439,7 @@ void ImageProcessorCleanupTest::enhanceDocumentFollowsShadedPaper()
     QImage page = shadedPage(dpi, top, bottom);
     for (int pass = 0; pass < passes; ++pass)
         page = processor.enhanceDocument(page);
-    const int left = page.width() * 17 / 20;
+    const int left = page.width() * 13 / 20;
     double previous = -1;
     for (int y = 0; y < page.height(); ++y) {
         double sum = 0;
