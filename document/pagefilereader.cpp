@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
@@ -15,6 +16,18 @@ namespace {
 QImage::Format widestFormat(QImage::Format announced)
 {
     return announced == QImage::Format_Invalid ? QImage::Format_RGBA64 : announced;
+}
+
+// A PDF begins with "%PDF-" and ends with its trailer and "%%EOF" (readers look
+// for both in the first and last kilobyte); a file cut short has lost its end,
+// whatever Poppler rebuilds from the rest.
+bool isCutShortPdf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.read(1024).contains("%PDF-"))
+        return false;
+    file.seek(qMax<qint64>(0, file.size() - 1024));
+    return !file.readAll().contains("%%EOF");
 }
 
 } // namespace
@@ -58,10 +71,17 @@ PageFileReader::Status PageFileReader::open(const QString &path, const QString &
         case PdfDocument::Status::WrongPassword:
             return Status::WrongPassword;
         case PdfDocument::Status::Unreadable:
-            m_errorText = tr("无法读取PDF文件: %1").arg(path);
+            m_errorText
+                = isCutShortPdf(path) ? tr("文件已损坏或不完整: %1").arg(path) : tr("无法读取PDF文件: %1").arg(path);
             return Status::Failed;
         }
         m_pageCount = m_document.pageCount();
+        // Pages rebuilt from a truncated file lack what came after the cut; none is
+        // taken rather than some pages half there.
+        if (m_pageCount <= 0 || isCutShortPdf(path)) {
+            m_errorText = tr("文件已损坏或不完整: %1").arg(path);
+            return Status::Failed;
+        }
         // The survey is only a hint for the resolution; a file qpdf cannot
         // read is still rendered, at the default resolution.
         m_surveyed = m_survey.open(path, password.toUtf8());

@@ -7,6 +7,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTimer>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -125,7 +127,33 @@ void ESCLScanner::startScan(const ESCLScanSettings &settings)
     multiPageMode = (settings.inputSource == 1);
     qDebug() << "多页模式:" << (multiPageMode ? "是" : "否");
 
-    createScanJob();
+    if (settings.colorMode != 2) {
+        createScanJob();
+        return;
+    }
+    // Black and white is asked for only where the scanner lists it; elsewhere the
+    // job scans grey and the page is made two-level afterwards.
+    const quint64 generation = scanGeneration;
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(
+        this, &ESCLScanner::capabilitiesReceived, this, [this, generation, connection](const QString &capabilities) {
+            disconnect(*connection);
+            if (generation != scanGeneration)
+                return;
+            if (!listsColorMode(capabilities, QStringLiteral("BlackAndWhite1"))) {
+                qDebug() << "扫描仪不支持 BlackAndWhite1，使用灰度扫描";
+                this->settings.colorMode = 1;
+            }
+            createScanJob();
+        });
+    queryCapabilities();
+}
+
+bool ESCLScanner::listsColorMode(const QString &capabilities, const QString &mode)
+{
+    const QRegularExpression entry(
+        QStringLiteral("<(?:\\w+:)?ColorMode>\\s*%1\\s*</").arg(QRegularExpression::escape(mode)));
+    return entry.match(capabilities).hasMatch();
 }
 
 void ESCLScanner::deleteWhenIdle(int graceMs)

@@ -44,7 +44,8 @@ public:
 
     QStringList getAvailableScanners(bool includeNetwork);
     QStringList getCachedScanners();
-    bool selectScanner(const QString &displayName);
+    // A display name of the list, or the SANE name of a listed device.
+    bool selectScanner(const QString &selection);
 
     // Results of the last selection (capability detection).
     QString currentScanner() const { return m_currentScanner; }

@@ -76,6 +76,21 @@ bool ScanWorker::setScanOptions(const QString &colorMode, int resolution, bool i
             }
         }
 
+        // A two-level scan cuts at the middle of the device's threshold range (the
+        // backend's default may be tuned for anything); the option only becomes
+        // active once the mode is set, which comes first in every backend's list.
+        if (name == QLatin1String("threshold") && isLineartRequest(colorMode)
+            && (descriptor->type == SANE_TYPE_INT || descriptor->type == SANE_TYPE_FIXED)
+            && descriptor->constraint_type == SANE_CONSTRAINT_RANGE && descriptor->constraint.range) {
+            const SANE_Range *range = descriptor->constraint.range;
+            const SANE_Word middle = range->min + (range->max - range->min) / 2;
+            const SANE_Status status = SaneOptions::setWord(*sane, device, i, middle);
+            if (status == SANE_STATUS_GOOD)
+                qDebug() << "黑白阈值设置为范围中点:" << middle;
+            else
+                qDebug() << "设置黑白阈值失败:" << statusText(status);
+        }
+
         if (isSourceOptionName(name) && descriptor->type == SANE_TYPE_STRING) {
             QString value;
             if (SaneOptions::hasStringListConstraint(descriptor))

@@ -173,6 +173,21 @@ private slots:
         QCOMPARE(stacked, 0);
     }
 
+    // "黑白" gives a two-level page, whether or not the device has a two-level mode.
+    void blackAndWhiteScanIsTwoLevel()
+    {
+        QVERIFY(sane.writeTestConf(SaneTestConfig::defaultTestConf() + "test-picture \"Color pattern\"\n"));
+        AppSettings::autoSave.write(settings.store(), false);
+        open();
+        auto *modes = the<QComboBox>("colorModeCombo");
+        modes->setCurrentIndex(modes->findText(QStringLiteral("黑白")));
+        click("scanButton");
+        QTRY_COMPARE_WITH_TIMEOUT(pages(), 1, 60000);
+        const QImage page = the<DocumentManager>("documentManager")->page(0);
+        QCOMPARE(page.format(), QImage::Format_Mono);
+        QCOMPARE(page.colorTable(), QVector<QRgb>({ qRgb(0, 0, 0), qRgb(255, 255, 255) }));
+    }
+
     // A blank sheet inside a run leaves it scanning; the run is saved after the page-limit error's box.
     void scriptedRunSkipsABlankAndIsSavedAfterTheErrorBox()
     {

@@ -99,15 +99,14 @@ void ScannerControllerTest::deviceList_data()
     QTest::addColumn<QStringList>("saneNames");
 
     QTest::newRow("same SANE name twice gives one entry")
-        << QList<Device> { device("test:0"), device("test:0") } << false << QStringList { "test:0" }
+        << QList<Device> { device("test:0"), device("test:0") } << false << QStringList { "Acme S1" }
         << QStringList { "test:0" };
-    QTest::newRow("usb only skips network devices")
-        << QList<Device> { device("net:host:test:0"), device("airscan:w1:Office"), device("pixma:MG_1"),
-               device("genesys:libusb:001:002") }
-        << false << QStringList { "genesys:libusb:001:002" } << QStringList { "genesys:libusb:001:002" };
+    QTest::newRow("usb only skips network devices") << QList<Device> {
+        device("net:host:test:0"), device("airscan:w1:Office"), device("pixma:MG_1"), device("genesys:libusb:001:002")
+    } << false << QStringList { "Acme S1" } << QStringList { "genesys:libusb:001:002" };
     QTest::newRow("local eSCL kept in usb only mode")
-        << QList<Device> { device("escl:http://127.0.0.1:60000") } << false
-        << QStringList { "escl:http://127.0.0.1:60000" } << QStringList { "escl:http://127.0.0.1:60000" };
+        << QList<Device> { device("escl:http://127.0.0.1:60000") } << false << QStringList { "Acme S1" }
+        << QStringList { "escl:http://127.0.0.1:60000" };
     QTest::newRow("remote airscan escl skipped in both modes")
         << QList<Device> { device("airscan:escl:Office"), device("airscan:e0:Hall"), device("test:0") } << true
         << QStringList { "Acme S1" } << QStringList { "test:0" };

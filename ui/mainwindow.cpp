@@ -553,7 +553,11 @@ void MainWindow::onAboutClicked()
                             "<p>感谢所使用的开源软件。</p>"
                             "</div>")
                              .arg(QStringLiteral(QUIRRA_VERSION), QStringLiteral("5.15.8"));
-    QMessageBox::about(this, tr("关于Quirra"), text);
+    // The text shows the application icon; QMessageBox::about would add the
+    // window's icon beside it a second time.
+    QMessageBox box(QMessageBox::NoIcon, tr("关于Quirra"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("aboutBox"));
+    box.exec();
 }
 
 void MainWindow::onPreferencesClicked()

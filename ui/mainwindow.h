@@ -186,8 +186,13 @@ private:
     void autoSaveScannedImage(const QImage &image, int index = -1);
     // The run's pages are read from the document by their indices.
     void autoSaveMultiPage(const QList<int> &pages);
-    bool saveImageToFile(
-        const QImage &image, const QString &path, const ImageFileWriter::PageDecorator &decorator = {});
+    // With recognition on, an automatic PDF waits for its pages' text in the
+    // background (RecognisedPdfSave); false when recognition is off.
+    bool autoSavePdfWithText(const QVector<int> &indices, const QString &path);
+    // format: "pdf", "png", "jpg", "bmp" or "tiff"; empty for the dock's.
+    bool saveImageToFile(const QImage &image, const QString &path,
+        const ImageFileWriter::PageDecorator &decorator = ImageFileWriter::PageDecorator(),
+        const QString &format = QString());
     QString makeTimestampedFileName(const QString &ext) const;
     QString makePageFileName(const QString &ext, int page) const;
     ScanSession *session();
