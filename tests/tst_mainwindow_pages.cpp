@@ -426,8 +426,7 @@ void MainWindowPagesTest::unreadablePictureIsRefused()
     QCOMPARE(document->pageCount(), 0);
 }
 
-// With "扫描后自动保存" on, an added picture is written to the save folder in
-// the chosen format under a new name each time.
+// "扫描后自动保存" is about scans: an added picture is never written to the save folder.
 void MainWindowPagesTest::addedPictureIsSavedAutomatically()
 {
     const QString folder = scratch.filePath(QStringLiteral("auto"));
@@ -445,11 +444,7 @@ void MainWindowPagesTest::addedPictureIsSavedAutomatically()
         QVERIFY(QMetaObject::invokeMethod(window, "onAddImageFromFile"));
         QCOMPARE(answerer.seen().size(), 1);
     }
-    const QStringList saved = QDir(folder).entryList({ QStringLiteral("*.png") }, QDir::Files);
-    QCOMPARE(saved.size(), 2);
-    for (const QString &name : saved)
-        QCOMPARE(QImage(QDir(folder).filePath(name)).pixelColor(0, 0), QColor(Qt::cyan));
-    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("已自动保存 2 个文件"));
+    QVERIFY(QDir(folder).entryList({ QStringLiteral("*.png") }, QDir::Files).isEmpty());
     QCOMPARE(document->pageCount(), 2);
 }
 

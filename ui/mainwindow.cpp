@@ -51,6 +51,7 @@
 #include "ui/pagecorrector.h"
 #include "ui/pagelistwidget.h"
 #include "ui/recognitionqueue.h"
+#include "ui/savednotice.h"
 #include "ui/scansettingspanel.h"
 #include "ui/windowactions.h"
 
@@ -132,6 +133,8 @@ void MainWindow::createActions()
         { windowActions->saveMulti, &MainWindow::onSaveMultiPageDocument },
         { windowActions->saveAs, &MainWindow::onSaveAsDocument },
         { windowActions->exportDocument, &MainWindow::onExportDocument },
+        { windowActions->print, &MainWindow::onPrintClicked },
+        { windowActions->sendMail, &MainWindow::onSendMailClicked },
         { windowActions->undo, &MainWindow::onUndoClicked },
         { windowActions->redo, &MainWindow::onRedoClicked },
         { windowActions->rotateLeft, &MainWindow::onRotateLeftClicked },
@@ -193,6 +196,10 @@ void MainWindow::createStatusBar()
     progressBar->setFixedWidth(150);
     progressBar->hide();
     statusBarWidget->addPermanentWidget(progressBar);
+    // Where a saved file went, with its folder a click away; it blocks nothing.
+    savedNotice = new SavedNotice(this);
+    savedNotice->setObjectName(QStringLiteral("savedNotice"));
+    statusBarWidget->addPermanentWidget(savedNotice);
 }
 
 void MainWindow::createCentralView()

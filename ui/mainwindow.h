@@ -42,6 +42,7 @@ class RecognitionQueue;
 class ScannerController;
 class DocumentHistory;
 class PageCommand;
+class SavedNotice;
 class ScanSettingsPanel;
 class WindowActions;
 struct LivePreviewSetup;
@@ -90,6 +91,9 @@ private slots:
     void onAdjustHueSaturationClicked();
     void onUndoClicked();
     void onRedoClicked();
+    // Printing and mail (mainwindow_print.cpp)
+    void onPrintClicked();
+    void onSendMailClicked();
     void onRemoveBlankPagesToggled(bool enabled);
     void onBlankPageSettingsClicked();
     void onScanSettingsClicked();
@@ -382,6 +386,7 @@ private:
     QScrollArea *scrollArea = nullptr;
     QStatusBar *statusBarWidget = nullptr;
     QProgressBar *progressBar = nullptr;
+    SavedNotice *savedNotice = nullptr;
     QDockWidget *pagesDock = nullptr;
     PageListWidget *pageList = nullptr;
     QComboBox *scannerCombo = nullptr;

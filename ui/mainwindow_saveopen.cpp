@@ -16,6 +16,7 @@
 
 #include "document/documentmanager.h"
 #include "ui/folderpaths.h"
+#include "ui/savednotice.h"
 #include "ui/savesummary.h"
 #include "ui/savetarget.h"
 
@@ -150,6 +151,6 @@ void MainWindow::onOpenDocument()
 
 void MainWindow::showSavedNotice(const QString &text, const QString &path)
 {
-    Q_UNUSED(text)
-    Q_UNUSED(path)
+    const QFileInfo saved(path);
+    savedNotice->show(text, saved.isDir() ? saved.absoluteFilePath() : saved.absolutePath());
 }

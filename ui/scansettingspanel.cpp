@@ -16,6 +16,7 @@
 #include "settings/appsettings.h"
 #include "ui/deviceoptionlabels.h"
 #include "ui/folderpaths.h"
+#include "ui/wheelguard.h"
 
 namespace {
 
@@ -60,6 +61,8 @@ ScanSettingsPanel::ScanSettingsPanel(QWidget *parent)
     contentLayout->addWidget(createButtons(this));
 
     bindSettings();
+    // Scrolling the dock must not change the choices the wheel passes over.
+    WheelGuard::install(groups);
 }
 
 QWidget *ScanSettingsPanel::createScannerGroup(QWidget *parent)
