@@ -539,8 +539,14 @@ QString ESCLScanner::buildScanSettingsXml(const ESCLScanSettings &settings)
                          "   <pwg:InputSource>%7</pwg:InputSource>\n"
                          "</scan:ScanSettings>");
     // One multi-argument pass, so no filled-in value is scanned for placeholders again.
-    return templateText.arg(QString::number(settings.height), QString::number(settings.width),
+    QString xml = templateText.arg(QString::number(settings.height), QString::number(settings.width),
         QString::number(settings.xOffset), QString::number(settings.yOffset), colorModeKeyword(settings.colorMode),
         QString::number(settings.resolution),
         settings.inputSource == 0 ? QStringLiteral("Platen") : QStringLiteral("Feeder"));
+    // Only a duplex request says so; a one-sided document stays as it always was.
+    if (settings.duplex != 0 && settings.inputSource != 0) {
+        const QString end = QStringLiteral("</scan:ScanSettings>");
+        xml.insert(xml.size() - end.size(), QStringLiteral("   <scan:Duplex>true</scan:Duplex>\n"));
+    }
+    return xml;
 }

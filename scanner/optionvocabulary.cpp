@@ -129,15 +129,20 @@ QString colorModeWithoutList(const QString &request)
     return QStringLiteral("Color");
 }
 
+bool isDuplexFeederTarget(const QString &target)
+{
+    return target == QStringLiteral("双面自动进纸器") || target == QStringLiteral("双面进纸器");
+}
+
 bool isFeederTarget(const QString &target)
 {
-    return target == QStringLiteral("自动进纸器") || target == QStringLiteral("双面自动进纸器")
+    return target == QStringLiteral("自动进纸器") || isDuplexFeederTarget(target)
         || containsAny(target, { "ADF", "Feeder" });
 }
 
 bool isFeederRequest(const QString &paperSource)
 {
-    return paperSource.contains(QStringLiteral("自动进纸器"), Qt::CaseInsensitive)
+    return paperSource.contains(QStringLiteral("进纸器"), Qt::CaseInsensitive)
         || containsAny(paperSource, { "ADF", "Feeder", "Automatic" });
 }
 
@@ -146,7 +151,7 @@ QString pickSource(const QString &target, const QStringList &entries)
     if (entries.isEmpty())
         return QString();
     if (isFeederTarget(target)) {
-        if (target == QStringLiteral("双面自动进纸器")) {
+        if (isDuplexFeederTarget(target)) {
             for (const QString &entry : entries) {
                 if (entry.contains(QLatin1String("Duplex"), Qt::CaseInsensitive)
                     && containsAny(entry, { "ADF", "Feeder", "Automatic" })) {

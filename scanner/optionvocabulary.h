@@ -33,6 +33,8 @@ QString colorModeWithoutList(const QString &request);
 // A paper-source target that asks for the document feeder (option setting
 // and the controller's start check).
 bool isFeederTarget(const QString &target);
+// The two names the window has used for the feeder scanning both sides.
+bool isDuplexFeederTarget(const QString &target);
 // The worker's wider test on a request's paper source.
 bool isFeederRequest(const QString &paperSource);
 QString pickSource(const QString &target, const QStringList &entries);

@@ -54,6 +54,7 @@ ScannerController::ScannerController(std::shared_ptr<SaneApi> saneApi, QObject *
     , worker(std::make_unique<ScanWorker>(saneApi))
     , sane(std::move(saneApi))
 {
+    qRegisterMetaType<ScanArea>();
     worker->moveToThread(&workerThread);
     connect(this, &ScannerController::startScanWorker, worker.get(), &ScanWorker::doScan);
     connect(this, &ScannerController::cancelScanWorker, worker.get(), &ScanWorker::cancelScan);
@@ -63,6 +64,8 @@ ScannerController::ScannerController(std::shared_ptr<SaneApi> saneApi, QObject *
     connect(worker.get(), &ScanWorker::multiPageScanStarted, this, &ScannerController::multiPageScanStarted);
     connect(worker.get(), &ScanWorker::multiPageScanFinished, this, &ScannerController::multiPageScanFinished);
     connect(worker.get(), &ScanWorker::currentPageScanning, this, &ScannerController::currentPageScanning);
+    connect(worker.get(), &ScanWorker::previewComplete, this, &ScannerController::previewComplete);
+    connect(worker.get(), &ScanWorker::scanNotice, this, &ScannerController::scanNotice);
     workerThread.start(QThread::InheritPriority);
     qDebug() << "ScannerController创建完成，延迟初始化模式";
 }

@@ -46,6 +46,8 @@ inline const Setting<QString> textLanguages { "save/textLanguages", QStringLiter
 inline const Setting<bool> autoDeskew { "save/autoDeskew", false };
 inline const Setting<bool> autoCropPaper { "save/autoCropPaper", false };
 inline const Setting<bool> autoOrient { "save/autoOrient", false };
+// Every flatbed page with several originals on it becomes one page per original.
+inline const Setting<bool> splitOriginals { "save/splitOriginals", false };
 
 // Blank-page test of the scan pipeline
 inline const Setting<bool> removeBlankPages { "removeBlankPages", false };

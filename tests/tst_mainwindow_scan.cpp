@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +24,7 @@
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
 #include "ui/mainwindow.h"
+#include "ui/scanareaselector.h"
 #include "ui/scansession.h"
 #include "settings/appsettings.h"
 
@@ -124,6 +126,35 @@ private slots:
         AppSettings::resolution.write(settings.store(), QStringLiteral("75"));
         AppSettings::saveFormat.write(settings.store(), QStringLiteral("PDF"));
         answerer = std::make_unique<ModalAnswerer>();
+    }
+
+    // A preview shows the whole glass in the view and adds no page; a selection
+    // on it makes "页面大小" read "自定义" and the next scan covers just it.
+    void previewThenScanTheSelection()
+    {
+        AppSettings::resolution.write(settings.store(), QStringLiteral("150"));
+        open();
+        click("previewButton");
+        auto *view = the<QScrollArea>("imageScrollArea");
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<ScanAreaSelector *>(view->widget()), 30000);
+        auto *selector = qobject_cast<ScanAreaSelector *>(view->widget());
+        QCOMPARE(pages(), 0);
+        QTRY_VERIFY(!scanning());
+        QVERIFY(qAbs(selector->bedSize().width() - 200) < 1);
+
+        selector->setSelection(QRectF(20, 30, 105, 148));
+        auto *sizes = the<QComboBox>("pageSizeCombo");
+        QCOMPARE(sizes->currentText(), QStringLiteral("自定义"));
+        click("scanButton");
+        QTRY_COMPARE_WITH_TIMEOUT(pages(), 1, 30000);
+        const QImage page = the<DocumentManager>("documentManager")->page(0);
+        QVERIFY(qAbs(page.width() - 620) <= 7);
+        QVERIFY(qAbs(page.height() - 874) <= 9);
+        QVERIFY(view->widget() != selector);
+
+        click("clearSelectionButton");
+        QVERIFY(!selector->hasSelection());
+        QCOMPARE(sizes->currentText(), QStringLiteral("A4"));
     }
 
     void scanFromSane_data()

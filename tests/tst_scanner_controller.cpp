@@ -240,6 +240,9 @@ void ScannerControllerTest::capabilities_data()
     QTest::newRow("inactive boolean duplex")
         << QList<Option> { ScriptedSane::wordOption("duplex", SANE_TYPE_BOOL, 0, false) } << QStringList { "Flatbed" }
         << false << QStringList { "Simplex" } << false;
+    QTest::newRow("duplex feeder source")
+        << QList<Option> { ScriptedSane::stringOption("source", { "Flatbed", "ADF Front", "ADF Duplex" }) }
+        << QStringList { "Flatbed", "ADF Front", "ADF Duplex" } << true << QStringList { "Simplex" } << true;
     QTest::newRow("duplex list") << QList<Option> { ScriptedSane::stringOption("duplex-mode", { "Simplex", "Duplex" }) }
                                  << QStringList { "Flatbed" } << false << QStringList { "Simplex", "Duplex" } << true;
 }
@@ -391,7 +394,7 @@ void ScannerControllerTest::previewUsesFixedSettings()
     controller->setColorMode(QStringLiteral("灰度"));
     controller->setPageSize(QStringLiteral("A4"));
     QSignalSpy requests(controller.get(), &ScannerController::startScanWorker);
-    QSignalSpy completed(controller.get(), &ScannerController::scanComplete);
+    QSignalSpy completed(controller.get(), &ScannerController::previewComplete);
     QVERIFY(controller->startPreview(QStringLiteral("scripted:0")));
     QCOMPARE(requests.count(), 1);
     const QList<QVariant> arguments = requests.at(0);

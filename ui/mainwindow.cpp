@@ -52,6 +52,7 @@
 #include "ui/pagelistwidget.h"
 #include "ui/recognitionqueue.h"
 #include "ui/savednotice.h"
+#include "ui/scanareaselector.h"
 #include "ui/scansettingspanel.h"
 #include "ui/windowactions.h"
 
@@ -312,6 +313,8 @@ void MainWindow::createConnections()
             scannerController->setPageSize(text);
     });
     connect(pageSizeCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::onPageSizeChosen);
+    connect(panel->previewButton, &QPushButton::clicked, this, &MainWindow::onPreviewButtonClicked);
+    connect(panel->clearSelectionButton, &QPushButton::clicked, this, &MainWindow::onClearSelectionClicked);
 
     // Both docks beside an 800 x 600 view do not fit the 1024 x 768 window
     // the application opens with; the view keeps a smaller minimum instead.
@@ -323,6 +326,9 @@ void MainWindow::createConnections()
 void MainWindow::onPageSizeChosen(int index)
 {
     const QString text = pageSizeCombo->itemText(index);
+    // Choosing a listed size ends the preview's selection.
+    if (text != ScanArea::customName() && areaSelector && areaSelector->hasSelection())
+        areaSelector->clearSelection();
     if (scannerController)
         scannerController->setPageSize(text);
     statusBarWidget->showMessage(tr("页面大小已设置为: %1").arg(text), 2000);
@@ -421,6 +427,7 @@ void MainWindow::displayImage(const QImage &image)
 {
     if (!image.isNull())
         currentImage = image;
+    showPreviewInView(false);
     imageWidget->setImage(image);
 }
 

@@ -9,6 +9,8 @@
 #include <functional>
 
 #include "document/pageid.h"
+#include "escl/esclscansettings.h"
+#include "scanner/scanarea.h"
 #include "document/imagefilewriter.h"
 #include "document/pageimporter.h"
 #include "settings/appsettings.h"
@@ -44,6 +46,7 @@ class DocumentHistory;
 class PageCommand;
 class SavedNotice;
 class ScanSettingsPanel;
+class ScanAreaSelector;
 class WindowActions;
 struct LivePreviewSetup;
 struct MergeOptions;
@@ -67,6 +70,9 @@ public:
 private slots:
     void onScanButtonClicked();
     void onPreviewButtonClicked();
+    void onPreviewComplete(const QImage &preview);
+    void onClearSelectionClicked();
+    void onSplitOriginalsClicked();
     void onDelayScanButtonClicked();
     void onFinishDelayScanClicked();
     void onScannerSelected(int index);
@@ -174,6 +180,12 @@ private:
     void finishCorrectedPages();
     QDockWidget *scanSettingsDock() const;
     void onPageSizeChosen(int index);
+    // What a scan covers: the preview's selection, else the page size.
+    ScanArea currentScanArea() const;
+    void applyEsclArea(ESCLScanSettings *settings) const;
+    void showPreviewInView(bool preview);
+    // One page per original found on the page at row, after it, as one step.
+    void splitOriginals(int row, bool sayWhenNone);
     void showDocumentError(const QString &message);
     void onDocumentSaved(const QString &path);
     // progressBar in busy mode (range 0-0) and shown.
@@ -383,6 +395,8 @@ private:
     ImportProgressDialog *importProgress = nullptr;
 
     CroppableImageWidget *imageWidget = nullptr;
+    // The glass and its selection, shown in the view after a preview.
+    ScanAreaSelector *areaSelector = nullptr;
     QScrollArea *scrollArea = nullptr;
     QStatusBar *statusBarWidget = nullptr;
     QProgressBar *progressBar = nullptr;

@@ -144,6 +144,8 @@ void MainWindow::showPagesListContextMenu(const QPoint &pos)
             &MainWindow::onSplitImageHorizontal);
         addEntry(split, tr("上下拆分"), ":/icons/layout.svg", tr("从中间上下拆分，适合上下排列的证件"),
             &MainWindow::onSplitImageVertical);
+        addEntry(&menu, tr("拆分多张原稿"), ":/icons/layout-columns.svg",
+            tr("把此页上的每张原稿（收据、卡片、照片）拆成单独的页面"), &MainWindow::onSplitOriginalsClicked);
         addEntry(&menu, tr("识别文字"), ":/icons/enhance-text.svg", tr("显示此页面识别出的文字"),
             &MainWindow::onRecognizeTextClicked);
         menu.addSeparator();

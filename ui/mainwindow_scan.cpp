@@ -28,6 +28,7 @@
 #include "ui/commands/documenthistory.h"
 #include "ui/esclscanmapping.h"
 #include "ui/pagecorrector.h"
+#include "ui/scansettingspanel.h"
 
 void MainWindow::onScanButtonClicked()
 {
@@ -93,12 +94,17 @@ void MainWindow::startSaneScan()
     updateStatusBar();
     statusBarWidget->showMessage(tr("正在扫描..."));
     startDeterminateProgress();
+    scannerController->setScanRegion(currentScanArea());
     scannerController->startScan(device, colorModeCombo->currentText(), resolutionCombo->currentText().toInt(),
         paperSourceCombo->currentText(), QStringLiteral("Simplex"));
 }
 
 void MainWindow::onPreviewButtonClicked()
 {
+    if (scannerCombo->currentText().startsWith(QLatin1String("eSCL-"))) {
+        statusBarWidget->showMessage(tr("网络扫描仪暂不支持在窗口中预览"), 5000);
+        return;
+    }
     if (!ensureScannerReady())
         return;
     const ScanSession::Hold hold(session());
@@ -139,6 +145,7 @@ void MainWindow::runESCLScan(const QString &url)
     settings.height = 3507;
     settings.xOffset = 0;
     settings.yOffset = 0;
+    applyEsclArea(&settings);
     qDebug() << "eSCL 扫描参数:";
     qDebug() << "  分辨率:" << settings.resolution;
     qDebug() << "  颜色模式:" << settings.colorMode;
@@ -317,6 +324,8 @@ void MainWindow::finishScannedPage(const QImage &image, bool blank, const QStrin
             endProgress();
         statusBarWidget->showMessage(tr("扫描完成"), 3000);
         autoSaveScannedImage(documentManager->page(result.index), result.index);
+        if (panel->splitOriginalsCheck->isChecked())
+            splitOriginals(result.index, false);
         break;
     }
     updateStatusBar();

@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "scanner/scanarea.h"
 #include "settings/appsettings.h"
 #include "ui/deviceoptionlabels.h"
 #include "ui/folderpaths.h"
@@ -100,8 +101,8 @@ QWidget *ScanSettingsPanel::createParameterGroup(QWidget *parent)
     colorModeCombo->setToolTip(tr("设置扫描颜色模式 - 彩色/灰度/黑白"));
     pageSizeCombo = new QComboBox(group);
     pageSizeCombo->setObjectName(QStringLiteral("pageSizeCombo"));
-    pageSizeCombo->addItems(
-        { QStringLiteral("A4"), QStringLiteral("A5"), QStringLiteral("Letter"), QStringLiteral("Legal") });
+    // The page size is the part of the glass a flatbed scan covers.
+    pageSizeCombo->addItems(ScanArea::pageSizeNames());
     pageSizeCombo->setToolTip(tr("设置扫描页面大小"));
     paperSourceCombo = new QComboBox(group);
     paperSourceCombo->setObjectName(QStringLiteral("paperSourceCombo"));
@@ -188,6 +189,8 @@ QWidget *ScanSettingsPanel::createSaveGroup(QWidget *parent)
         { &autoDeskewCheck, "autoDeskewCheck", tr("扫描后自动纠偏"), tr("启用后，每一页扫描完成后自动校正倾斜") },
         { &autoCropCheck, "autoCropCheck", tr("扫描后自动裁切"), tr("启用后，每一页扫描完成后自动裁切到纸张边缘") },
         { &autoOrientCheck, "autoOrientCheck", tr("扫描后自动转正"), tr("启用后，每一页扫描完成后自动识别方向并转正") },
+        { &splitOriginalsCheck, "splitOriginalsCheck", tr("扫描后拆分多张原稿"),
+            tr("启用后，平板上同时放的多张原稿（收据、卡片、照片）各成一页") },
     };
     for (const Box &box : boxes) {
         *box.check = new QCheckBox(box.text, group);
@@ -230,10 +233,37 @@ QWidget *ScanSettingsPanel::createButtons(QWidget *parent)
     finishDelayScanButton->setStyleSheet(
         QStringLiteral("QPushButton { background-color: #4CAF50; color: white; font-weight: bold; }"));
     finishDelayScanButton->hide();
+    previewButton = new QPushButton(tr("预览"), buttons);
+    previewButton->setObjectName(QStringLiteral("previewButton"));
+    previewButton->setToolTip(tr("以低分辨率扫描整个稿台，在预览上选择要扫描的区域"));
+    clearSelectionButton = new QPushButton(tr("清除选区"), buttons);
+    clearSelectionButton->setObjectName(QStringLiteral("clearSelectionButton"));
+    clearSelectionButton->setToolTip(tr("清除预览上的选区，按页面大小扫描"));
+    clearSelectionButton->hide();
+    layout->addWidget(previewButton);
+    layout->addWidget(clearSelectionButton);
     layout->addWidget(delayScanButton);
     layout->addWidget(scanButton);
     layout->addWidget(finishDelayScanButton);
     return buttons;
+}
+
+void ScanSettingsPanel::showCustomArea(bool custom)
+{
+    const QString name = ScanArea::customName();
+    const int index = pageSizeCombo->findText(name);
+    clearSelectionButton->setVisible(custom);
+    if (custom && index < 0) {
+        // Not a stored choice: the selection itself is what the scan covers.
+        const QSignalBlocker quiet(pageSizeCombo);
+        pageSizeCombo->addItem(name);
+        pageSizeCombo->setCurrentIndex(pageSizeCombo->count() - 1);
+    } else if (!custom && index >= 0) {
+        const QSignalBlocker quiet(pageSizeCombo);
+        pageSizeCombo->removeItem(index);
+        const int stored = pageSizeCombo->findText(AppSettings::pageSize.read(AppSettings::openStore()));
+        pageSizeCombo->setCurrentIndex(stored >= 0 ? stored : 0);
+    }
 }
 
 void ScanSettingsPanel::bindSettings()
@@ -285,6 +315,7 @@ void ScanSettingsPanel::bindSettings()
         { autoDeskewCheck, AppSettings::autoDeskew },
         { autoCropCheck, AppSettings::autoCropPaper },
         { autoOrientCheck, AppSettings::autoOrient },
+        { splitOriginalsCheck, AppSettings::splitOriginals },
         { textRecognitionCheck, AppSettings::textRecognition },
     };
     for (const auto &entry : checks) {

@@ -26,6 +26,9 @@ public:
     void setPaperSources(const QStringList &feederSources);
     void setDuplexModes(bool supported, const QStringList &modes);
     int resolution() const;
+    // While a preview's selection is set, "页面大小" shows "自定义" and the
+    // selection can be cleared; without one it shows the stored page size.
+    void showCustomArea(bool custom);
 
     QComboBox *scannerCombo = nullptr;
     QPushButton *findDeviceButton = nullptr;
@@ -43,10 +46,13 @@ public:
     QCheckBox *autoDeskewCheck = nullptr;
     QCheckBox *autoCropCheck = nullptr;
     QCheckBox *autoOrientCheck = nullptr;
+    QCheckBox *splitOriginalsCheck = nullptr;
     QCheckBox *textRecognitionCheck = nullptr;
     QComboBox *textLanguageCombo = nullptr;
     QPushButton *delayScanButton = nullptr;
     QPushButton *scanButton = nullptr;
+    QPushButton *previewButton = nullptr;
+    QPushButton *clearSelectionButton = nullptr;
     QPushButton *finishDelayScanButton = nullptr;
 
 private:
