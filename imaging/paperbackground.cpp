@@ -159,6 +159,15 @@ int PaperBackground::finish()
         level = next;
     }
     m_grid = level;
+    // Every row interpolates between the same columns: where each pixel lies
+    // between two block centres is worked out once.
+    m_left.resize(m_size.width());
+    m_weight.resize(m_size.width());
+    for (int x = 0; x < m_size.width(); ++x) {
+        const float fx = qBound(0.0f, (float(x) + 0.5f) / float(m_block) - 0.5f, float(m_columns - 1));
+        m_left[x] = int(fx);
+        m_weight[x] = fx - float(m_left[x]);
+    }
     return background;
 }
 
@@ -169,16 +178,14 @@ void PaperBackground::rowLevels(int y, uchar *levels) const
     const int y0 = int(fy);
     const int y1 = qMin(m_rows - 1, y0 + 1);
     const float ty = fy - float(y0);
-    QVector<float> column(m_columns);
+    QVector<float> column(m_columns + 1);
     for (int bx = 0; bx < m_columns; ++bx)
         column[bx] = m_grid[y0 * m_columns + bx] * (1.0f - ty) + m_grid[y1 * m_columns + bx] * ty;
+    column[m_columns] = column[m_columns - 1];
     const int width = m_size.width();
     for (int x = 0; x < width; ++x) {
-        const float fx = qBound(0.0f, (float(x) + 0.5f) / float(m_block) - 0.5f, float(m_columns - 1));
-        const int x0 = int(fx);
-        const int x1 = qMin(m_columns - 1, x0 + 1);
-        const float tx = fx - float(x0);
-        const float value = column[x0] * (1.0f - tx) + column[x1] * tx;
+        const int x0 = m_left[x];
+        const float value = column[x0] + (column[x0 + 1] - column[x0]) * m_weight[x];
         levels[x] = uchar(qBound(0, int(value + 0.5f), 255));
     }
 }

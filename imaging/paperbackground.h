@@ -38,4 +38,6 @@ private:
     int m_rows = 0;
     QVector<int> m_histograms; // 256 counts per block
     QVector<float> m_grid; // smoothed level per block
+    QVector<int> m_left; // per column: the block centre at or left of it
+    QVector<float> m_weight; // per column: its share of the next centre
 };
