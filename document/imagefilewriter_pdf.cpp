@@ -462,7 +462,7 @@ QVector<QPair<int, int>> partsOf(const QVector<qint64> &pageBytes, qint64 budget
 
 // Each part written with the smallest settings; a part that still comes out over
 // the limit (its text layer, the file's own structure) is split further.
-bool writeParts(int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path,
+bool writeParts(const ImageFileWriter::PageProvider &pageAt, const QString &path,
     const ImageFileWriter::PdfLayout &layout, const PageEncoder::Settings &settings, const QVector<qint64> &pageBytes,
     ImageFileWriter::PdfReport *report, QString *errorText)
 {
@@ -556,7 +556,7 @@ bool ImageFileWriter::writePdf(int pageCount, const PageProvider &pageAt, const 
             report->smallestBytes = bytes;
     }
     if (layout.options.overLimit == SaveOptions::OverLimit::Split && pageCount > 1)
-        return writeParts(pageCount, pageAt, path, layout, ladder.constLast(), result.pageBytes, report, errorText);
+        return writeParts(pageAt, path, layout, ladder.constLast(), result.pageBytes, report, errorText);
     report->overLimit = true;
     *errorText = translated("即使压缩到最小，文件仍有 %1，超过了大小上限 %2")
                      .arg(megabytes(report->smallestBytes), megabytes(limit));

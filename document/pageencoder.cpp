@@ -140,9 +140,9 @@ QImage opaque(const QImage &page)
 // A G4 mask that compresses worse than this many bits a pixel is describing
 // halftone or noise, not strokes: a continuous-tone page is smaller and truer.
 constexpr double maskBitsLimit = 0.12;
-// Two-level pages scaled down keep a pixel black from this share of black in it, so
-// thin strokes do not break up.
-constexpr int strokeThreshold = 170;
+// Two-level pages scaled down keep a pixel black from about a fifth of black in it,
+// so one-pixel strokes that fall across two pixels do not break up.
+constexpr int strokeThreshold = 200;
 
 double resolutionOf(const QImage &page)
 {
@@ -266,6 +266,7 @@ PageEncoder::Encoded PageEncoder::encode(const QImage &page, int jpegQuality)
                 jpegQuality, &encoded.errorText);
         break;
     case Kind::Colour:
+    case Kind::Layered: // kindOf never says so: layers are the compact encoder's choice
         encoded.bytes = jpeg(opaque(page), jpegQuality, &encoded.errorText);
         break;
     }
