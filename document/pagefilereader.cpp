@@ -136,7 +136,36 @@ QImage PageFileReader::readPdfPage(int index)
     const QImage image = m_document.render(index, dpi);
     if (image.isNull())
         return fail(tr("PDF文件第%1页无法渲染: %2").arg(index + 1).arg(m_path));
+    // A scanned sheet rendered at its image's own resolution is that image pixel for
+    // pixel: a 1-bit or grey scan comes back as it was stored, not as colour that
+    // would be written back at many times its size.
+    if (scanned > 0) {
+        const PdfPageSurvey::Page page = m_survey.page(index);
+        if (page.imageCount == 1 && page.largestIsTwoLevel)
+            return twoLevel(image);
+        if (page.imageCount == 1 && page.largestIsGrey)
+            return image.convertToFormat(QImage::Format_Grayscale8);
+    }
     return image;
+}
+
+QImage PageFileReader::twoLevel(const QImage &rendered)
+{
+    const QImage grey = rendered.convertToFormat(QImage::Format_Grayscale8);
+    QImage mono(grey.size(), QImage::Format_Mono);
+    mono.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+    mono.fill(1);
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar *row = grey.constScanLine(y);
+        uchar *bits = mono.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            if (row[x] < 128)
+                bits[x >> 3] &= uchar(~(0x80 >> (x & 7)));
+        }
+    }
+    mono.setDotsPerMeterX(rendered.dotsPerMeterX());
+    mono.setDotsPerMeterY(rendered.dotsPerMeterY());
+    return mono;
 }
 
 QImage PageFileReader::decodeScan(int index, int dpi)
@@ -179,9 +208,17 @@ QImage PageFileReader::readImage(int index)
     if (!PageLimits::fits(size, widestFormat(m_reader->imageFormat())))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
-    const QImage image = m_reader->read();
+    QImage image = m_reader->read();
     if (image.isNull())
         return fail(tr("读取图像失败: %1").arg(m_reader->errorString()));
+    // 1-bit pages have black at index 0 throughout the document, whatever the file
+    // stored (a fax TIFF's "white is zero" comes the other way round).
+    if ((image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB) && image.colorCount() == 2
+        && qIsGray(image.color(0)) && qIsGray(image.color(1)) && qGray(image.color(0)) > qGray(image.color(1))) {
+        image = image.convertToFormat(QImage::Format_Mono);
+        image.invertPixels();
+        image.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+    }
     if (!PageLimits::fits(image.size(), image.format()))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
