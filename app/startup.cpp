@@ -72,8 +72,7 @@ void showMainWindow(MainWindow &window, qint64 startTime)
 {
     window.startTime = startTime;
     window.setWindowTitle(QStringLiteral("Quirra"));
-    window.resize(1024, 768);
-    window.move(100, 100);
+    window.placeOnScreen();
 
     window.show();
     window.raise();

@@ -14,12 +14,13 @@
 
 #include "bench/benchenvironment.h"
 #include "document/documentmanager.h"
+#include "document/pagestore.h"
 #include "imaging/imageprocessor.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/dialogs/livepreviewdialog.h"
 #include "ui/imagescaler.h"
 #include "ui/mainwindow.h"
-#include "ui/undostore.h"
+#include "ui/commands/documenthistory.h"
 
 namespace {
 
@@ -44,7 +45,7 @@ struct Window
         QApplication::processEvents();
         document = window.findChild<DocumentManager *>(QStringLiteral("documentManager"));
         view = window.findChild<CroppableImageWidget *>(QStringLiteral("imageWidget"));
-        undo = window.findChild<UndoStore *>(QStringLiteral("undoStore"));
+        history = window.findChild<DocumentHistory *>(QStringLiteral("documentHistory"));
         const QImage page = a4Page();
         for (int i = 0; i < pages; ++i)
             document->addPage(page);
@@ -62,7 +63,7 @@ struct Window
     MainWindow window;
     DocumentManager *document = nullptr;
     CroppableImageWidget *view = nullptr;
-    UndoStore *undo = nullptr;
+    DocumentHistory *history = nullptr;
 };
 
 // The tool bar's "右旋转" on the middle page of three, up to the repaint.
@@ -97,36 +98,48 @@ void BM_RotateRightBareIdiom(benchmark::State &state)
 }
 BENCHMARK(BM_RotateRightBareIdiom)->Unit(benchmark::kMillisecond);
 
-// One undo of a recorded edit, from the click until the restored page is
-// painted; recording the edit is not timed.
+// One undo of a recorded edit on a 100-page A4 document, from the click until
+// the restored page is painted; recording the edit is not timed. Arg 1: redo.
 void BM_Undo(benchmark::State &state)
 {
-    Window w;
+    Window w(100);
+    const bool redo = state.range(0) == 1;
+    state.SetLabel(redo ? "redo" : "undo");
     for (auto _ : state) {
         state.PauseTiming();
         QMetaObject::invokeMethod(&w.window, "onConvertToGrayscaleClicked");
+        if (redo)
+            QMetaObject::invokeMethod(&w.window, "onUndoClicked");
         QApplication::processEvents();
+        w.document->pageStore()->waitForWrites();
         state.ResumeTiming();
-        QMetaObject::invokeMethod(&w.window, "onUndoClicked");
+        QMetaObject::invokeMethod(&w.window, redo ? "onRedoClicked" : "onUndoClicked");
         w.view->repaint();
         QApplication::processEvents();
     }
 }
-BENCHMARK(BM_Undo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Undo)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// Twelve recorded edits leave ten entries: the store never holds more than
-// ten page images.
-void BM_FullUndoStore(benchmark::State &state)
+// A hundred recorded edits on a 100-page A4 document: what the history adds to
+// the memory the page store holds once the writes are in.
+void BM_HundredSteps(benchmark::State &state)
 {
-    Window w(1);
+    Window w(100);
+    PageStore *store = w.document->pageStore();
+    store->waitForWrites();
+    const qint64 before = store->residentBytes();
     for (auto _ : state) {
-        for (int i = 0; i < 12; ++i)
-            QMetaObject::invokeMethod(&w.window, "onConvertToGrayscaleClicked");
+        for (int i = 0; i < 100; ++i) {
+            w.document->setCurrentPage(i);
+            QMetaObject::invokeMethod(&w.window, "onRotateRightClicked");
+        }
+        store->waitForWrites();
     }
-    state.counters["entries"] = w.undo->size();
-    state.counters["capacity"] = w.undo->capacity();
+    state.counters["steps"] = w.history->count();
+    state.counters["addedMB"] = double(store->residentBytes() - before) / (1024.0 * 1024.0);
+    state.counters["parkedMB"] = double(store->parkedBytes()) / (1024.0 * 1024.0);
 }
-BENCHMARK(BM_FullUndoStore)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_HundredSteps)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // Fifty steps of the first slider (brightness or hue), the k-th due 5 k ms after the start. Steps that fall
 // due while a preview is computed are delivered together when events are

@@ -4,6 +4,7 @@
 #include <QDebug>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <utility>
 
 #include "document/pageimporter.h"
@@ -61,6 +62,7 @@ void DocumentManager::newDocument()
     m_store->setTitle(m_title);
 
     m_modified = false;
+    emit documentCleared();
     emit documentChanged();
     emit currentPageChanged(-1);
     qDebug() << "已创建新文档";
@@ -170,6 +172,12 @@ void DocumentManager::removePage(int index)
     }
     m_store->remove(index);
     m_ids.remove(index);
+    announceRemovedPage(index);
+    qDebug() << "已删除页面 " << index << "，当前页面数: " << m_store->count();
+}
+
+void DocumentManager::announceRemovedPage(int index)
+{
     if (m_store->count() == 0)
         m_currentIndex = -1;
     else if (m_currentIndex != 0 && m_currentIndex >= index)
@@ -179,7 +187,80 @@ void DocumentManager::removePage(int index)
     emit pageRemoved(index);
     emit currentPageChanged(m_currentIndex);
     emit documentChanged();
+}
+
+DocumentManager::ParkedPage DocumentManager::takePage(int index)
+{
+    if (index < 0 || index >= m_store->count())
+        return ParkedPage();
+    const ParkedPage page { m_ids.at(index), m_store->park(index) };
+    m_ids.remove(index);
+    announceRemovedPage(index);
     qDebug() << "已删除页面 " << index << "，当前页面数: " << m_store->count();
+    return page;
+}
+
+bool DocumentManager::restorePage(int index, const ParkedPage &page)
+{
+    const int at = qBound(0, index, m_store->count());
+    if (!page.isValid() || m_ids.contains(page.id) || !m_store->unpark(at, page.content))
+        return false;
+    m_ids.insert(at, page.id);
+    announceInsertedPage(at);
+    qDebug() << "已在位置 " << at << " 插入图像，当前页面数: " << m_store->count();
+    return true;
+}
+
+quint64 DocumentManager::replacePage(PageId id, const QImage &image)
+{
+    const int index = indexOf(id);
+    if (index < 0 || image.isNull())
+        return 0;
+    const ParkedPage before = takePage(index);
+    insertWithId(index, image, id);
+    return before.content;
+}
+
+quint64 DocumentManager::exchangeContent(PageId id, quint64 content)
+{
+    const int index = indexOf(id);
+    if (index < 0 || content == 0)
+        return 0;
+    const ParkedPage before = takePage(index);
+    if (restorePage(index, ParkedPage { id, content }))
+        return before.content;
+    // The content asked for is gone: the page keeps what it showed.
+    restorePage(index, before);
+    return 0;
+}
+
+void DocumentManager::releaseParked(quint64 content)
+{
+    m_store->discardParked(content);
+}
+
+bool DocumentManager::arrange(const QVector<PageId> &order)
+{
+    QVector<PageId> sortedWanted = order;
+    QVector<PageId> sortedHave = m_ids;
+    std::sort(sortedWanted.begin(), sortedWanted.end());
+    std::sort(sortedHave.begin(), sortedHave.end());
+    if (sortedWanted != sortedHave)
+        return false;
+    for (int position = 0; position < order.size(); ++position) {
+        const int from = m_ids.indexOf(order.at(position));
+        if (from != position)
+            movePage(from, position);
+    }
+    return true;
+}
+
+void DocumentManager::movePage(int from, int to)
+{
+    for (int index = from; index > to; --index)
+        movePageUp(index);
+    for (int index = from; index < to; ++index)
+        movePageDown(index);
 }
 
 void DocumentManager::movePageUp(int index)
@@ -282,6 +363,14 @@ int DocumentManager::currentPageIndex() const
 int DocumentManager::pageCount() const
 {
     return m_store->count();
+}
+
+void DocumentManager::setModified(bool modified)
+{
+    if (modified == m_modified)
+        return;
+    m_modified = modified;
+    emit documentChanged();
 }
 
 bool DocumentManager::isModified() const

@@ -47,6 +47,32 @@ public:
     // or the image is null.
     bool putBackPage(PageId id, const QImage &image);
 
+    // A page taken out of the document but kept for an undo step: its id and its
+    // content, parked in the page store (on disk, not in memory). Whoever holds one
+    // hands it back with restorePage or gives it up with releaseParked.
+    struct ParkedPage
+    {
+        PageId id = 0;
+        quint64 content = 0;
+        bool isValid() const { return id != 0 && content != 0; }
+    };
+    // removePage, keeping the page; invalid for a bad index.
+    ParkedPage takePage(int index);
+    // insertPage of a page taken before, under its own id; false when its content is gone.
+    bool restorePage(int index, const ParkedPage &page);
+    // putBackPage that keeps what the page showed before, parked; 0 when the page
+    // is gone or the image is null.
+    quint64 replacePage(PageId id, const QImage &image);
+    // Puts parked content into the page in place (its id stays) and parks what it
+    // showed; 0 when the page or the content is gone.
+    quint64 exchangeContent(PageId id, quint64 content);
+    void releaseParked(quint64 content);
+    // Brings the pages into this order (the same ids, permuted) with the
+    // neighbour moves and their signals; false when the ids are not the pages'.
+    bool arrange(const QVector<PageId> &order);
+    // Moves one page from one place to another with neighbour moves.
+    void movePage(int from, int to);
+    QVector<PageId> pageIds() const { return m_ids; }
     // 0 for an index out of range.
     PageId pageId(int index) const;
     // -1 once the page has left the document.
@@ -57,6 +83,8 @@ public:
     int currentPageIndex() const;
     int pageCount() const;
     bool isModified() const;
+    // The undo history decides: back at the saved state the document is unmodified.
+    void setModified(bool modified);
     QString filePath() const;
     QString title() const;
 
@@ -104,6 +132,8 @@ public:
 
 signals:
     void documentChanged();
+    // newDocument: every page went at once, without pageRemoved.
+    void documentCleared();
     void pageAdded(int index);
     void pageRemoved(int index);
     void pageMoved(int oldIndex, int newIndex);
@@ -116,6 +146,8 @@ private:
     bool writeImages(const QString &path, int *failures);
     // The cursor and the signals of a page just inserted at index.
     void announceInsertedPage(int index);
+    // The cursor and the signals of a page just taken out at index.
+    void announceRemovedPage(int index);
     void insertWithId(int index, const QImage &image, PageId id);
 
     QVector<PageId> m_ids;

@@ -438,14 +438,24 @@ void PageStore::remove(int index)
     if (index < 0 || index >= m_pages.size())
         return;
     const Record record = m_pages.takeAt(index);
-    if (m_cache.contains(record.id)) {
-        m_cacheBytes -= m_cache.take(record.id).sizeInBytes();
-        m_recent.removeAll(record.id);
-    }
+    uncache(record.id);
     if (record.writing)
         m_pendingBytes -= record.bytes;
     if (record.written)
         queueIndex();
+    deleteFiles(record);
+}
+
+void PageStore::uncache(quint64 id)
+{
+    if (m_cache.contains(id)) {
+        m_cacheBytes -= m_cache.take(id).sizeInBytes();
+        m_recent.removeAll(id);
+    }
+}
+
+void PageStore::deleteFiles(const Record &record)
+{
     // Queued behind the index that no longer names it, and behind its own write
     // if that is still under way.
     if (record.written || record.writing) {
@@ -454,6 +464,53 @@ void PageStore::remove(int index)
         job.path = pagePath(record.id);
         m_worker->push(std::move(job));
     }
+}
+
+quint64 PageStore::park(int index)
+{
+    if (index < 0 || index >= m_pages.size())
+        return 0;
+    const Record record = m_pages.takeAt(index);
+    // The history must not hold page images in memory: a written page leaves the
+    // cache, one still being written drops its memory when the write is in.
+    uncache(record.id);
+    m_parked.insert(record.id, record);
+    if (record.written)
+        queueIndex();
+    return record.id;
+}
+
+bool PageStore::unpark(int index, quint64 key)
+{
+    const auto parked = m_parked.find(key);
+    if (parked == m_parked.end())
+        return false;
+    const Record record = parked.value();
+    m_parked.erase(parked);
+    m_pages.insert(qBound(0, index, m_pages.size()), record);
+    if (record.written)
+        queueIndex();
+    return true;
+}
+
+void PageStore::discardParked(quint64 key)
+{
+    const auto parked = m_parked.find(key);
+    if (parked == m_parked.end())
+        return;
+    const Record record = parked.value();
+    m_parked.erase(parked);
+    if (record.writing)
+        m_pendingBytes -= record.bytes;
+    deleteFiles(record);
+}
+
+qint64 PageStore::parkedBytes() const
+{
+    qint64 bytes = 0;
+    for (const Record &record : m_parked)
+        bytes += record.bytes;
+    return bytes;
 }
 
 void PageStore::swap(int first, int second)
@@ -601,6 +658,11 @@ void PageStore::applyDone(const Done &done)
         return;
     }
     auto record = std::find_if(m_pages.begin(), m_pages.end(), [&](const Record &r) { return r.id == done.id; });
+    if (record == m_pages.end()) {
+        const auto parked = m_parked.find(done.id);
+        if (parked != m_parked.end() && parked->writing)
+            return applyParkedDone(done, *parked);
+    }
     // A page removed while its write was under way: its file is deleted by the job
     // queued behind the write.
     if (record == m_pages.end() || !record->writing)
@@ -625,6 +687,20 @@ void PageStore::applyDone(const Done &done)
                 queueWrite(other);
         }
     }
+}
+
+void PageStore::applyParkedDone(const Done &done, Record &record)
+{
+    record.writing = false;
+    m_pendingBytes -= record.bytes;
+    if (!done.ok) {
+        // Stays in memory; an undo still finds it.
+        qDebug() << "页面缓存写入失败: " << pagePath(done.id) << done.errorText;
+        reportFailure();
+        return;
+    }
+    record.written = true;
+    record.memory = QImage();
 }
 
 void PageStore::reportFailure()

@@ -57,6 +57,17 @@ public:
     // The small picture insertFile was given; null for other pages.
     QImage thumbnail(int index) const;
     void remove(int index);
+    // Takes the page at index out of the list but keeps it, on disk once written
+    // and not in the cache, under the returned key (0 for a bad index): an undo
+    // step can bring it back without holding the image in memory. Parked pages
+    // are named by no index, so a crash drops them with the undo history.
+    quint64 park(int index);
+    // Puts a parked page back at index; false for an unknown key.
+    bool unpark(int index, quint64 key);
+    // Forgets a parked page and deletes its file.
+    void discardParked(quint64 key);
+    // Decoded bytes of the pages parked (what the undo history keeps).
+    qint64 parkedBytes() const;
     void swap(int first, int second);
     void clear();
     // Null when the page's file cannot be read back.
@@ -115,14 +126,18 @@ private:
     void queueIndex();
     void collect();
     void applyDone(const Done &done);
+    void applyParkedDone(const Done &done, Record &record);
     void reportFailure();
     void cacheImage(quint64 id, const QImage &image);
+    void uncache(quint64 id);
+    void deleteFiles(const Record &record);
     void trimCache();
     void removeFolder();
     void readAhead();
     void collectRead();
 
     QVector<Record> m_pages;
+    QHash<quint64, Record> m_parked;
     QHash<quint64, QImage> m_cache;
     QImage m_spare;
     QVector<quint64> m_recent;

@@ -28,6 +28,9 @@ inline const Setting<QByteArray> windowState { "windowState", QByteArray() };
 inline const Setting<QString> lastScanner { "lastScanner", QString() };
 inline const Setting<QString> resolution { "resolution", QStringLiteral("300") };
 inline const Setting<int> colorMode { "colorMode", 0 };
+inline const Setting<QString> pageSize { "pageSize", QStringLiteral("A4") };
+// The paper source's label as the list shows it.
+inline const Setting<QString> paperSource { "paperSource", QString() };
 inline const Setting<SearchMode> searchMode { "scanMode", SearchMode::UsbOnly };
 
 // Saving
@@ -35,6 +38,7 @@ inline const Setting<QString> saveFormat { "save/format", QStringLiteral("PDF") 
 inline const Setting<QString> savePath { "save/path", &documentsFolder };
 inline const Setting<bool> autoSave { "save/autoSave", true };
 inline const Setting<int> saveCounter { "save/counter", 0 };
+inline const Setting<int> jpegQuality { "save/jpegQuality", 90 };
 // Text recognition of every page, and its languages as the engine names them
 inline const Setting<bool> textRecognition { "save/textRecognition", false };
 inline const Setting<QString> textLanguages { "save/textLanguages", QStringLiteral("chi_sim+eng") };

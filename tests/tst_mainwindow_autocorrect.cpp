@@ -182,14 +182,16 @@ private slots:
         runAdvanced(command.constData());
         QCOMPARE(document->page(0), page);
         QCOMPARE(status(), message);
-        QCOMPARE(runAdvanced("UndoCommand", true), QStringList { QStringLiteral("提示|没有可撤销的操作") });
+        QCOMPARE(runAdvanced("UndoCommand", true), QStringList());
+        QCOMPARE(status(), QStringLiteral("没有可撤销的操作"));
     }
 
     // Without a page the commands ask for one.
     void commandWithoutPageAsksForOne()
     {
         openWindow();
-        QCOMPARE(runAdvanced("StraightenCommand", true), QStringList { QStringLiteral("提示|请先选择要处理的图像") });
+        QCOMPARE(runAdvanced("StraightenCommand", true), QStringList());
+        QCOMPARE(status(), QStringLiteral("请先选择要处理的图像"));
     }
 
     // The dock's boxes start unticked, and a ticked box is stored and comes back with the next window.
@@ -230,8 +232,6 @@ private slots:
         registry.setDevices({ url });
         registry.setDeviceInfo({ { url, QStringLiteral("Loopback Scanner") } });
 
-        ModalAnswerer answerer;
-        answerer.answer(QDialogButtonBox::Ok);
         openWindow();
         the<QCheckBox>("autoSaveCheck")->setChecked(true);
         for (const char *name : { "autoDeskewCheck", "autoCropCheck", "autoOrientCheck" })
@@ -244,8 +244,7 @@ private slots:
         QTest::mouseClick(the<QPushButton>("scanButton"), Qt::LeftButton);
         window->findChild<ESCLScanner *>()->setIntervals({ 30, 20, 20 });
 
-        QTRY_COMPARE_WITH_TIMEOUT(answerer.seen().size(), 1, 60000);
-        QVERIFY(answerer.seen().first().startsWith(QStringLiteral("多页自动保存成功|")));
+        QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(QStringLiteral("已自动保存 3 页为PDF")), 60000);
         QCOMPARE(document->pageCount(), 3);
         QTRY_VERIFY(!the<ScanSession>("scanSession")->isScanning());
         // In order: the portrait English page, the mixed page turned back upright, the sheet.

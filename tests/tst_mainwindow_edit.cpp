@@ -152,8 +152,9 @@ private slots:
                 QCOMPARE(document->page(other), pages[other]);
     }
 
-    // Eleven recorded edits keep ten undo steps, each restoring the state before its edit; the eleventh is refused.
-    void elevenEditsTenUndos()
+    // Every edit is a step, each undo restoring the state before its edit, newest first; past the first the
+    // status bar says there is nothing left.
+    void everyEditUndoesInOrder()
     {
         document->addPage(page(Qt::red, QSize(40, 40)));
         QList<QImage> before;
@@ -162,21 +163,22 @@ private slots:
             rotateByAngle(i % 2 ? -5.0 : 5.0);
             QVERIFY(document->page(0) != before.last());
         }
-        for (int i = 10; i >= 1; --i) {
+        for (int i = 10; i >= 0; --i) {
             runAdvanced("UndoCommand");
             QCOMPARE(document->page(0), before[i]);
-            QCOMPARE(status(), QStringLiteral("已撤销操作（剩余 %1 步可撤销）").arg(i - 1));
+            QCOMPARE(status(), QStringLiteral("已撤销操作（剩余 %1 步可撤销）").arg(i));
         }
-        QCOMPARE(runAdvanced("UndoCommand", { pressOk }), QStringList { QStringLiteral("提示|没有可撤销的操作") });
-        QCOMPARE(document->page(0), before[1]);
+        QCOMPARE(runAdvanced("UndoCommand"), QStringList());
+        QCOMPARE(status(), QStringLiteral("没有可撤销的操作"));
+        QCOMPARE(document->page(0), before[0]);
     }
 
     void undoRestoresItsOwnPage_data()
     {
         QTest::addColumn<QString>("command");
-        for (const char *command : { "AngleCommand", "EnhanceCommand", "BorderCommand", "BleachCommand",
-                 "BrightnessContrastCommand", "HueSaturationCommand", "GrayscaleCommand", "BinaryCommand",
-                 "AutoLevelCommand" })
+        for (const char *command :
+            { "AngleCommand", "EnhanceCommand", "BorderCommand", "BleachCommand", "BrightnessContrastCommand",
+                "HueSaturationCommand", "GrayscaleCommand", "BinaryCommand", "AutoLevelCommand" })
             QTest::newRow(command) << QString::fromLatin1(command);
     }
 
@@ -194,7 +196,6 @@ private slots:
                  part<QDoubleSpinBox>(*modal, "angleSpin")->setValue(90.0);
                  press(modal, QDialogButtonBox::Ok);
              } } },
-            { "EnhanceCommand", { pressOk } },
             { "BorderCommand", { pressOk } },
             { "BleachCommand", { pressOk } },
             { "BrightnessContrastCommand", { slide } },
@@ -223,26 +224,28 @@ private slots:
         QCOMPARE(status(), QStringLiteral("已撤销操作（剩余 0 步可撤销）"));
     }
 
-    // Deleting a page drops its entries: the count shown stays true and no undo lands in a surviving page.
-    void undoEntryOfADeletedPageIsDropped()
+    // Deleting a page is a step of its own: undone, the page comes back in its place with its edits, which
+    // are undone after it.
+    void deletedPageComesBackWithItsEdits()
     {
         const QImage first = page(Qt::red);
         document->addPage(first);
         document->addPage(page(Qt::green));
         rotateByAngle(90.0); // page 1
+        const QImage rotated = document->page(1);
         list->setCurrentRow(0);
         rotateByAngle(90.0); // page 0
-        const QImage survivor = document->page(0);
         list->setCurrentRow(1);
         action(QStringLiteral("删除"))->trigger();
         QCOMPARE(document->pageCount(), 1);
-        QCOMPARE(document->page(0), survivor);
 
         runAdvanced("UndoCommand");
+        QCOMPARE(document->pageCount(), 2);
+        QCOMPARE(document->page(1), rotated);
+        QCOMPARE(document->currentPageIndex(), 1);
+        runAdvanced("UndoCommand");
         QCOMPARE(document->page(0), first);
-        QCOMPARE(status(), QStringLiteral("已撤销操作（剩余 0 步可撤销）"));
-        QCOMPARE(runAdvanced("UndoCommand", { pressOk }), QStringList { QStringLiteral("提示|没有可撤销的操作") });
-        QCOMPARE(document->page(0), first);
+        QCOMPARE(status(), QStringLiteral("已撤销操作（剩余 1 步可撤销）"));
     }
 
     void previewDialog_data()
@@ -286,11 +289,12 @@ private slots:
     {
         QTest::addColumn<double>("angle");
         QTest::addColumn<QImage>("expected");
-        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("message");
         const QImage original = page(Qt::red);
-        QTest::newRow("0.005 refused") << 0.005 << original << QStringList { "提示|旋转角度为0，无需调整" };
-        QTest::newRow("90") << 90.0 << processor.rotateRight(original) << QStringList();
-        QTest::newRow("180") << 180.0 << processor.rotateRight(processor.rotateRight(original)) << QStringList();
+        QTest::newRow("0.005 refused") << 0.005 << original << QStringLiteral("旋转角度为0，无需调整");
+        QTest::newRow("90") << 90.0 << processor.rotateRight(original) << QStringLiteral("角度调整完成：旋转 90 度");
+        QTest::newRow("180") << 180.0 << processor.rotateRight(processor.rotateRight(original))
+                             << QStringLiteral("角度调整完成：旋转 180 度");
     }
 
     // A near-zero angle is refused; quarter turns from the angle dialog turn the page exactly.
@@ -298,12 +302,11 @@ private slots:
     {
         QFETCH(double, angle);
         QFETCH(QImage, expected);
-        QFETCH(QStringList, boxes);
+        QFETCH(QString, message);
         document->addPage(page(Qt::red));
-        QCOMPARE(rotateByAngle(angle, boxes.isEmpty() ? Handlers() : Handlers { pressOk }), boxes);
+        QCOMPARE(rotateByAngle(angle), QStringList());
         QCOMPARE(document->page(0), expected);
-        if (boxes.isEmpty())
-            QCOMPARE(status(), QStringLiteral("角度调整完成：旋转 %1 度").arg(angle));
+        QCOMPARE(status(), message);
     }
 
     void conversionButtonsEdit_data()
@@ -336,10 +339,7 @@ private slots:
         document->addPage(page(Qt::green));
         document->addPage(original);
         ModalAnswerer answerer;
-        answerer.answer(QDialogButtonBox::Ok);
-        answerer.answer(QDialogButtonBox::Ok);
         action(QStringLiteral("裁剪"))->trigger();
-        QCOMPARE(answerer.pending(), 1);
         QVERIFY(view->isCropMode());
         QSignalSpy selection(view, &CroppableImageWidget::cropRectChanged);
         const QRect dragged = view->imageToWidget(QRect(100, 50, 300, 200));
@@ -347,7 +347,8 @@ private slots:
         dragTo(view, dragged.center());
         dragTo(view, dragged.bottomRight());
         QTest::mouseRelease(view, Qt::LeftButton, {}, dragged.bottomRight());
-        QCOMPARE(answerer.seen().value(1), QStringLiteral("裁剪完成|图像已成功裁剪！"));
+        QVERIFY(answerer.seen().isEmpty());
+        QCOMPARE(status(), QStringLiteral("图像裁剪完成"));
         // The put-back clears the view's selection: the rectangle is the last one it reported.
         QVERIFY(!selection.isEmpty());
         const QRect rect = qvariant_cast<QRect>(selection.last().first());
@@ -402,16 +403,13 @@ private slots:
         part<QLineEdit>(*window, "savePathEdit")->setText(folder.path());
         part<QCheckBox>(*window, "autoSaveCheck")->setChecked(true);
         part<QComboBox>(*window, "saveFormatCombo")->setCurrentIndex(1); // PNG
-        const QStringList boxes = runAdvanced("BleachCommand",
-            { [](QWidget *modal) {
-                 part<QSpinBox>(*modal, "thresholdSpin")->setValue(200);
-                 pressOk(modal);
-             },
-                pressOk });
+        const QStringList boxes = runAdvanced("BleachCommand", { [](QWidget *modal) {
+            part<QSpinBox>(*modal, "thresholdSpin")->setValue(200);
+            pressOk(modal);
+        } });
         const QImage expected = processor.bleach(original, 200, 80);
         QCOMPARE(document->page(0), expected);
-        QCOMPARE(boxes.size(), 1);
-        QVERIFY(boxes.first().startsWith(QStringLiteral("自动保存成功|")));
+        QVERIFY(boxes.isEmpty());
         const QStringList files = QDir(folder.path()).entryList({ QStringLiteral("*.png") }, QDir::Files);
         QCOMPARE(files.size(), 1);
         QCOMPARE(QImage(folder.filePath(files.first())).convertToFormat(QImage::Format_ARGB32),

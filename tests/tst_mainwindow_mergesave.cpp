@@ -175,11 +175,10 @@ void MainWindowMergeSaveTest::mergeRefusesThreePages()
     addPages({ oneCard(), oneCard(), oneCard() });
     list->selectAll();
     ModalAnswerer answerer;
-    answerer.answer(QDialogButtonBox::Ok);
     triggerTool(QStringLiteral("合并图片"));
-    QCOMPARE(answerer.seen(),
-        QStringList { "提示|请选择2张图片进行合并。\n\n提示：按住 Shift "
-                      "键可以选择多张图片。\n\n如需拆分单张图片，请使用右键菜单的拆分功能。" });
+    QVERIFY(answerer.seen().isEmpty());
+    QCOMPARE(window->statusBar()->currentMessage(),
+        QStringLiteral("请选择2张图片进行合并（按住 Ctrl 或 Shift 键可以选择多张图片）"));
     QCOMPARE(document->pageCount(), 3);
 }
 
@@ -208,7 +207,6 @@ void MainWindowMergeSaveTest::mergedPageIsAppendedAndShown()
 {
     QFETCH(QString, options);
     QFETCH(QSize, size);
-    QFETCH(QString, megabytes);
     QFETCH(QStringList, left);
     QList<QImage> pages { oneCard(), twoCards(), oneCard(), oneCard() };
     for (int i = 0; i < 4; ++i)
@@ -229,7 +227,6 @@ void MainWindowMergeSaveTest::mergedPageIsAppendedAndShown()
         part<QCheckBox>(*dialog, "deleteSourcesCheck")->setChecked(options.contains("delete"));
         dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     }));
-    answerer.answer(QDialogButtonBox::Ok);
     triggerTool(QStringLiteral("合并图片"));
 
     const int last = left.size();
@@ -248,13 +245,10 @@ void MainWindowMergeSaveTest::mergedPageIsAppendedAndShown()
     const QString done = QStringLiteral("合并完成！尺寸: %1 × %2 像素").arg(size.width()).arg(size.height());
     QCOMPARE(window->statusBar()->currentMessage(),
         options.contains("delete") ? QStringLiteral("图片合并完成，原始图片已删除 - ") + done : done);
-    QCOMPARE(answerer.seen().value(1),
-        QStringLiteral(
-            "合并成功|图片合并完成！\n\n合并后尺寸: %1 × %2 像素\n文件大小: 约 %3 MB\n\n%4✓ "
-            "已自动裁剪空白边缘\n\n注意：图片在窗口中会自动缩放显示，\n但实际尺寸未改变。保存后可查看原始尺寸。")
-            .arg(size.width())
-            .arg(size.height())
-            .arg(megabytes, options.contains("noSplit") ? "" : "✓ 已智能拆分图片并保留需要的部分\n"));
+    QCOMPARE(answerer.seen().size(), 1);
+    // One step of the history: the undo takes the merged page and brings deleted sources back.
+    QVERIFY(QMetaObject::invokeMethod(window, "onUndoClicked"));
+    QCOMPARE(document->pageCount(), left.size() + (options.contains("delete") ? 2 : 0));
 }
 
 // A page of three cards is no two-part split: the box says why and the page stays.
@@ -330,10 +324,9 @@ void MainWindowMergeSaveTest::shownImageIsSavedInTheDockFormat()
         QCOMPARE(dialog->nameFilters(), (QStringList { "PNG文件 (*.png)", "所有文件 (*.*)" }));
         ModalAnswerer::acceptFileDialog(dialog, path);
     }));
-    answerer.answer(QDialogButtonBox::Ok);
     triggerTool(QStringLiteral("保存"));
 
-    QCOMPARE(answerer.seen().value(1), QStringLiteral("保存成功|图像已成功保存到:\n%1").arg(path));
+    QCOMPARE(answerer.seen().size(), 1);
     QImageReader reader(path);
     QCOMPARE(reader.format(), QByteArray("png"));
     QCOMPARE(reader.read(), twoCards().convertToFormat(QImage::Format_RGB32));
@@ -347,18 +340,12 @@ void MainWindowMergeSaveTest::multiPageTiffSavesAndOpensEveryPage()
     addPages({ oneCard(cardA), twoCards(), oneCard(cardC) });
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("doc.tiff"));
+    // The dock's format is the document's format; nothing more is asked.
+    part<QComboBox>(*window, "saveFormatCombo")->setCurrentText(QStringLiteral("TIFF"));
     ModalAnswerer answerer;
-    answerer.handle(as<QMessageBox>([](QMessageBox *box) {
-        for (QAbstractButton *button : box->buttons()) {
-            if (button->text() == QStringLiteral("保存为多页TIFF"))
-                button->click();
-        }
-    }));
     answerer.handle(fileDialogAnswer(path));
-    answerer.answer(QDialogButtonBox::Ok);
     triggerTool(QStringLiteral("多页保存"));
-    QCOMPARE(answerer.seen().value(0), QStringLiteral("多页保存选项|请选择多页保存方式："));
-    QCOMPARE(answerer.seen().value(2), QStringLiteral("保存成功|多页文档已成功保存"));
+    QCOMPARE(answerer.seen().size(), 1);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList { "doc.tiff" });
     QCOMPARE(run(QStringLiteral("tiffinfo"), path).count(QStringLiteral("TIFF Directory at offset")), 3);
     QCOMPARE(document->filePath(), path);
@@ -366,7 +353,7 @@ void MainWindowMergeSaveTest::multiPageTiffSavesAndOpensEveryPage()
     document->addPage(oneCard(cardB));
     answerer.answer(QDialogButtonBox::Cancel);
     pressKeys(QKeySequence::Open);
-    QCOMPARE(answerer.seen().mid(3), QStringList { "未保存的更改|文档包含未保存的更改。\n是否保存更改?" });
+    QCOMPARE(answerer.seen().mid(1), QStringList { "未保存的更改|文档包含未保存的更改。\n是否保存更改?" });
     QCOMPARE(document->pageCount(), 4);
 
     answerer.answer(QDialogButtonBox::Discard);
@@ -388,11 +375,11 @@ void MainWindowMergeSaveTest::multiPageSaveReportsPagesAndSize_data()
     QTest::addColumn<QString>("choice");
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("quality");
-    QTest::newRow("PDF at the lowest quality") << "保存为PDF"
+    QTest::newRow("PDF at the lowest quality") << "PDF"
                                                << "low.pdf" << 50;
-    QTest::newRow("PDF at the highest quality") << "保存为PDF"
+    QTest::newRow("PDF at the highest quality") << "PDF"
                                                 << "high.pdf" << 100;
-    QTest::newRow("TIFF") << "保存为多页TIFF"
+    QTest::newRow("TIFF") << "TIFF"
                           << "pages.tiff" << 90;
 }
 
@@ -411,17 +398,11 @@ void MainWindowMergeSaveTest::multiPageSaveReportsPagesAndSize()
     addPages({ noisy, noisy, oneCard(cardC) });
     part<QSlider>(*window, "jpegQualitySlider")->setValue(quality);
     const QString path = scratch.filePath(name);
+    part<QComboBox>(*window, "saveFormatCombo")->setCurrentText(choice);
     ModalAnswerer answerer;
-    answerer.handle(as<QMessageBox>([&choice](QMessageBox *box) {
-        for (QAbstractButton *button : box->buttons()) {
-            if (button->text() == choice)
-                button->click();
-        }
-    }));
     answerer.handle(fileDialogAnswer(path));
-    answerer.answer(QDialogButtonBox::Ok);
     triggerTool(QStringLiteral("多页保存"));
-    QCOMPARE(answerer.seen().value(2), QStringLiteral("保存成功|多页文档已成功保存"));
+    QCOMPARE(answerer.seen().size(), 1);
     const qint64 bytes = QFileInfo(path).size();
     const QRegularExpressionMatch shown = QRegularExpression(QStringLiteral("^已保存 3 页，(\\d+(?:\\.\\d)?) (KB|MB)$"))
                                               .match(window->statusBar()->currentMessage());
@@ -450,13 +431,10 @@ void MainWindowMergeSaveTest::closePromptLeadsThroughSaveAs()
     addPages({ oneCard(cardA), oneCard(cardC) });
     ModalAnswerer answerer;
     answerer.answer(QDialogButtonBox::Save);
-    answerer.answer(QDialogButtonBox::Ok);
     answerer.handle(fileDialogAnswer(typed.isEmpty() ? QString() : scratch.filePath(typed)));
     QCOMPARE(window->close(), !written.isEmpty());
 
-    QCOMPARE(answerer.seen().mid(0, 2),
-        (QStringList { "未保存的更改|文档包含未保存的更改。\n是否保存更改?",
-            "多页文档保存提示|您正在保存多页扫描文档，请选择合适的保存格式：" }));
+    QCOMPARE(answerer.seen().mid(0, 1), (QStringList { "未保存的更改|文档包含未保存的更改。\n是否保存更改?" }));
     QCOMPARE(window->isVisible(), written.isEmpty());
     QCOMPARE(document->isModified(), written.isEmpty());
     if (!written.isEmpty()) {

@@ -152,15 +152,12 @@ private slots:
         auto *sources = the<QComboBox>("paperSourceCombo");
         sources->setCurrentIndex(sources->findText(source));
         auto *progress = the<QProgressBar>("progressBar");
-        answerer->handle(press());
         click("scanButton");
         QVERIFY(progress->isVisible());
         QTRY_VERIFY_WITH_TIMEOUT(!progress->isVisible(), 60000);
-        QTRY_COMPARE(answerer->seen().size(), int(kept > 0));
-        QVERIFY(!kept
-            || answerer->seen().first().startsWith(kept == 1
-                    ? QStringLiteral("自动保存成功|扫描结果已自动保存到:\n")
-                    : QStringLiteral("多页自动保存成功|多页文档已自动保存为PDF:\n")));
+        // Saved without a box in the way.
+        QTRY_COMPARE(savedFiles().size(), int(kept > 0));
+        QVERIFY(answerer->seen().isEmpty());
         QCOMPARE(pages(), kept);
         QCOMPARE(the<QListWidget>("pageList")->count(), kept);
         const QStringList files = savedFiles();
@@ -185,7 +182,6 @@ private slots:
             emit controller()->multiPageScanFinished(999);
             press()(modal);
         });
-        answerer->handle(press());
         emit controller()->multiPageScanStarted();
         emit controller()->scanComplete(sheet(Qt::darkBlue));
         emit controller()->scanComplete(sheet(Qt::white));
@@ -194,9 +190,9 @@ private slots:
         QVERIFY(scanning());
         emit controller()->scanComplete(sheet(Qt::darkGreen));
         emit controller()->scanError(QStringLiteral("已达到最大页数限制 (999 页)，扫描停止"));
-        QTRY_COMPARE(answerer->seen().size(), 2);
+        QTRY_COMPARE(answerer->seen().size(), 1);
         QCOMPARE(answerer->seen().at(0), QStringLiteral("扫描错误|已达到最大页数限制 (999 页)，扫描停止"));
-        QVERIFY(answerer->seen().at(1).startsWith(QStringLiteral("多页自动保存成功|多页文档已自动保存为PDF:\n")));
+        QTRY_COMPARE(savedFiles().size(), 1);
         QCOMPARE(stacked, 0);
         QCOMPARE(pages(), 2);
         QVERIFY(!scanning());
@@ -208,13 +204,11 @@ private slots:
     {
         open();
         answerer->answer(QDialogButtonBox::Ok);
-        answerer->answer(QDialogButtonBox::Ok);
         emit controller()->multiPageScanStarted();
         emit controller()->scanError(QStringLiteral("ADF扫描失败，没有扫描到任何页面"));
         click("scanButton");
-        QTRY_COMPARE_WITH_TIMEOUT(answerer->seen().size(), 2, 20000);
-        QVERIFY(answerer->seen().at(1).startsWith(QStringLiteral("自动保存成功|")));
-        QCOMPARE(savedFiles().size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(savedFiles().size(), 1, 20000);
+        QCOMPARE(answerer->seen().size(), 1);
     }
 
     void cancelledSanePageEndsTheScan_data()
@@ -289,20 +283,18 @@ private slots:
                 EsclTestServer::Response::document(EsclTestServer::encodedPage(QSize(120, 170), "jpeg", colour)));
         server.enqueue("GET", "/eSCL/ScanJobs/7/NextDocument", EsclTestServer::Response::withStatus(404));
         server.setStanding("DELETE", "/eSCL/ScanJobs/7", EsclTestServer::Response::withStatus(200));
-        answerer->handle(press());
         startEsclFeederJob(server.baseUrl());
         QList<bool> scanningBefore; // a later page finds the job still one scan
         connect(the<DocumentManager>("documentManager"), &DocumentManager::pageAdded, this,
             [&](int index) { scanningBefore << (index > 0 && scanning()); });
-        QTRY_COMPARE_WITH_TIMEOUT(answerer->seen().size(), 1, 10000);
-        QVERIFY(answerer->seen().first().startsWith(QStringLiteral("多页自动保存成功|多页文档已自动保存为PDF:\n")));
+        QTRY_COMPARE_WITH_TIMEOUT(savedFiles().size(), 1, 10000);
         QTRY_VERIFY(!scanning());
         QCOMPARE(pages(), 3);
         QCOMPARE(scanningBefore, QList<bool>({ false, true, true }));
         QCOMPARE(stacked, 0);
         QCOMPARE(savedPdfPages(), 3);
         QTRY_COMPARE(server.count("DELETE", "/eSCL/ScanJobs/7"), 1);
-        QCOMPARE(answerer->seen().size(), 1);
+        QVERIFY(answerer->seen().isEmpty());
     }
 
     // Pressing "扫描" during an eSCL job cancels it and deletes the job on the scanner.
@@ -351,7 +343,8 @@ private slots:
         QVERIFY(messages.indexOf({ QStringLiteral("延时扫描倒计时: 1 秒... (已扫描 0 张)") }) > two);
         QTRY_COMPARE(answerer->seen().size(), 3);
         QCOMPARE(answerer->seen().at(1), QStringLiteral("延时扫描完成|延时扫描完成！共扫描 2 张图片。"));
-        QCOMPARE(answerer->seen().at(2), QStringLiteral("多页保存选项|请选择多页保存方式："));
+        QVERIFY2(
+            answerer->seen().at(2).startsWith(QStringLiteral("保存多页文档|")), qPrintable(answerer->seen().at(2)));
         QVERIFY(savedFiles().isEmpty());
         QVERIFY(autoSave->isChecked() && autoSave->isEnabled());
         QVERIFY(!the<QPushButton>("finishDelayScanButton")->isVisible());

@@ -12,7 +12,8 @@
 #include "document/pagestore.h"
 #include "support/textpages.h"
 #include "ui/recognitionqueue.h"
-#include "ui/undostore.h"
+#include "ui/commands/documenthistory.h"
+#include "ui/commands/pageeditcommand.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ void TestRecognitionQueue::textFollowsItsPage()
 {
     DocumentManager document;
     RecognitionQueue queue(&document);
-    UndoStore undo(&document);
+    DocumentHistory history(&document);
     queue.setEnabled(true);
     const TextPages::Page first = smallPage(0);
     const TextPages::Page second = smallPage(1);
@@ -74,8 +75,7 @@ void TestRecognitionQueue::textFollowsItsPage()
     QVERIFY(readsAs(moved.at(1), second));
     // Edited (another image put back): read again, the other page untouched.
     const TextPages::Page edited = smallPage(4);
-    undo.push(document.page(1), firstId);
-    QVERIFY(document.putBackPage(firstId, edited.image));
+    history.push(new PageEditCommand(&document, firstId, edited.image, QStringLiteral("edit")));
     QVERIFY(!queue.hasText(firstId));
     QVERIFY(queue.isWaiting(firstId));
     QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(firstId), recognitionTimeout);
@@ -83,11 +83,7 @@ void TestRecognitionQueue::textFollowsItsPage()
     QVERIFY(readsAs(queue.text(secondId), second));
 
     // Undone: the page reads as it did before the edit.
-    QImage previous;
-    PageId page = 0;
-    QVERIFY(undo.takeNewest(&previous, &page));
-    QCOMPARE(page, firstId);
-    QVERIFY(document.putBackPage(page, previous));
+    QVERIFY(history.undo());
     QTRY_VERIFY_WITH_TIMEOUT(queue.hasText(firstId), recognitionTimeout);
     QVERIFY2(readsAs(queue.text(firstId), first), qPrintable(queue.text(firstId).plainText()));
     QCOMPARE(document.indexOf(firstId), 1);

@@ -5,6 +5,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRubberBand>
+#include <QScrollArea>
+#include <QWheelEvent>
+
+#include <cmath>
 
 #include "ui/imagescaler.h"
 
@@ -22,16 +26,100 @@ CroppableImageWidget::CroppableImageWidget(QWidget *parent)
 void CroppableImageWidget::setImage(const QImage &image)
 {
     shownImage = image;
-    if (image.isNull()) {
-        clear();
-    } else if (width() > 0 && height() > 0) {
-        // Scaling the image before it becomes a pixmap keeps the full-size page
-        // from being copied into pixmap memory only to be thrown away.
-        setPixmap(QPixmap::fromImage(ImageScaler::fitInto(image, size())));
-    } else {
-        setPixmap(QPixmap::fromImage(image));
-    }
+    showScaled();
     clearSelection();
+}
+
+QSize CroppableImageWidget::fitBox() const
+{
+    for (QWidget *ancestor = parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        if (auto *area = qobject_cast<QScrollArea *>(ancestor))
+            return area->viewport()->size();
+    }
+    return size();
+}
+
+void CroppableImageWidget::showScaled()
+{
+    if (shownImage.isNull()) {
+        clear();
+        setMinimumSize(1, 1);
+        return;
+    }
+    QSize target;
+    if (fitting) {
+        // A small page (a receipt, a card) is shown at its own size, not blown
+        // up into a blur.
+        const QSize box = fitBox();
+        target = shownImage.size().boundedTo(box.isEmpty() ? shownImage.size() : box);
+        setMinimumSize(1, 1);
+    } else {
+        target = (QSizeF(shownImage.size()) * scale).toSize().expandedTo(QSize(1, 1));
+        // The scroll area scrolls a page larger than its view.
+        setMinimumSize(target);
+    }
+    // Scaling the image before it becomes a pixmap keeps the full-size page
+    // from being copied into pixmap memory only to be thrown away.
+    setPixmap(QPixmap::fromImage(ImageScaler::fitInto(shownImage, target)));
+}
+
+void CroppableImageWidget::fitToView()
+{
+    fitting = true;
+    showScaled();
+    clearSelection();
+    emit zoomChanged(zoom());
+}
+
+void CroppableImageWidget::setZoom(double wanted)
+{
+    // A zoomed A4 page at 300 dpi is already tens of megapixels; the pixmap is
+    // kept within about 64 million pixels.
+    double limit = maximumZoom;
+    if (!shownImage.isNull())
+        limit = qMin(limit, std::sqrt(64.0e6 / (double(shownImage.width()) * shownImage.height())));
+    scale = qBound(minimumZoom, wanted, qMax(minimumZoom, limit));
+    fitting = false;
+    showScaled();
+    clearSelection();
+    emit zoomChanged(zoom());
+}
+
+void CroppableImageWidget::zoomIn()
+{
+    setZoom(zoom() * 1.25);
+}
+
+void CroppableImageWidget::zoomOut()
+{
+    setZoom(zoom() / 1.25);
+}
+
+double CroppableImageWidget::zoom() const
+{
+    if (!fitting || !hasShownImage())
+        return scale;
+    return double(shownPixmapSize().width()) / shownImage.width();
+}
+
+void CroppableImageWidget::resizeEvent(QResizeEvent *event)
+{
+    QLabel::resizeEvent(event);
+    if (fitting && !shownImage.isNull() && fitBox() != shownPixmapSize())
+        showScaled();
+}
+
+void CroppableImageWidget::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier) || shownImage.isNull()) {
+        QLabel::wheelEvent(event);
+        return;
+    }
+    if (event->angleDelta().y() > 0)
+        zoomIn();
+    else if (event->angleDelta().y() < 0)
+        zoomOut();
+    event->accept();
 }
 
 void CroppableImageWidget::clearSelection()

@@ -21,6 +21,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QMoveEvent>
+#include <QScreen>
+#include <QGuiApplication>
 #include <QScrollArea>
 #include <QSettings>
 #include <QShowEvent>
@@ -42,12 +45,14 @@
 #include "scanner/scannercontroller.h"
 #include "settings/appsettings.h"
 #include "settings/version.h"
+#include "ui/commands/documenthistory.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/dialogs/layoutdialog.h"
 #include "ui/pagecorrector.h"
 #include "ui/pagelistwidget.h"
 #include "ui/recognitionqueue.h"
-#include "ui/undostore.h"
+#include "ui/scansettingspanel.h"
+#include "ui/windowactions.h"
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -58,15 +63,19 @@ MainWindow::MainWindow(QWidget *parent)
     imageProcessor->setObjectName(QStringLiteral("imageProcessor"));
     documentManager = new DocumentManager(this);
     documentManager->setObjectName(QStringLiteral("documentManager"));
-    undoStore = new UndoStore(documentManager, this);
+    history = new DocumentHistory(documentManager, this);
+    history->setObjectName(QStringLiteral("documentHistory"));
     recognitionQueue = new RecognitionQueue(documentManager, this);
-    undoStore->setObjectName(QStringLiteral("undoStore"));
     delayTimer = new QTimer(this);
     delayTimer->setObjectName(QStringLiteral("delayTimer"));
     delayTimer->setInterval(1000);
     connect(delayTimer, &QTimer::timeout, this, &MainWindow::onDelayTimerTick);
+    geometryTimer = new QTimer(this);
+    geometryTimer->setSingleShot(true);
+    geometryTimer->setInterval(500);
+    connect(geometryTimer, &QTimer::timeout, this, &MainWindow::saveWindowGeometry);
 
-    createToolBar();
+    createActions();
     createStatusBar();
     createCentralView();
     createPagesDock();
@@ -76,7 +85,8 @@ MainWindow::MainWindow(QWidget *parent)
     loadSettings();
     updateWindowTitle();
     updateStatusBar();
-
+    updateUndoActions();
+    // The process entry places the window on the screen (placeOnScreen).
     resize(1024, 768);
 
     QTimer::singleShot(0, this, [this]() {
@@ -94,7 +104,11 @@ MainWindow::~MainWindow()
         QCoreApplication::processEvents();
         QThread::msleep(100);
     }
-    saveSettings();
+    geometryTimer->stop();
+    // The history gives its parked pages back to the document, which goes first
+    // among the children.
+    delete history;
+    history = nullptr;
     delete scannerController;
     scannerController = nullptr;
     // The children outlive this body (the base class deletes them); nothing
@@ -104,64 +118,68 @@ MainWindow::~MainWindow()
     qDebug() << "主窗口已销毁";
 }
 
-void MainWindow::createToolBar()
+void MainWindow::createActions()
 {
-    QToolBar *toolBar = new QToolBar(tr("主工具栏"), this);
-    toolBar->setObjectName(QStringLiteral("mainToolBar"));
-    toolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    addToolBar(Qt::TopToolBarArea, toolBar);
-
-    auto addAction = [this, toolBar](const QString &text, const char *icon, const QString &tip) {
-        QAction *action = toolBar->addAction(QIcon(QString::fromLatin1(icon)), text);
-        action->setToolTip(tip);
-        action->setParent(this);
-        return action;
+    windowActions = new WindowActions(this);
+    const struct
+    {
+        QAction *action;
+        void (MainWindow::*slot)();
+    } wiring[] = {
+        { windowActions->openDocument, &MainWindow::onOpenDocument },
+        { windowActions->addImages, &MainWindow::onAddImageFromFile },
+        { windowActions->save, &MainWindow::onSaveCurrentImage },
+        { windowActions->saveMulti, &MainWindow::onSaveMultiPageDocument },
+        { windowActions->saveAs, &MainWindow::onSaveAsDocument },
+        { windowActions->exportDocument, &MainWindow::onExportDocument },
+        { windowActions->undo, &MainWindow::onUndoClicked },
+        { windowActions->redo, &MainWindow::onRedoClicked },
+        { windowActions->rotateLeft, &MainWindow::onRotateLeftClicked },
+        { windowActions->rotateRight, &MainWindow::onRotateRightClicked },
+        { windowActions->crop, &MainWindow::onCropClicked },
+        { windowActions->advanced, &MainWindow::onAdvancedSettingsClicked },
+        { windowActions->annotate, &MainWindow::onAnnotateImageClicked },
+        { windowActions->merge, &MainWindow::onMergeImagesClicked },
+        { windowActions->splitLeftRight, &MainWindow::onSplitImageHorizontal },
+        { windowActions->splitTopBottom, &MainWindow::onSplitImageVertical },
+        { windowActions->moveUp, &MainWindow::onMovePageUp },
+        { windowActions->moveDown, &MainWindow::onMovePageDown },
+        { windowActions->deletePages, &MainWindow::onDeleteCurrentPage },
+        { windowActions->clearAll, &MainWindow::onClearAllClicked },
+        { windowActions->layout, &MainWindow::onLayoutSettingsClicked },
+        { windowActions->scan, &MainWindow::onScanButtonClicked },
+        { windowActions->delayScan, &MainWindow::onDelayScanButtonClicked },
+        { windowActions->findDevices, &MainWindow::searchScanners },
+        { windowActions->scanSettings, &MainWindow::onScanSettingsClicked },
+        { windowActions->about, &MainWindow::onAboutClicked },
     };
+    for (const auto &entry : wiring)
+        connect(entry.action, &QAction::triggered, this, entry.slot);
+    connect(windowActions->quit, &QAction::triggered, this, &QWidget::close);
+    connect(windowActions->previousPage, &QAction::triggered, this,
+        [this]() { goToPage(documentManager->currentPageIndex() - 1); });
+    connect(windowActions->nextPage, &QAction::triggered, this,
+        [this]() { goToPage(documentManager->currentPageIndex() + 1); });
+    connect(windowActions->firstPage, &QAction::triggered, this, [this]() { goToPage(0); });
+    connect(
+        windowActions->lastPage, &QAction::triggered, this, [this]() { goToPage(documentManager->pageCount() - 1); });
+    connect(history, &DocumentHistory::changed, this, &MainWindow::updateUndoActions);
+    connect(history, &DocumentHistory::stepFailed, this,
+        [this]() { QMessageBox::warning(this, tr("无法撤销"), tr("无法从页面缓存取回这一步的页面，文档保持不变。")); });
+}
 
-    // Ctrl+S is the standard Save key here, and an ambiguous shortcut fires
-    // neither action: saving owns it, and the scan action keeps Ctrl+S only on
-    // platforms whose Save key is a different one.
-    const QKeySequence scanKey(Qt::CTRL | Qt::Key_S);
-    QAction *scan = addAction(tr("扫描"), ":/icons/scan.svg", tr("开始/停止扫描 "));
-    if (!QKeySequence::keyBindings(QKeySequence::Save).contains(scanKey))
-        scan->setShortcut(scanKey);
-    connect(scan, &QAction::triggered, this, &MainWindow::onScanButtonClicked);
+void MainWindow::updateUndoActions()
+{
+    windowActions->undo->setEnabled(history->canUndo());
+    windowActions->redo->setEnabled(history->canRedo());
+    windowActions->setUndoText(history->undoText());
+    windowActions->setRedoText(history->redoText());
+}
 
-    QAction *save = addAction(tr("保存"), ":/icons/save-single.svg", tr("保存当前图像"));
-    save->setShortcut(QKeySequence::Save);
-    connect(save, &QAction::triggered, this, &MainWindow::onSaveCurrentImage);
-
-    QAction *saveMulti = addAction(tr("多页保存"), ":/icons/save-multi.svg", tr("保存多页文档"));
-    connect(saveMulti, &QAction::triggered, this, &MainWindow::onSaveMultiPageDocument);
-    toolBar->addSeparator();
-
-    connect(addAction(tr("左旋转"), ":/icons/rotate-left.svg", tr("向左旋转90度")), &QAction::triggered, this,
-        &MainWindow::onRotateLeftClicked);
-    connect(addAction(tr("右旋转"), ":/icons/rotate-right.svg", tr("向右旋转90度")), &QAction::triggered, this,
-        &MainWindow::onRotateRightClicked);
-    connect(addAction(tr("高级设置"), ":/icons/settings-gear.svg", tr("高级图像处理设置")), &QAction::triggered, this,
-        &MainWindow::onAdvancedSettingsClicked);
-    connect(addAction(tr("扫描设置"), ":/icons/scan-network.svg", tr("扫描仪搜索设置")), &QAction::triggered, this,
-        &MainWindow::onScanSettingsClicked);
-    connect(addAction(tr("界面布局"), ":/icons/layout-switch.svg", tr("切换界面布局")), &QAction::triggered, this,
-        &MainWindow::onLayoutSettingsClicked);
-    connect(addAction(tr("合并图片"), ":/icons/layout-columns.svg", tr("将选中的图片合并为一张")), &QAction::triggered,
-        this, &MainWindow::onMergeImagesClicked);
-    connect(addAction(tr("批注标记"), ":/icons/edit.svg", tr("在图片上添加批注和标记")), &QAction::triggered, this,
-        &MainWindow::onAnnotateImageClicked);
-
-    QAction *crop = addAction(tr("裁剪"), ":/icons/crop.svg", tr("裁剪当前图像 (Ctrl+R)"));
-    crop->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
-    connect(crop, &QAction::triggered, this, &MainWindow::onCropClicked);
-
-    connect(addAction(tr("删除"), ":/icons/delete.svg", tr("删除当前图像")), &QAction::triggered, this,
-        &MainWindow::onDeleteToolClicked);
-    connect(addAction(tr("清除"), ":/icons/clear-all.svg", tr("清除所有扫描图片")), &QAction::triggered, this,
-        &MainWindow::onClearAllClicked);
-    connect(addAction(tr("关于"), ":/icons/about.svg", tr("关于本软件")), &QAction::triggered, this,
-        &MainWindow::onAboutClicked);
-
-    createFileActions();
+void MainWindow::goToPage(int index)
+{
+    if (index >= 0 && index < documentManager->pageCount())
+        documentManager->setCurrentPage(index);
 }
 
 void MainWindow::createStatusBar()
@@ -192,7 +210,15 @@ void MainWindow::createCentralView()
     scrollArea->setBackgroundRole(QPalette::Dark);
     scrollArea->setWidget(imageWidget);
     scrollArea->setWidgetResizable(true);
+    scrollArea->setAlignment(Qt::AlignCenter);
     setCentralWidget(scrollArea);
+
+    connect(windowActions->zoomIn, &QAction::triggered, imageWidget, &CroppableImageWidget::zoomIn);
+    connect(windowActions->zoomOut, &QAction::triggered, imageWidget, &CroppableImageWidget::zoomOut);
+    connect(windowActions->fitToWindow, &QAction::triggered, imageWidget, &CroppableImageWidget::fitToView);
+    connect(windowActions->actualSize, &QAction::triggered, imageWidget, [this]() { imageWidget->setZoom(1.0); });
+    connect(imageWidget, &CroppableImageWidget::zoomChanged, this,
+        [this](double scale) { statusBarWidget->showMessage(tr("缩放: %1%").arg(qRound(scale * 100)), 2000); });
 }
 
 void MainWindow::createPagesDock()
@@ -220,154 +246,31 @@ void MainWindow::createScanSettingsDock()
     dock->setObjectName(QStringLiteral("scanSettingsDock"));
     dock->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
-
-    QWidget *content = new QWidget(dock);
-    QVBoxLayout *contentLayout = new QVBoxLayout(content);
-
-    QWidget *groups = new QWidget(content);
-    QVBoxLayout *groupsLayout = new QVBoxLayout(groups);
-    groupsLayout->setContentsMargins(0, 0, 0, 0);
-
-    QGroupBox *scannerGroup = new QGroupBox(tr("扫描仪"), groups);
-    QVBoxLayout *scannerLayout = new QVBoxLayout(scannerGroup);
-    scannerCombo = new QComboBox(scannerGroup);
-    scannerCombo->setObjectName(QStringLiteral("scannerCombo"));
-    scannerCombo->setToolTip(tr("选择要使用的扫描仪设备"));
-    // Device names can be long; the dock must not grow with them.
-    scannerCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    scannerCombo->setMinimumContentsLength(12);
-    findDeviceButton = new QPushButton(tr("查找设备"), scannerGroup);
-    findDeviceButton->setObjectName(QStringLiteral("findDeviceButton"));
-    findDeviceButton->setToolTip(tr("查找可用的扫描仪设备"));
-    findDeviceButton->setEnabled(false);
-    scannerLayout->addWidget(scannerCombo);
-    scannerLayout->addWidget(findDeviceButton);
-    groupsLayout->addWidget(scannerGroup);
-
-    QGroupBox *paramGroup = new QGroupBox(tr("扫描参数"), groups);
-    QFormLayout *paramLayout = new QFormLayout(paramGroup);
-    resolutionCombo = new QComboBox(paramGroup);
-    resolutionCombo->setObjectName(QStringLiteral("resolutionCombo"));
-    resolutionCombo->addItems({ QStringLiteral("75"), QStringLiteral("100"), QStringLiteral("150"),
-        QStringLiteral("200"), QStringLiteral("300"), QStringLiteral("600"), QStringLiteral("1200") });
-    resolutionCombo->setCurrentText(QStringLiteral("300"));
-    resolutionCombo->setToolTip(tr("设置扫描分辨率(DPI) - 数值越大图像质量越高"));
-    colorModeCombo = new QComboBox(paramGroup);
-    colorModeCombo->setObjectName(QStringLiteral("colorModeCombo"));
-    colorModeCombo->addItems({ tr("彩色"), tr("灰度") });
-    colorModeCombo->setToolTip(tr("设置扫描颜色模式 - 彩色/灰度/黑白"));
-    pageSizeCombo = new QComboBox(paramGroup);
-    pageSizeCombo->setObjectName(QStringLiteral("pageSizeCombo"));
-    pageSizeCombo->addItems(
-        { QStringLiteral("A4"), QStringLiteral("A5"), QStringLiteral("Letter"), QStringLiteral("Legal") });
-    pageSizeCombo->setToolTip(tr("设置扫描页面大小"));
-    paperSourceCombo = new QComboBox(paramGroup);
-    paperSourceCombo->setObjectName(QStringLiteral("paperSourceCombo"));
-    paperSourceCombo->addItem(tr("平板"), QStringLiteral("Flatbed"));
-    paperSourceCombo->addItem(tr("自动进纸器 (ADF)"), QStringLiteral("Feeder"));
-    paperSourceCombo->setToolTip(tr("设置扫描纸张来源：平板或自动进纸器"));
-    // Duplex is chosen by the device set-up, never by hand, so the box is kept
-    // out of every layout.
-    duplexCombo = new QComboBox(paramGroup);
-    duplexCombo->setObjectName(QStringLiteral("duplexCombo"));
-    duplexCombo->addItem(tr("单面"), QStringLiteral("Simplex"));
-    duplexCombo->addItem(tr("双面"), QStringLiteral("Duplex"));
-    duplexCombo->setToolTip(tr("设置双面扫描模式（仅支持双面扫描的设备有效）"));
-    duplexCombo->setEnabled(false);
-    duplexCombo->hide();
-    paramLayout->addRow(tr("分辨率:"), resolutionCombo);
-    paramLayout->addRow(tr("颜色模式:"), colorModeCombo);
-    paramLayout->addRow(tr("页面大小:"), pageSizeCombo);
-    paramLayout->addRow(tr("纸张来源:"), paperSourceCombo);
-    groupsLayout->addWidget(paramGroup);
-
-    QGroupBox *saveGroup = new QGroupBox(tr("保存设置"), groups);
-    QVBoxLayout *saveLayout = new QVBoxLayout(saveGroup);
-    QGroupBox *pathGroup = new QGroupBox(tr("保存路径"), saveGroup);
-    QVBoxLayout *pathLayout = new QVBoxLayout(pathGroup);
-    savePathEdit = new QLineEdit(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), pathGroup);
-    savePathEdit->setObjectName(QStringLiteral("savePathEdit"));
-    savePathEdit->setToolTip(tr("设置扫描文件的保存路径"));
-    QPushButton *browseButton = new QPushButton(tr("选择保存文件夹..."), pathGroup);
-    browseButton->setObjectName(QStringLiteral("browseButton"));
-    browseButton->setToolTip(tr("选择保存扫描文件的文件夹"));
-    connect(browseButton, &QPushButton::clicked, this, &MainWindow::chooseSaveFolder);
-    pathLayout->addWidget(savePathEdit);
-    pathLayout->addWidget(browseButton);
-    saveLayout->addWidget(pathGroup);
-
-    QGroupBox *formatGroup = new QGroupBox(tr("保存格式"), saveGroup);
-    QFormLayout *formatLayout = new QFormLayout(formatGroup);
-    saveFormatCombo = new QComboBox(formatGroup);
-    saveFormatCombo->setObjectName(QStringLiteral("saveFormatCombo"));
-    saveFormatCombo->addItem(QStringLiteral("PDF"), QStringLiteral("pdf"));
-    saveFormatCombo->addItem(QStringLiteral("PNG"), QStringLiteral("png"));
-    saveFormatCombo->addItem(QStringLiteral("JPEG"), QStringLiteral("jpg"));
-    saveFormatCombo->addItem(QStringLiteral("BMP"), QStringLiteral("bmp"));
-    saveFormatCombo->addItem(QStringLiteral("TIFF"), QStringLiteral("tiff"));
-    saveFormatCombo->setToolTip(tr("选择输出文件格式"));
-    jpegQualitySlider = new QSlider(Qt::Horizontal, formatGroup);
-    jpegQualitySlider->setObjectName(QStringLiteral("jpegQualitySlider"));
-    jpegQualitySlider->setRange(50, 100);
-    jpegQualitySlider->setValue(90);
-    jpegQualitySlider->setTickInterval(10);
-    jpegQualitySlider->setTickPosition(QSlider::TicksBelow);
-    jpegQualitySlider->setToolTip(tr("设置JPEG图像质量 (50-100)"));
-    formatLayout->addRow(tr("文件格式:"), saveFormatCombo);
-    formatLayout->addRow(tr("JPEG质量:"), jpegQualitySlider);
-    saveLayout->addWidget(formatGroup);
-
-    removeBlankPagesCheck = new QCheckBox(tr("自动删除空白页"), saveGroup);
-    removeBlankPagesCheck->setObjectName(QStringLiteral("removeBlankPagesCheck"));
-    removeBlankPagesCheck->setChecked(removeBlankPagesEnabled);
-    removeBlankPagesCheck->setToolTip(tr("启用后，扫描过程中检测到空白页将自动跳过"));
-    connect(removeBlankPagesCheck, &QCheckBox::toggled, this, &MainWindow::onRemoveBlankPagesToggled);
-    autoSaveCheck = new QCheckBox(tr("扫描后自动保存"), saveGroup);
-    autoSaveCheck->setObjectName(QStringLiteral("autoSaveCheck"));
-    autoSaveCheck->setChecked(true);
-    autoSaveCheck->setToolTip(tr("启用后，扫描完成后自动保存图像"));
-    saveLayout->addWidget(removeBlankPagesCheck);
-    saveLayout->addWidget(autoSaveCheck);
-    createAutoCorrectChecks(saveGroup, saveLayout);
-    createRecognitionControls(saveGroup, saveLayout);
-    saveLayout->addStretch();
-    groupsLayout->addWidget(saveGroup);
-    groupsLayout->addStretch();
-    // The settings are taller than a 768-pixel screen leaves room for; they
-    // scroll, and the scan buttons below them stay in view.
-    QScrollArea *groupsScroll = new QScrollArea(content);
-    groupsScroll->setObjectName(QStringLiteral("scanSettingsScroll"));
-    groupsScroll->setFrameShape(QFrame::NoFrame);
-    groupsScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    groupsScroll->setWidgetResizable(true);
-    groupsScroll->setWidget(groups);
-    groupsScroll->setMinimumWidth(groups->minimumSizeHint().width() + 16);
-    contentLayout->addWidget(groupsScroll);
-
-    QWidget *buttons = new QWidget(content);
-    QHBoxLayout *buttonLayout = new QHBoxLayout(buttons);
-    buttonLayout->setContentsMargins(0, 0, 0, 0);
-    QPushButton *delayButton = new QPushButton(tr("延时扫描"), buttons);
-    delayButton->setObjectName(QStringLiteral("delayScanButton"));
-    delayButton->setToolTip(tr("循环延时扫描，适合平板扫描仪多张扫描"));
-    connect(delayButton, &QPushButton::clicked, this, &MainWindow::onDelayScanButtonClicked);
-    QPushButton *scanButton = new QPushButton(tr("扫描"), buttons);
-    scanButton->setObjectName(QStringLiteral("scanButton"));
-    scanButton->setToolTip(tr("执行完整扫描"));
-    connect(scanButton, &QPushButton::clicked, this, &MainWindow::onScanButtonClicked);
-    finishDelayScanButton = new QPushButton(tr("扫描完成"), buttons);
-    finishDelayScanButton->setObjectName(QStringLiteral("finishDelayScanButton"));
-    finishDelayScanButton->setToolTip(tr("结束延时扫描模式并保存"));
-    finishDelayScanButton->setStyleSheet(
-        QStringLiteral("QPushButton { background-color: #4CAF50; color: white; font-weight: bold; }"));
-    finishDelayScanButton->hide();
+    panel = new ScanSettingsPanel(dock);
+    scannerCombo = panel->scannerCombo;
+    findDeviceButton = panel->findDeviceButton;
+    resolutionCombo = panel->resolutionCombo;
+    colorModeCombo = panel->colorModeCombo;
+    pageSizeCombo = panel->pageSizeCombo;
+    paperSourceCombo = panel->paperSourceCombo;
+    duplexCombo = panel->duplexCombo;
+    savePathEdit = panel->savePathEdit;
+    saveFormatCombo = panel->saveFormatCombo;
+    jpegQualitySlider = panel->jpegQualitySlider;
+    autoSaveCheck = panel->autoSaveCheck;
+    removeBlankPagesCheck = panel->removeBlankPagesCheck;
+    autoDeskewCheck = panel->autoDeskewCheck;
+    autoCropCheck = panel->autoCropCheck;
+    autoOrientCheck = panel->autoOrientCheck;
+    textRecognitionCheck = panel->textRecognitionCheck;
+    textLanguageCombo = panel->textLanguageCombo;
+    finishDelayScanButton = panel->finishDelayScanButton;
+    connect(panel->delayScanButton, &QPushButton::clicked, this, &MainWindow::onDelayScanButtonClicked);
+    connect(panel->scanButton, &QPushButton::clicked, this, &MainWindow::onScanButtonClicked);
     connect(finishDelayScanButton, &QPushButton::clicked, this, &MainWindow::onFinishDelayScanClicked);
-    buttonLayout->addWidget(delayButton);
-    buttonLayout->addWidget(scanButton);
-    buttonLayout->addWidget(finishDelayScanButton);
-    contentLayout->addWidget(buttons);
-
-    dock->setWidget(content);
+    connect(removeBlankPagesCheck, &QCheckBox::toggled, this, &MainWindow::onRemoveBlankPagesToggled);
+    connectRecognitionControls();
+    dock->setWidget(panel);
     addDockWidget(Qt::RightDockWidgetArea, dock);
 }
 
@@ -386,7 +289,6 @@ void MainWindow::createConnections()
     connect(documentManager, &DocumentManager::documentSaved, this, &MainWindow::updateWindowTitle);
     connect(documentManager, &DocumentManager::documentSaved, this, &MainWindow::onDocumentSaved);
     connect(jpegQualitySlider, &QSlider::valueChanged, documentManager, &DocumentManager::setJpegQuality);
-    documentManager->setJpegQuality(jpegQualitySlider->value());
     connect(documentManager, &DocumentManager::documentLoaded, this, &MainWindow::updateWindowTitle);
     connect(documentManager, &DocumentManager::documentError, this, &MainWindow::showDocumentError);
     // Scanning goes on with the page in memory; the user is told once.
@@ -448,32 +350,9 @@ QDockWidget *MainWindow::scanSettingsDock() const
     return findChild<QDockWidget *>(QStringLiteral("scanSettingsDock"));
 }
 
-void MainWindow::chooseSaveFolder()
-{
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("选择保存路径"),
-        existingStartFolder(savePathEdit->text()), QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
-    if (!folder.isEmpty())
-        savePathEdit->setText(folder);
-}
-
-// File dialogs given a folder that does not exist open somewhere else with the
-// folder's name typed in as a file name; start in its nearest existing parent.
-QString MainWindow::existingStartFolder(const QString &folder)
-{
-    QString path = folder.isEmpty() ? QDir::homePath() : QDir(folder).absolutePath();
-    while (!QFileInfo(path).isDir()) {
-        const QString parent = QFileInfo(path).path();
-        if (parent == path)
-            return QDir::homePath();
-        path = parent;
-    }
-    return path;
-}
-
 void MainWindow::loadSettings()
 {
     const QSettings store = AppSettings::openStore();
-    restoreGeometry(AppSettings::geometry.read(store));
     restoreState(AppSettings::windowState.read(store));
     // A dock the user closed before the last exit comes back: without a menu
     // there would be no other way to reopen it.
@@ -482,61 +361,36 @@ void MainWindow::loadSettings()
             QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
         dock->show();
     }
-
-    const QString storedScanner = AppSettings::lastScanner.read(store);
-    if (!storedScanner.isEmpty()) {
-        for (int i = 0; i < scannerCombo->count(); ++i) {
-            if (scannerCombo->itemData(i).toString() == storedScanner) {
-                scannerCombo->setCurrentIndex(i);
-                break;
-            }
-        }
-    }
-    const int storedResolution = resolutionCombo->findText(AppSettings::resolution.read(store));
-    if (storedResolution >= 0)
-        resolutionCombo->setCurrentIndex(storedResolution);
-    // An index from a damaged store would leave the box with no selection at all.
-    const int storedColorMode = AppSettings::colorMode.read(store);
-    if (storedColorMode >= 0 && storedColorMode < colorModeCombo->count())
-        colorModeCombo->setCurrentIndex(storedColorMode);
-    const int format = saveFormatCombo->findText(AppSettings::saveFormat.read(store));
-    if (format >= 0)
-        saveFormatCombo->setCurrentIndex(format);
-    savePathEdit->setText(AppSettings::savePath.read(store));
-    autoSaveCheck->setChecked(AppSettings::autoSave.read(store));
     autoSaveCounter = AppSettings::saveCounter.read(store);
-
-    // Restoring a stored choice is not a user action: no message, no rewrite.
-    removeBlankPagesEnabled = AppSettings::removeBlankPages.read(store);
-    {
-        const QSignalBlocker blocker(removeBlankPagesCheck);
-        removeBlankPagesCheck->setChecked(removeBlankPagesEnabled);
-    }
+    removeBlankPagesEnabled = removeBlankPagesCheck->isChecked();
     blankPageThreshold = AppSettings::blankPageThreshold.read(store);
     blankPageRatio = AppSettings::blankPageRatio.read(store);
     searchMode = AppSettings::searchMode.read(store);
-    textLanguageCombo->setCurrentIndex(qMax(0, textLanguageCombo->findData(AppSettings::textLanguages.read(store))));
-    textRecognitionCheck->setChecked(AppSettings::textRecognition.read(store));
+    documentManager->setJpegQuality(jpegQualitySlider->value());
+    recognitionQueue->setLanguages(textLanguageCombo->currentData().toString());
+    if (textRecognitionCheck->isChecked())
+        onRecognitionToggled(true);
 }
 
-void MainWindow::saveSettings()
+void MainWindow::placeOnScreen()
+{
+    const QSettings store = AppSettings::openStore();
+    if (restoreGeometry(AppSettings::geometry.read(store)))
+        return;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize wanted = QSize(1280, 860).boundedTo(available.size() - QSize(40, 60));
+    resize(wanted);
+    move(available.center() - rect().center());
+    if (available.width() < 1280 || available.height() < 800)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::saveWindowGeometry()
 {
     QSettings store = AppSettings::openStore();
     AppSettings::geometry.write(store, saveGeometry());
     AppSettings::windowState.write(store, saveState());
-    AppSettings::lastScanner.write(store, scannerCombo->currentData().toString());
-    AppSettings::resolution.write(store, resolutionCombo->currentText());
-    AppSettings::colorMode.write(store, colorModeCombo->currentIndex());
-    AppSettings::saveFormat.write(store, saveFormatCombo->currentText());
-    AppSettings::savePath.write(store, savePathEdit->text());
-    AppSettings::autoSave.write(store, autoSaveCheck->isChecked());
-    AppSettings::saveCounter.write(store, autoSaveCounter);
-    AppSettings::removeBlankPages.write(store, removeBlankPagesEnabled);
-    AppSettings::blankPageThreshold.write(store, blankPageThreshold);
-    AppSettings::blankPageRatio.write(store, blankPageRatio);
-    AppSettings::searchMode.write(store, searchMode);
-    AppSettings::textRecognition.write(store, textRecognitionCheck->isChecked());
-    AppSettings::textLanguages.write(store, textLanguageCombo->currentData().toString());
 }
 
 void MainWindow::updateWindowTitle()
@@ -587,10 +441,12 @@ qint64 MainWindow::elapsedSinceStart() const
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     finishCorrectedPages();
-    if (maybeSave())
+    if (maybeSave()) {
+        saveWindowGeometry();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void MainWindow::finishCorrectedPages()
@@ -621,8 +477,22 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    if (!currentImage.isNull())
-        displayImage(currentImage);
+    if (isVisible())
+        geometryTimer->start();
+}
+
+void MainWindow::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    if (isVisible())
+        geometryTimer->start();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        geometryTimer->start();
 }
 
 void MainWindow::applyLayout1()
@@ -688,12 +558,5 @@ void MainWindow::onAboutClicked()
 
 void MainWindow::onPreferencesClicked()
 {
-    QMessageBox::information(this, tr("首选项"), tr("首选项对话框尚未实现"), QMessageBox::Ok);
-}
-
-void MainWindow::onDeleteToolClicked()
-{
-    const int index = documentManager->currentPageIndex();
-    if (index >= 0)
-        documentManager->removePage(index);
+    onScanSettingsClicked();
 }

@@ -25,6 +25,7 @@ class QPushButton;
 class QResizeEvent;
 class QScrollArea;
 class QShowEvent;
+class QMoveEvent;
 class QSlider;
 class QStatusBar;
 class QTimer;
@@ -39,7 +40,10 @@ class QBoxLayout;
 class PageListWidget;
 class RecognitionQueue;
 class ScannerController;
-class UndoStore;
+class DocumentHistory;
+class PageCommand;
+class ScanSettingsPanel;
+class WindowActions;
 struct LivePreviewSetup;
 struct MergeOptions;
 
@@ -85,6 +89,7 @@ private slots:
     void onAdjustBrightnessContrastDialogClicked();
     void onAdjustHueSaturationClicked();
     void onUndoClicked();
+    void onRedoClicked();
     void onRemoveBlankPagesToggled(bool enabled);
     void onBlankPageSettingsClicked();
     void onScanSettingsClicked();
@@ -134,31 +139,37 @@ private slots:
     void onAutoCropPaperClicked();
     void onAutoOrientClicked();
 
+public:
+    // Where the window opens: as it was left (maximised too), or on a first
+    // start fitted to the screen, maximised on one smaller than 1280 x 800.
+    void placeOnScreen();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     // Frame (mainwindow.cpp)
-    void createToolBar();
+    void createActions();
+    void connectEditActions();
+    void updateUndoActions();
     void createStatusBar();
     void createCentralView();
     void createPagesDock();
     void createScanSettingsDock();
     void createConnections();
     void loadSettings();
-    void saveSettings();
+    void saveWindowGeometry();
     void updateWindowTitle();
     void displayImage(const QImage &image);
     bool maybeSave();
     // Lets the scanned pages still being corrected reach the document (closing).
     void finishCorrectedPages();
     QDockWidget *scanSettingsDock() const;
-    void chooseSaveFolder();
-    static QString existingStartFolder(const QString &folder);
     void onPageSizeChosen(int index);
-    void onDeleteToolClicked();
     void showDocumentError(const QString &message);
     void onDocumentSaved(const QString &path);
     // progressBar in busy mode (range 0-0) and shown.
@@ -218,9 +229,6 @@ private:
     void searchScanners();
     void updateScanParametersForDevice();
     void showSelectedScanner(const QString &text);
-    // The device's sources when it has a feeder; an empty list gives flatbed only.
-    void fillPaperSources(const QStringList &feederDeviceSources);
-    void fillDuplexModes(bool supported, const QStringList &modes);
     // The failure box, then at most one automatic switch to another device.
     void reportFailedSelection(int index, const QString &text);
     // Fills the scanner list once the first SANE initialisation has finished.
@@ -246,44 +254,40 @@ private:
         PageId page = 0;
         QImage image;
     };
-    enum class UndoRecord { None, Before };
     // The current page; a null image when there is none, after telling the user
     // to choose one when askForPage is set.
     PageEdit currentPageEdit(bool askForPage = true);
-    // Saves the page's image before the edit as an undo entry.
-    void pushUndo(const PageEdit &edit);
-    // The one way an edit reaches the document: the image replaces the page
-    // (which keeps its id), and that page is current, selected and shown. False
-    // for a null image, or when the page was deleted meanwhile (said in the
-    // status bar when reportGone is set).
-    bool commitPageEdit(PageId page, const QImage &image, bool reportGone = true);
+    // The one way an edit reaches the document: a step of the undo history that
+    // puts the image into the page (which keeps its id); that page is current,
+    // selected and shown. False for a null image, or when the page was deleted
+    // meanwhile (said in the status bar when reportGone is set).
+    bool commitPageEdit(PageId page, const QImage &image, const QString &step, bool reportGone = true);
     // Runs a one-step operation on the current page and commits the result.
-    void applyPageEdit(UndoRecord undo, const std::function<QImage(const QImage &)> &operation);
+    void applyPageEdit(const QString &step, const std::function<QImage(const QImage &)> &operation);
+    // Pushes a step onto the undo history.
+    void pushCommand(PageCommand *command);
     // Shows message and determinate progress while operation runs.
     QImage runWithProgress(const QString &message, const std::function<QImage()> &operation);
-    void runLivePreview(const LivePreviewSetup &setup, const QString &doneMessage,
+    void runLivePreview(const LivePreviewSetup &setup, const QString &step, const QString &doneMessage,
         const std::function<QImage(const QImage &, int, int)> &operation);
 
     // Automatic corrections (mainwindow_autocorrect.cpp)
-    // The dock's three boxes for straightening, cropping and turning every scanned page.
-    void createAutoCorrectChecks(QWidget *group, QBoxLayout *layout);
     PageCorrector *corrector();
     // Sends a scanned page to be corrected when a box asks for it; the page then
     // goes on through the pipeline in its order. False: nothing to correct.
     bool correctBeforeShowing(const QImage &image, const QString &doneMessage);
     // Runs a correction on the current page; the undo entry and the put-back
     // only when it changed the page, otherwise unchangedMessage.
-    void applyAutoCorrection(const QString &runningMessage, const QString &doneMessage, const QString &unchangedMessage,
-        const std::function<QImage(const QImage &)> &operation);
+    void applyAutoCorrection(const QString &step, const QString &runningMessage, const QString &doneMessage,
+        const QString &unchangedMessage, const std::function<QImage(const QImage &)> &operation);
 
     // Merge and split (mainwindow_mergesplit.cpp)
     void mergePages(int firstRow, int secondRow, const MergeOptions &options);
-    QString mergeReport(const QImage &merged, bool splitUsed, bool autoCropped) const;
     void splitCurrentPage(bool leftRight);
 
     // Save, export and open (mainwindow_saveopen.cpp)
-    // Open, save as and export by their keys; these actions are not on the tool bar.
-    void createFileActions();
+    // Says a file was saved: the status bar, and a notice that opens its folder.
+    void showSavedNotice(const QString &text, const QString &path);
     // The save dialog started at proposed (in its nearest existing folder); a name
     // typed without a suffix gets the chosen filter's one. Empty when cancelled.
     QString askSaveFileName(const QString &title, const QString &proposed, const QString &filter);
@@ -302,7 +306,7 @@ private:
     void onFilesDropped(const QStringList &files, int row);
 
     // Text recognition (mainwindow_ocr.cpp)
-    void createRecognitionControls(QWidget *parent, QBoxLayout *layout);
+    void connectRecognitionControls();
     void onRecognitionToggled(bool enabled);
     void onRecognitionLanguageChosen(int index);
     void showRecognitionUnavailable(const QString &message);
@@ -313,7 +317,11 @@ private:
 
     // Page commands (mainwindow_pages.cpp)
     void onPagesDropped(const QList<int> &rows, int targetRow);
-    void movePage(int from, int to);
+    // One undo step that moves page from one place to another.
+    void movePageStep(int from, int to);
+    // The pages selected in the list, in document order.
+    QVector<PageId> selectedPages() const;
+    void goToPage(int index);
     void clearView();
     void insertImageFromFile(int row, const QString &title);
 
@@ -342,9 +350,12 @@ private:
     bool switchingScannerAutomatically = false;
 
     // Members of the editing commands (mainwindow_edit.cpp)
-    // Page images saved before edits, each following its page (replaces a
-    // plain vector of images, which restored into whatever page was current).
-    UndoStore *undoStore = nullptr;
+    // Every change of the pages is a step of this history.
+    DocumentHistory *history = nullptr;
+    WindowActions *windowActions = nullptr;
+    ScanSettingsPanel *panel = nullptr;
+    // Writes the window's place a moment after it stopped moving.
+    QTimer *geometryTimer = nullptr;
 
     // Members of the automatic corrections (mainwindow_autocorrect.cpp)
     PageCorrector *pageCorrector = nullptr;

@@ -16,20 +16,21 @@
 
 void MainWindow::onAutoStraightenClicked()
 {
-    applyAutoCorrection(tr("正在自动纠偏..."), tr("自动纠偏完成"), tr("未检测到需要校正的倾斜，页面未改变"),
-        [this](const QImage &page) { return imageProcessor->deskew(page); });
+    applyAutoCorrection(tr("自动纠偏"), tr("正在自动纠偏..."), tr("自动纠偏完成"),
+        tr("未检测到需要校正的倾斜，页面未改变"), [this](const QImage &page) { return imageProcessor->deskew(page); });
 }
 
 void MainWindow::onAutoCropPaperClicked()
 {
-    applyAutoCorrection(tr("正在检测纸张边缘..."), tr("已裁切到纸张边缘"), tr("未找到可靠的纸张边缘，页面未改变"),
+    applyAutoCorrection(tr("裁切到纸张"), tr("正在检测纸张边缘..."), tr("已裁切到纸张边缘"),
+        tr("未找到可靠的纸张边缘，页面未改变"),
         [this](const QImage &page) { return imageProcessor->cropToPaper(page); });
 }
 
 void MainWindow::onAutoOrientClicked()
 {
-    applyAutoCorrection(tr("正在检测页面方向..."), tr("页面已转正"), tr("未能可靠判断页面方向，页面未改变"),
-        [this](const QImage &page) {
+    applyAutoCorrection(tr("自动转正"), tr("正在检测页面方向..."), tr("页面已转正"),
+        tr("未能可靠判断页面方向，页面未改变"), [this](const QImage &page) {
             OrientationDetector &detector = corrector()->orientationDetector();
             if (!detector.isAvailable()) {
                 qDebug() << "方向检测不可用：缺少 Tesseract 的 osd 数据";
@@ -42,7 +43,7 @@ void MainWindow::onAutoOrientClicked()
         });
 }
 
-void MainWindow::applyAutoCorrection(const QString &runningMessage, const QString &doneMessage,
+void MainWindow::applyAutoCorrection(const QString &step, const QString &runningMessage, const QString &doneMessage,
     const QString &unchangedMessage, const std::function<QImage(const QImage &)> &operation)
 {
     const PageEdit edit = currentPageEdit();
@@ -54,45 +55,8 @@ void MainWindow::applyAutoCorrection(const QString &runningMessage, const QStrin
         statusBarWidget->showMessage(unchangedMessage, 3000);
         return;
     }
-    if (documentManager->indexOf(edit.page) < 0)
-        return;
-    pushUndo(edit);
-    if (commitPageEdit(edit.page, result))
+    if (commitPageEdit(edit.page, result, step))
         statusBarWidget->showMessage(doneMessage, 3000);
-}
-
-void MainWindow::createAutoCorrectChecks(QWidget *group, QBoxLayout *layout)
-{
-    const QSettings store = AppSettings::openStore();
-    struct Box
-    {
-        QCheckBox **check;
-        const char *name;
-        QString text;
-        QString tip;
-        const Setting<bool> *setting;
-    };
-    const Box boxes[] = {
-        { &autoDeskewCheck, "autoDeskewCheck", tr("扫描后自动纠偏"), tr("启用后，每一页扫描完成后自动校正倾斜"),
-            &AppSettings::autoDeskew },
-        { &autoCropCheck, "autoCropCheck", tr("扫描后自动裁切"), tr("启用后，每一页扫描完成后自动裁切到纸张边缘"),
-            &AppSettings::autoCropPaper },
-        { &autoOrientCheck, "autoOrientCheck", tr("扫描后自动转正"), tr("启用后，每一页扫描完成后自动识别方向并转正"),
-            &AppSettings::autoOrient },
-    };
-    for (const Box &box : boxes) {
-        QCheckBox *check = new QCheckBox(box.text, group);
-        check->setObjectName(QString::fromLatin1(box.name));
-        check->setToolTip(box.tip);
-        check->setChecked(box.setting->read(store));
-        const Setting<bool> *setting = box.setting;
-        connect(check, &QCheckBox::toggled, this, [setting](bool enabled) {
-            QSettings settings = AppSettings::openStore();
-            setting->write(settings, enabled);
-        });
-        layout->addWidget(check);
-        *box.check = check;
-    }
 }
 
 PageCorrector *MainWindow::corrector()

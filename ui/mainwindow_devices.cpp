@@ -15,6 +15,7 @@
 #include "escl/esclregistry.h"
 #include "scanner/scannercontroller.h"
 #include "ui/deviceoptionlabels.h"
+#include "ui/scansettingspanel.h"
 #include "ui/dialogs/escladddialog.h"
 #include "ui/dialogs/esclremovedialog.h"
 #include "ui/dialogs/scansettingsdialog.h"
@@ -284,61 +285,18 @@ void MainWindow::updateScanParametersForDevice()
     }
     qDebug() << "正在为设备更新扫描参数:" << scannerController->currentScanner();
 
-    const QString previousSource = paperSourceCombo->currentText();
-    QString previousDuplex = duplexCombo->currentData().toString();
-    if (previousDuplex.isEmpty())
-        previousDuplex = QStringLiteral("Simplex");
     connectParameterCombos(false);
-    paperSourceCombo->clear();
-    duplexCombo->clear();
 
     const bool adf = scannerController->supportsADF();
     const bool duplex = scannerController->supportsDuplex();
     qDebug() << "设备能力 - ADF支持:" << trueFalse(adf) << "双面支持:" << trueFalse(duplex);
     qDebug() << "可用纸张来源:" << scannerController->supportedSources();
-    fillPaperSources(adf ? scannerController->supportedSources() : QStringList());
-    fillDuplexModes(duplex, scannerController->duplexModes());
-
-    const int sourceIndex = paperSourceCombo->findText(previousSource, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    paperSourceCombo->setCurrentIndex(sourceIndex >= 0 ? sourceIndex : 0);
-    const int duplexIndex
-        = duplexCombo->findData(previousDuplex, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    duplexCombo->setCurrentIndex(duplexIndex >= 0 ? duplexIndex : 0);
+    panel->setPaperSources(adf ? scannerController->supportedSources() : QStringList());
+    panel->setDuplexModes(duplex, scannerController->duplexModes());
 
     connectParameterCombos(true);
     qDebug() << "扫描参数更新完成 - 纸张来源:" << paperSourceCombo->currentText()
              << "双面模式:" << duplexCombo->currentText();
-}
-
-void MainWindow::fillPaperSources(const QStringList &feederDeviceSources)
-{
-    if (feederDeviceSources.isEmpty()) {
-        paperSourceCombo->addItem(tr("平板"), QStringLiteral("Flatbed"));
-        paperSourceCombo->setToolTip(tr("当前设备仅支持平板扫描"));
-        return;
-    }
-    for (const QString &source : feederDeviceSources)
-        paperSourceCombo->addItem(DeviceOptionLabels::sourceLabel(source), source);
-    paperSourceCombo->setToolTip(tr("选择纸张来源：平板扫描或自动进纸器"));
-}
-
-void MainWindow::fillDuplexModes(bool supported, const QStringList &modes)
-{
-    if (!supported) {
-        duplexCombo->addItem(tr("单面"), QStringLiteral("Simplex"));
-        duplexCombo->setEnabled(false);
-        duplexCombo->setToolTip(tr("当前设备不支持双面扫描"));
-        return;
-    }
-    qDebug() << "可用双面模式:" << modes;
-    if (modes.isEmpty()) {
-        duplexCombo->addItem(tr("单面"), QStringLiteral("Simplex"));
-        duplexCombo->addItem(tr("双面"), QStringLiteral("Duplex"));
-    }
-    for (const QString &mode : modes)
-        duplexCombo->addItem(DeviceOptionLabels::duplexLabel(mode), mode);
-    duplexCombo->setEnabled(true);
-    duplexCombo->setToolTip(tr("选择扫描模式：单面或双面"));
 }
 
 void MainWindow::onPaperSourceChanged(int index)
@@ -374,10 +332,9 @@ void MainWindow::onScanSettingsClicked()
     const QString modeName = searchModeName(searchMode);
     statusBarWidget->showMessage(tr("扫描模式已更新：%1").arg(modeName), 5000);
     qDebug() << "扫描模式已更新:" << modeName;
-    if (searchMode != previousMode) {
-        QMessageBox::information(
-            this, tr("设置已更新"), tr("扫描模式已切换到：%1\n\n请点击 [查找设备] 按钮重新搜索扫描仪。").arg(modeName));
-    }
+    if (searchMode != previousMode)
+        statusBarWidget->showMessage(
+            tr("扫描模式已切换到：%1，请点击 [查找设备] 按钮重新搜索扫描仪").arg(modeName), 5000);
 }
 
 void MainWindow::onAddESCLDevice()
@@ -412,18 +369,13 @@ void MainWindow::onAddESCLDevice()
     }
     // Checked after the verification, against the list as it is now.
     if (registry.contains(url)) {
-        statusBarWidget->showMessage(tr("设备已存在"), 3000);
-        QMessageBox::information(
-            this, tr("设备已存在"), tr("此 eSCL 设备已经添加过了。\n\nURL: %1\n\n无需重复添加。").arg(url));
+        statusBarWidget->showMessage(tr("此 eSCL 设备已经添加过了: %1").arg(url), 5000);
         return;
     }
 
     const QString displayName = registry.addDevice(url, device.modelName);
     scannerCombo->addItem(displayName);
-    statusBarWidget->showMessage(tr("已添加 eSCL 设备: %1").arg(displayName), 5000);
-    QMessageBox::information(this, tr("设备已添加"),
-        tr("eSCL 设备已成功添加！\n\n设备: %1\nURL: %2\n\n现在可以选择此设备进行扫描。")
-            .arg(device.modelName.isEmpty() ? tr("未知") : device.modelName, url));
+    statusBarWidget->showMessage(tr("已添加 eSCL 设备: %1，现在可以选择此设备进行扫描").arg(displayName), 5000);
 }
 
 void MainWindow::onRemoveESCLDevice()
@@ -431,8 +383,7 @@ void MainWindow::onRemoveESCLDevice()
     QSettings store = AppSettings::openStore();
     EsclRegistry registry(store);
     if (registry.devices().isEmpty()) {
-        QMessageBox::information(this, tr("没有设备"),
-            tr("当前没有已添加的 eSCL 设备。\n\n您可以点击 [➕ 添加 eSCL 设备] 按钮来添加网络扫描仪。"));
+        statusBarWidget->showMessage(tr("当前没有已添加的 eSCL 设备"), 5000);
         return;
     }
     EsclRemoveDialog dialog(registry.removalChoices(), this);
@@ -453,7 +404,5 @@ void MainWindow::onRemoveESCLDevice()
     registry.removeDevice(choice);
     statusBarWidget->showMessage(
         tr("已删除 eSCL 设备: %1").arg(device.name.isEmpty() ? device.url : device.name), 5000);
-    QMessageBox::information(this, tr("删除成功"),
-        tr("eSCL 设备已成功删除！\n\n设备: %1\nURL: %2\n\n如需再次使用，请重新添加。").arg(device.name, device.url));
     qDebug() << "已删除 eSCL 设备:" << device.url;
 }

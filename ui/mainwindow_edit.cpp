@@ -23,26 +23,27 @@
 #include "ui/imagescaler.h"
 #include "ui/pagelistwidget.h"
 #include "settings/appsettings.h"
-#include "ui/undostore.h"
+#include "ui/commands/documenthistory.h"
+#include "ui/commands/pageeditcommand.h"
 
 void MainWindow::onRotateLeftClicked()
 {
-    applyPageEdit(UndoRecord::None, [this](const QImage &page) { return imageProcessor->rotateLeft(page); });
+    applyPageEdit(tr("左旋转"), [this](const QImage &page) { return imageProcessor->rotateLeft(page); });
 }
 
 void MainWindow::onRotateRightClicked()
 {
-    applyPageEdit(UndoRecord::None, [this](const QImage &page) { return imageProcessor->rotateRight(page); });
+    applyPageEdit(tr("右旋转"), [this](const QImage &page) { return imageProcessor->rotateRight(page); });
 }
 
 void MainWindow::onConvertToGrayscaleClicked()
 {
-    applyPageEdit(UndoRecord::Before, [this](const QImage &page) { return imageProcessor->toGrayscale(page); });
+    applyPageEdit(tr("灰度化"), [this](const QImage &page) { return imageProcessor->toGrayscale(page); });
 }
 
 void MainWindow::onConvertToBinaryClicked()
 {
-    applyPageEdit(UndoRecord::Before, [this](const QImage &page) { return imageProcessor->binarize(page, -1); });
+    applyPageEdit(tr("黑白化"), [this](const QImage &page) { return imageProcessor->binarize(page, -1); });
 }
 
 void MainWindow::onAutoLevelClicked()
@@ -50,17 +51,16 @@ void MainWindow::onAutoLevelClicked()
     const PageEdit edit = currentPageEdit(false);
     if (edit.image.isNull())
         return;
-    pushUndo(edit);
     const QImage result
         = runWithProgress(tr("正在自动调整图像..."), [&]() { return imageProcessor->autoLevel(edit.image); });
     statusBarWidget->showMessage(tr("自动调整完成"), 3000);
-    commitPageEdit(edit.page, result);
+    commitPageEdit(edit.page, result, tr("自动色阶"));
 }
 
 void MainWindow::onCropClicked()
 {
     if (currentImage.isNull()) {
-        QMessageBox::warning(this, tr("裁剪"), tr("没有可裁剪的图像"));
+        statusBarWidget->showMessage(tr("没有可裁剪的图像"), 3000);
         return;
     }
     if (imageWidget->isCropMode()) {
@@ -71,9 +71,6 @@ void MainWindow::onCropClicked()
     imageWidget->setCropMode(true);
     imageWidget->setFocus();
     statusBarWidget->showMessage(tr("裁剪模式已启用 - 拖拽选择区域，ESC取消，Ctrl+R切换"));
-    QMessageBox::information(this, tr("裁剪模式"),
-        tr("裁剪模式已启用！\n\n操作说明：\n1. 用鼠标左键拖拽选择要裁剪的区域\n2. 松开鼠标确认裁剪区域\n3. "
-           "按ESC键或再次点击裁剪按钮取消裁剪模式\n4. 快捷键：Ctrl+R 切换裁剪模式"));
 }
 
 void MainWindow::onCropCompleted(const QRect &rect)
@@ -82,14 +79,13 @@ void MainWindow::onCropCompleted(const QRect &rect)
         return;
     const QImage result = imageProcessor->cropImage(currentImage, rect);
     if (result.isNull()) {
-        QMessageBox::warning(this, tr("裁剪失败"), tr("无法裁剪图像，请检查选择区域"));
+        statusBarWidget->showMessage(tr("无法裁剪图像，请检查选择区域"), 5000);
         return;
     }
-    if (!commitPageEdit(documentManager->pageId(documentManager->currentPageIndex()), result, false))
+    if (!commitPageEdit(documentManager->pageId(documentManager->currentPageIndex()), result, tr("裁剪"), false))
         displayImage(result);
     imageWidget->setCropMode(false);
     statusBarWidget->showMessage(tr("图像裁剪完成"), 3000);
-    QMessageBox::information(this, tr("裁剪完成"), tr("图像已成功裁剪！"));
 }
 
 void MainWindow::onCropCancelled()
@@ -100,7 +96,7 @@ void MainWindow::onCropCancelled()
 
 void MainWindow::onAdjustBrightnessContrastClicked()
 {
-    QMessageBox::information(this, tr("调整亮度和对比度"), tr("亮度和对比度调整功能尚未实现"));
+    onAdjustBrightnessContrastDialogClicked();
 }
 
 void MainWindow::onAdvancedSettingsClicked()
@@ -134,23 +130,21 @@ void MainWindow::onAutoDeskewClicked()
     const PageEdit edit = currentPageEdit();
     if (edit.image.isNull())
         return;
-    pushUndo(edit);
     AngleDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const double angle = dialog.angle();
     if (std::fabs(angle) < 0.01) {
-        QMessageBox::information(this, tr("提示"), tr("旋转角度为0，无需调整"));
+        statusBarWidget->showMessage(tr("旋转角度为0，无需调整"), 3000);
         return;
     }
     const QImage result = runWithProgress(
         tr("正在旋转图像 %1 度...").arg(angle), [&]() { return imageProcessor->rotateByAngle(edit.image, angle); });
     if (result.isNull()) {
-        statusBarWidget->showMessage(tr("角度调整失败"), 3000);
-        QMessageBox::warning(this, tr("处理失败"), tr("角度调整失败，请重试"));
+        statusBarWidget->showMessage(tr("角度调整失败，请重试"), 5000);
         return;
     }
-    if (commitPageEdit(edit.page, result))
+    if (commitPageEdit(edit.page, result, tr("角度调整")))
         statusBarWidget->showMessage(tr("角度调整完成：旋转 %1 度").arg(angle), 3000);
 }
 
@@ -159,13 +153,10 @@ void MainWindow::onEnhanceTextClicked()
     const PageEdit edit = currentPageEdit();
     if (edit.image.isNull())
         return;
-    pushUndo(edit);
     const QImage result = runWithProgress(tr("正在进行文档增强处理（保留彩色，突出内容）..."),
         [&]() { return imageProcessor->enhanceDocument(edit.image); });
-    if (commitPageEdit(edit.page, result)) {
-        statusBarWidget->showMessage(tr("文档增强完成"), 3000);
-        QMessageBox::information(this, tr("处理完成"), tr("文档增强处理已完成\n已保留彩色并突出内容"));
-    }
+    if (commitPageEdit(edit.page, result, tr("文档增强")))
+        statusBarWidget->showMessage(tr("文档增强完成，已保留彩色并突出内容"), 3000);
 }
 
 void MainWindow::onRemoveBorderClicked()
@@ -178,10 +169,9 @@ void MainWindow::onRemoveBorderClicked()
         = QInputDialog::getInt(this, tr("去除边框"), tr("请输入要去除的边框宽度（像素）:"), 10, 0, 100, 1, &ok);
     if (!ok || documentManager->indexOf(edit.page) < 0)
         return;
-    pushUndo(edit);
     statusBarWidget->showMessage(tr("正在去除边框..."));
     const QImage result = imageProcessor->removeBorder(edit.image, width);
-    if (commitPageEdit(edit.page, result))
+    if (commitPageEdit(edit.page, result, tr("去除边框")))
         statusBarWidget->showMessage(tr("边框去除完成"), 3000);
 }
 
@@ -190,18 +180,16 @@ void MainWindow::onBleachBackgroundClicked()
     const PageEdit edit = currentPageEdit();
     if (edit.image.isNull())
         return;
-    pushUndo(edit);
     BleachDialog dialog(this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QImage result = runWithProgress(tr("正在进行图片漂白处理..."),
         [&]() { return imageProcessor->bleach(edit.image, dialog.threshold(), dialog.strength()); });
     if (result.isNull()) {
-        statusBarWidget->showMessage(tr("图片漂白处理失败"), 3000);
-        QMessageBox::warning(this, tr("错误"), tr("图片漂白处理失败，请检查图像格式"));
+        statusBarWidget->showMessage(tr("图片漂白处理失败，请检查图像格式"), 5000);
         return;
     }
-    if (!commitPageEdit(edit.page, result))
+    if (!commitPageEdit(edit.page, result, tr("图片漂白")))
         return;
     statusBarWidget->showMessage(tr("图片漂白处理完成"), 3000);
     if (autoSaveCheck->isChecked())
@@ -210,7 +198,7 @@ void MainWindow::onBleachBackgroundClicked()
 
 void MainWindow::onAdjustBrightnessContrastDialogClicked()
 {
-    runLivePreview(LivePreviewDialog::brightnessContrast(), tr("亮度对比度调整完成"),
+    runLivePreview(LivePreviewDialog::brightnessContrast(), tr("亮度对比度"), tr("亮度对比度调整完成"),
         [this](const QImage &image, int brightness, int contrast) {
             return imageProcessor->adjustBrightnessContrast(image, brightness, contrast);
         });
@@ -218,7 +206,7 @@ void MainWindow::onAdjustBrightnessContrastDialogClicked()
 
 void MainWindow::onAdjustHueSaturationClicked()
 {
-    runLivePreview(LivePreviewDialog::hueSaturation(), tr("色度饱和度调整完成"),
+    runLivePreview(LivePreviewDialog::hueSaturation(), tr("色度饱和度"), tr("色度饱和度调整完成"),
         [this](const QImage &image, int hue, int saturation) {
             return imageProcessor->adjustHueSaturation(image, hue, saturation);
         });
@@ -226,15 +214,26 @@ void MainWindow::onAdjustHueSaturationClicked()
 
 void MainWindow::onUndoClicked()
 {
-    QImage image;
-    PageId page = 0;
-    if (!undoStore->takeNewest(&image, &page)) {
-        QMessageBox::information(this, tr("提示"), tr("没有可撤销的操作"));
+    const QString step = history->undoText();
+    if (step.isEmpty()) {
+        statusBarWidget->showMessage(tr("没有可撤销的操作"), 3000);
         return;
     }
-    commitPageEdit(page, image);
-    statusBarWidget->showMessage(tr("已撤销操作（剩余 %1 步可撤销）").arg(undoStore->size()), 3000);
-    qDebug() << "已撤销操作，剩余撤销步数:" << undoStore->size();
+    if (!history->undo())
+        return;
+    statusBarWidget->showMessage(tr("已撤销操作（剩余 %1 步可撤销）").arg(history->undoableCount()), 3000);
+    qDebug() << "已撤销操作，剩余撤销步数:" << history->undoableCount();
+}
+
+void MainWindow::onRedoClicked()
+{
+    const QString step = history->redoText();
+    if (step.isEmpty()) {
+        statusBarWidget->showMessage(tr("没有可重做的操作"), 3000);
+        return;
+    }
+    if (history->redo())
+        statusBarWidget->showMessage(tr("已重做: %1").arg(step), 3000);
 }
 
 void MainWindow::onRemoveBlankPagesToggled(bool enabled)
@@ -242,8 +241,6 @@ void MainWindow::onRemoveBlankPagesToggled(bool enabled)
     removeBlankPagesEnabled = enabled;
     statusBarWidget->showMessage(enabled ? tr("已启用自动去除空白页功能") : tr("已关闭自动去除空白页功能"), 3000);
     qDebug() << (enabled ? "自动去除空白页功能已启用" : "自动去除空白页功能已关闭");
-    QSettings store = AppSettings::openStore();
-    AppSettings::removeBlankPages.write(store, enabled);
 }
 
 void MainWindow::onBlankPageSettingsClicked()
@@ -265,12 +262,12 @@ void MainWindow::onAnnotateImageClicked()
 {
     const int row = pageList->currentRow();
     if (row < 0) {
-        QMessageBox::information(this, tr("提示"), tr("请先选择要批注的图片"));
+        statusBarWidget->showMessage(tr("请先选择要批注的图片"), 3000);
         return;
     }
     const PageEdit edit { documentManager->pageId(row), documentManager->page(row) };
     if (edit.image.isNull()) {
-        QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
+        statusBarWidget->showMessage(tr("无法获取当前图片"), 5000);
         return;
     }
     AnnotationDialog dialog(edit.image, this);
@@ -279,7 +276,7 @@ void MainWindow::onAnnotateImageClicked()
         return;
     }
     const QImage annotated = dialog.resultImage();
-    if (commitPageEdit(edit.page, annotated)) {
+    if (commitPageEdit(edit.page, annotated, tr("批注标记"))) {
         statusBarWidget->showMessage(tr("批注已应用"), 3000);
         qDebug() << "批注已应用到图片";
     }
@@ -290,42 +287,36 @@ MainWindow::PageEdit MainWindow::currentPageEdit(bool askForPage)
     const int index = documentManager->currentPageIndex();
     const PageEdit edit { documentManager->pageId(index), documentManager->currentPage() };
     if (edit.image.isNull() && askForPage)
-        QMessageBox::information(this, tr("提示"), tr("请先选择要处理的图像"));
+        statusBarWidget->showMessage(tr("请先选择要处理的图像"), 3000);
     return edit;
 }
 
-void MainWindow::pushUndo(const PageEdit &edit)
-{
-    if (edit.image.isNull())
-        return;
-    undoStore->push(edit.image, edit.page);
-    qDebug() << "已保存到撤销栈，当前栈大小:" << undoStore->size();
-}
-
-bool MainWindow::commitPageEdit(PageId page, const QImage &image, bool reportGone)
+bool MainWindow::commitPageEdit(PageId page, const QImage &image, const QString &step, bool reportGone)
 {
     if (image.isNull())
         return false;
     // The operations let events through, and the page may have been deleted
     // meanwhile; its result then has no page to go to.
-    if (!documentManager->putBackPage(page, image)) {
+    if (documentManager->indexOf(page) < 0) {
         if (reportGone)
             statusBarWidget->showMessage(tr("页面已被删除，处理结果未写回"), 3000);
         return false;
     }
-    // The put-back's removal moved the cursor off the page; the user keeps looking at it.
-    documentManager->setCurrentPage(documentManager->indexOf(page));
-    return true;
+    pushCommand(new PageEditCommand(documentManager, page, image, step));
+    return documentManager->indexOf(page) >= 0;
 }
 
-void MainWindow::applyPageEdit(UndoRecord undo, const std::function<QImage(const QImage &)> &operation)
+void MainWindow::pushCommand(PageCommand *command)
+{
+    history->push(command);
+}
+
+void MainWindow::applyPageEdit(const QString &step, const std::function<QImage(const QImage &)> &operation)
 {
     const PageEdit edit = currentPageEdit(false);
     if (edit.image.isNull())
         return;
-    if (undo == UndoRecord::Before)
-        pushUndo(edit);
-    commitPageEdit(edit.page, operation(edit.image));
+    commitPageEdit(edit.page, operation(edit.image), step);
 }
 
 QImage MainWindow::runWithProgress(const QString &message, const std::function<QImage()> &operation)
@@ -335,18 +326,20 @@ QImage MainWindow::runWithProgress(const QString &message, const std::function<Q
     connect(
         imageProcessor, &ImageProcessor::processingProgress, this, &MainWindow::onScanProgress, Qt::UniqueConnection);
     startDeterminateProgress();
+    // The operation lets events through; undo and redo wait for its result.
+    history->setBusy(true);
     const QImage result = operation();
+    history->setBusy(false);
     endProgress();
     return result;
 }
 
-void MainWindow::runLivePreview(const LivePreviewSetup &setup, const QString &doneMessage,
+void MainWindow::runLivePreview(const LivePreviewSetup &setup, const QString &step, const QString &doneMessage,
     const std::function<QImage(const QImage &, int, int)> &operation)
 {
     const PageEdit edit = currentPageEdit();
     if (edit.image.isNull())
         return;
-    pushUndo(edit);
     const QImage &page = edit.image;
     // The preview only has to look right in the view: it works on the page
     // fitted to the view, the accepted values on the page itself.
@@ -371,10 +364,10 @@ void MainWindow::runLivePreview(const LivePreviewSetup &setup, const QString &do
     }
     if (dialog.firstValue() == 0 && dialog.secondValue() == 0) {
         displayImage(page);
-        QMessageBox::information(this, tr("提示"), tr("未进行任何调整"));
+        statusBarWidget->showMessage(tr("未进行任何调整"), 3000);
         return;
     }
     const QImage result = operation(page, dialog.firstValue(), dialog.secondValue());
-    if (commitPageEdit(edit.page, result))
+    if (commitPageEdit(edit.page, result, step))
         statusBarWidget->showMessage(doneMessage, 3000);
 }

@@ -12,6 +12,7 @@
 #include <QStatusBar>
 
 #include "document/documentmanager.h"
+#include "ui/commands/insertpagescommand.h"
 #include "document/pagefilereader.h"
 #include "ui/dialogs/importprogressdialog.h"
 #include "ui/filedrop.h"
@@ -113,6 +114,11 @@ void MainWindow::onImportFinished(const PageImporter::Report &report)
     updateWindowTitle();
     if (importReplaces)
         return;
+    QVector<PageId> added;
+    for (int i = 0; i < report.pagesAdded; ++i)
+        added.append(documentManager->pageId(report.firstIndex + i));
+    pushCommand(new InsertPagesCommand(documentManager, added, tr("添加图片")));
+    documentManager->setCurrentPage(report.firstIndex);
 
     QString message;
     if (importPaths.size() == 1 && report.pagesAdded == 1)

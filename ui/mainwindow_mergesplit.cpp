@@ -11,6 +11,10 @@
 
 #include "document/documentmanager.h"
 #include "imaging/imageprocessor.h"
+#include "ui/commands/compoundpagecommand.h"
+#include "ui/commands/documenthistory.h"
+#include "ui/commands/insertpagescommand.h"
+#include "ui/commands/removepagescommand.h"
 #include "ui/dialogs/mergedialog.h"
 #include "ui/pagelistwidget.h"
 #include "ui/pagemerger.h"
@@ -56,9 +60,7 @@ void MainWindow::onMergeImagesClicked()
     for (QListWidgetItem *item : pageList->selectedItems())
         rows << pageList->row(item);
     if (rows.size() != 2) {
-        QMessageBox::information(this, tr("提示"),
-            tr("请选择2张图片进行合并。\n\n提示：按住 Shift 键可以选择多张图片。\n\n如需拆分单张图片，"
-               "请使用右键菜单的拆分功能。"));
+        statusBarWidget->showMessage(tr("请选择2张图片进行合并（按住 Ctrl 或 Shift 键可以选择多张图片）"), 5000);
         return;
     }
     MergeDialog dialog(this);
@@ -79,54 +81,33 @@ void MainWindow::mergePages(int firstRow, int secondRow, const MergeOptions &opt
     const QImage first = documentManager->page(firstRow);
     const QImage second = documentManager->page(secondRow);
     if (first.isNull() || second.isNull()) {
-        QMessageBox::warning(this, tr("错误"), tr("无法获取选中的图片"));
+        statusBarWidget->showMessage(tr("无法获取选中的图片"), 5000);
         endProgress();
         return;
     }
     PageMerger merger(imageProcessor);
     connect(&merger, &PageMerger::stepStarted, statusBarWidget,
         [this](const QString &text) { statusBarWidget->showMessage(text); });
+    history->setBusy(true);
     const PageMerger::Result result = merger.merge(first, second, options);
+    history->setBusy(false);
     endProgress();
     if (result.merged.isNull()) {
-        statusBarWidget->showMessage(tr("图片合并失败"), 3000);
-        QMessageBox::warning(this, tr("错误"), tr("图片合并失败，请检查图片格式"));
+        statusBarWidget->showMessage(tr("图片合并失败，请检查图片格式"), 5000);
         return;
     }
 
-    const QImage &merged = result.merged;
-    documentManager->addPage(merged);
-    const QString done = tr("合并完成！尺寸: %1 × %2 像素").arg(merged.width()).arg(merged.height());
-    qDebug().noquote() << done;
-    if (options.deleteSources) {
-        // Higher row first, so the lower one keeps its place.
-        const int higher = qMax(documentManager->indexOf(firstPage), documentManager->indexOf(secondPage));
-        const int lower = qMin(documentManager->indexOf(firstPage), documentManager->indexOf(secondPage));
-        if (higher >= 0)
-            documentManager->removePage(higher);
-        if (lower >= 0)
-            documentManager->removePage(lower);
-        statusBarWidget->showMessage(tr("图片合并完成，原始图片已删除 - ") + done, 5000);
-    } else {
-        statusBarWidget->showMessage(done, 5000);
-    }
+    // The merged page and the removed sources are one step of the history.
+    auto *merge = new CompoundPageCommand(documentManager, tr("合并图片"));
+    new InsertPagesCommand(documentManager, -1, { result.merged }, tr("合并图片"), merge);
+    if (options.deleteSources)
+        new RemovePagesCommand(documentManager, { firstPage, secondPage }, tr("删除页面"), merge);
+    pushCommand(merge);
     // The merged page is the one the user looks at next, wherever the cursor was.
     documentManager->setCurrentPage(documentManager->pageCount() - 1);
-    displayImage(merged);
-    QMessageBox::information(this, tr("合并成功"), mergeReport(merged, result.splitUsed, options.autoCrop));
-}
-
-QString MainWindow::mergeReport(const QImage &merged, bool splitUsed, bool autoCropped) const
-{
-    QString text = tr("图片合并完成！\n\n合并后尺寸: %1 × %2 像素\n文件大小: 约 %3 MB\n\n")
-                       .arg(merged.width())
-                       .arg(merged.height())
-                       .arg(double(merged.sizeInBytes()) / 1024.0 / 1024.0, 0, 'f', 2);
-    if (splitUsed)
-        text += tr("✓ 已智能拆分图片并保留需要的部分\n");
-    if (autoCropped)
-        text += tr("✓ 已自动裁剪空白边缘\n");
-    return text + tr("\n注意：图片在窗口中会自动缩放显示，\n但实际尺寸未改变。保存后可查看原始尺寸。");
+    const QString done = tr("合并完成！尺寸: %1 × %2 像素").arg(result.merged.width()).arg(result.merged.height());
+    qDebug().noquote() << done;
+    statusBarWidget->showMessage(options.deleteSources ? tr("图片合并完成，原始图片已删除 - ") + done : done, 5000);
 }
 
 void MainWindow::onSplitImageHorizontal()
@@ -146,7 +127,7 @@ void MainWindow::splitCurrentPage(bool leftRight)
         return;
     const QImage source = documentManager->page(row);
     if (source.isNull()) {
-        QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
+        statusBarWidget->showMessage(tr("无法获取当前图片"), 5000);
         return;
     }
     // The split lets events through; the page may move or go meanwhile.
@@ -166,15 +147,15 @@ void MainWindow::splitCurrentPage(bool leftRight)
         this, texts.questionTitle, texts.question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     row = documentManager->indexOf(page);
     if (row < 0) {
-        QMessageBox::warning(this, tr("错误"), tr("无法获取当前图片"));
+        statusBarWidget->showMessage(tr("页面已被删除，处理结果未写回"), 3000);
         return;
     }
+    const QString step = leftRight ? tr("左右拆分") : tr("上下拆分");
     if (answer == QMessageBox::Yes) {
-        commitPageEdit(page, parts.first());
+        commitPageEdit(page, parts.first(), step);
         statusBarWidget->showMessage(texts.replaced, 3000);
     } else {
-        documentManager->insertPage(row + 1, parts.first());
-        documentManager->setCurrentPage(row + 1);
+        pushCommand(new InsertPagesCommand(documentManager, row + 1, { parts.first() }, step));
         statusBarWidget->showMessage(texts.added, 3000);
     }
     qDebug() << texts.log;

@@ -18,21 +18,8 @@
 #include "ui/dialogs/recognizedtextdialog.h"
 #include "ui/recognitionqueue.h"
 
-void MainWindow::createRecognitionControls(QWidget *parent, QBoxLayout *layout)
+void MainWindow::connectRecognitionControls()
 {
-    textRecognitionCheck = new QCheckBox(tr("文字识别"), parent);
-    textRecognitionCheck->setObjectName(QStringLiteral("textRecognitionCheck"));
-    textRecognitionCheck->setToolTip(tr("启用后，在后台识别每一页的文字，保存的PDF可搜索、可复制"));
-    textLanguageCombo = new QComboBox(parent);
-    textLanguageCombo->setObjectName(QStringLiteral("textLanguageCombo"));
-    textLanguageCombo->addItem(tr("中文+英文"), QStringLiteral("chi_sim+eng"));
-    textLanguageCombo->addItem(tr("中文"), QStringLiteral("chi_sim"));
-    textLanguageCombo->addItem(tr("英文"), QStringLiteral("eng"));
-    textLanguageCombo->setToolTip(tr("文字识别的语言"));
-    QHBoxLayout *row = new QHBoxLayout();
-    row->addWidget(textRecognitionCheck);
-    row->addWidget(textLanguageCombo, 1);
-    layout->addLayout(row);
     connect(textRecognitionCheck, &QCheckBox::toggled, this, &MainWindow::onRecognitionToggled);
     connect(textLanguageCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
         &MainWindow::onRecognitionLanguageChosen);
@@ -121,7 +108,7 @@ void MainWindow::onRecognizeTextClicked()
 {
     const int index = documentManager->currentPageIndex();
     if (index < 0) {
-        QMessageBox::information(this, tr("提示"), tr("请先选择一个页面"));
+        statusBarWidget->showMessage(tr("请先选择一个页面"), 3000);
         return;
     }
     const PageId page = documentManager->pageId(index);

@@ -11,8 +11,13 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 
+#include <algorithm>
+
 #include "document/documentmanager.h"
 #include "ui/croppableimagewidget.h"
+#include "ui/commands/arrangepagescommand.h"
+#include "ui/commands/removepagescommand.h"
+#include "ui/folderpaths.h"
 #include "ui/pagelistwidget.h"
 
 namespace {
@@ -86,7 +91,8 @@ void MainWindow::onCurrentPageChanged(int index)
         if (documentManager->pageCount() == 0)
             pageList->clear();
     } else {
-        if (index < pageList->count())
+        // A row the user made current with Ctrl or Shift keeps the selection it is part of.
+        if (index < pageList->count() && pageList->currentRow() != index)
             pageList->setCurrentRow(index, currentOnly);
         currentImage = documentManager->page(index);
         displayImage(currentImage);
@@ -173,70 +179,72 @@ void MainWindow::onInsertImageFromFile()
 void MainWindow::insertImageFromFile(int row, const QString &title)
 {
     const QStringList paths = QFileDialog::getOpenFileNames(this, title,
-        existingStartFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)), imageFileFilter());
+        FolderPaths::existingStartFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)),
+        imageFileFilter());
     importFiles(paths, row, false);
 }
 
 void MainWindow::onDeleteCurrentPage()
 {
-    const int row = pageList->currentRow();
-    if (row < 0)
+    const QVector<PageId> pages = selectedPages();
+    if (pages.isEmpty())
         return;
-    const QString itemText = pageList->item(row)->text();
-    const QMessageBox::StandardButton answer
-        = QMessageBox::question(this, tr("确认删除"), tr("确定要删除 \"%1\" 吗？\n此操作无法撤销。").arg(itemText),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
-        return;
-    documentManager->removePage(row);
-    statusBarWidget->showMessage(tr("页面已删除: %1").arg(itemText), 3000);
+    // A deletion is one step of the history: no question first, Ctrl+Z brings it back.
+    pushCommand(new RemovePagesCommand(documentManager, pages, tr("删除页面")));
+    statusBarWidget->showMessage(tr("已删除 %1 页（Ctrl+Z 可撤销）").arg(pages.size()), 3000);
+}
+
+QVector<PageId> MainWindow::selectedPages() const
+{
+    QList<int> rows;
+    for (QListWidgetItem *item : pageList->selectedItems())
+        rows << pageList->row(item);
+    if (rows.isEmpty() && documentManager->currentPageIndex() >= 0)
+        rows << documentManager->currentPageIndex();
+    std::sort(rows.begin(), rows.end());
+    QVector<PageId> pages;
+    for (int row : qAsConst(rows))
+        pages.append(documentManager->pageId(row));
+    return pages;
 }
 
 void MainWindow::onMovePageUp()
 {
-    const int row = pageList->currentRow();
+    const int row = documentManager->currentPageIndex();
     if (row <= 0)
         return;
-    documentManager->movePageUp(row);
+    movePageStep(row, row - 1);
     statusBarWidget->showMessage(tr("页面已上移"), 2000);
 }
 
 void MainWindow::onMovePageDown()
 {
-    const int row = pageList->currentRow();
-    if (row < 0 || row >= pageList->count() - 1)
+    const int row = documentManager->currentPageIndex();
+    if (row < 0 || row >= documentManager->pageCount() - 1)
         return;
-    documentManager->movePageDown(row);
+    movePageStep(row, row + 1);
     statusBarWidget->showMessage(tr("页面已下移"), 2000);
+}
+
+void MainWindow::movePageStep(int from, int to)
+{
+    const QVector<PageId> before = documentManager->pageIds();
+    QVector<PageId> after = before;
+    after.move(from, to);
+    pushCommand(new ArrangePagesCommand(documentManager, before, after, before.at(from), tr("移动页面")));
 }
 
 void MainWindow::onClearAllClicked()
 {
     if (documentManager->pageCount() == 0)
         return;
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, tr("确认清除"), tr("确定要删除所有扫描的图片吗？此操作不可撤销！"), QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes)
-        return;
-    while (documentManager->pageCount() > 0)
-        documentManager->removePage(0);
+    pushCommand(new RemovePagesCommand(documentManager, documentManager->pageIds(), tr("清除所有页面")));
+    statusBarWidget->showMessage(tr("所有页面已清空（Ctrl+Z 可撤销）"), 3000);
 }
 
 void MainWindow::onClearAllPages()
 {
-    if (pageList->count() == 0)
-        return;
-    const QMessageBox::StandardButton answer
-        = QMessageBox::question(this, tr("确认清空"), tr("确定要删除所有页面吗？\n此操作将清空当前文档，无法撤销。"),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
-        return;
-    documentManager->newDocument();
-    currentImage = QImage();
-    clearView();
-    updateWindowTitle();
-    updateStatusBar();
-    statusBarWidget->showMessage(tr("所有页面已清空"), 3000);
+    onClearAllClicked();
 }
 
 void MainWindow::onNewDocument()
@@ -253,32 +261,12 @@ void MainWindow::onNewDocument()
 void MainWindow::onPagesDropped(const QList<int> &rows, int targetRow)
 {
     const QList<int> order = PageListWidget::reorderedRows(documentManager->pageCount(), rows, targetRow);
-    // Walk the wanted order and bring each page into place with the document's
-    // own neighbour swaps; its signals move the list items along.
-    QList<int> current;
-    for (int row = 0; row < order.size(); ++row)
-        current << row;
-    for (int position = 0; position < order.size(); ++position) {
-        const int from = current.indexOf(order.at(position));
-        if (from != position) {
-            movePage(from, position);
-            current.move(from, position);
-        }
-    }
-    // Every swap made the page it moved current; the dragged page is the one
-    // the user is looking at.
-    for (int position = 0; position < order.size(); ++position) {
-        if (rows.contains(order.at(position))) {
-            documentManager->setCurrentPage(position);
-            break;
-        }
-    }
-}
-
-void MainWindow::movePage(int from, int to)
-{
-    for (int index = from; index > to; --index)
-        documentManager->movePageUp(index);
-    for (int index = from; index < to; ++index)
-        documentManager->movePageDown(index);
+    const QVector<PageId> before = documentManager->pageIds();
+    QVector<PageId> after;
+    for (int row : order)
+        after.append(before.at(row));
+    if (after == before || rows.isEmpty())
+        return;
+    // The dragged page is the one the user is looking at afterwards.
+    pushCommand(new ArrangePagesCommand(documentManager, before, after, before.at(rows.first()), tr("移动页面")));
 }

@@ -23,6 +23,7 @@
 #include "scanner/scannercontroller.h"
 #include "settings/appsettings.h"
 #include "ui/autosaver.h"
+#include "ui/commands/documenthistory.h"
 #include "ui/esclscanmapping.h"
 #include "ui/pagecorrector.h"
 
@@ -484,7 +485,11 @@ bool MainWindow::deferScanResult(std::function<void()> handler)
 
 void MainWindow::syncScanState()
 {
-    isScanning = session()->isScanning();
+    const bool scanning = session()->isScanning();
+    // Pages arrive while a scan runs; undo and redo wait for its end.
+    if (scanning != isScanning)
+        history->setBusy(scanning);
+    isScanning = scanning;
 }
 
 void MainWindow::endScanFeedback()
@@ -513,13 +518,14 @@ void MainWindow::autoSaveScannedImage(const QImage &image, int index)
     const QString path = makeTimestampedFileName(ext);
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (saveImageToFile(image, path, textLayer)) {
-        QMessageBox::information(this, tr("自动保存成功"), tr("扫描结果已自动保存到:\n%1").arg(path));
-        statusBarWidget->showMessage(
-            tr("已自动保存为 %1 格式到: %2").arg(saveFormatCombo->currentText(), QFileInfo(path).fileName()), 5000);
+        const QString saved
+            = tr("已自动保存为 %1 格式到: %2").arg(saveFormatCombo->currentText(), QFileInfo(path).fileName());
+        statusBarWidget->showMessage(saved, 5000);
+        showSavedNotice(saved, path);
         updateAutoSaveCounter();
     } else {
-        QMessageBox::warning(
-            this, tr("自动保存失败"), tr("无法自动保存扫描结果到:\n%1\n请检查路径和权限设置").arg(path));
+        // The page stays in the document; the scan goes on, and the message stays until replaced.
+        statusBarWidget->showMessage(tr("无法自动保存扫描结果到: %1，请检查路径和权限设置").arg(path));
     }
 }
 
@@ -534,27 +540,31 @@ void MainWindow::autoSaveMultiPage(const QList<int> &pages)
         const ImageFileWriter::PageDecorator textLayer = textLayerFor(pages.toVector());
         if (AutoSaver::writePdf(pages.size(), documentManager->pageProvider(pages.toVector()), path, tr("多页扫描文档"),
                 jpegQualitySlider->value(), textLayer)) {
-            QMessageBox::information(this, tr("多页自动保存成功"), tr("多页文档已自动保存为PDF:\n%1").arg(path));
-            statusBarWidget->showMessage(
-                tr("已自动保存 %1 页为PDF: %2").arg(pages.size()).arg(QFileInfo(path).fileName()), 5000);
+            const QString saved = tr("已自动保存 %1 页为PDF: %2").arg(pages.size()).arg(QFileInfo(path).fileName());
+            statusBarWidget->showMessage(saved, 5000);
+            showSavedNotice(saved, path);
         } else {
-            QMessageBox::warning(this, tr("多页自动保存失败"), tr("无法保存多页PDF到:\n%1").arg(path));
+            statusBarWidget->showMessage(tr("无法保存多页PDF到: %1").arg(path));
         }
         return;
     }
     int saved = 0;
+    QString lastPath;
     for (int i = 0; i < pages.size(); ++i) {
         const QString path = makePageFileName(ext, i + 1);
         QDir().mkpath(QFileInfo(path).absolutePath());
-        if (saveImageToFile(documentManager->page(pages.at(i)), path))
+        if (saveImageToFile(documentManager->page(pages.at(i)), path)) {
             ++saved;
+            lastPath = path;
+        }
     }
     if (saved > 0) {
-        QMessageBox::information(this, tr("多页自动保存成功"), tr("已自动保存 %1 个图像文件").arg(saved));
-        statusBarWidget->showMessage(tr("已自动保存 %1 页为 %2 格式").arg(saved).arg(ext.toUpper()), 5000);
+        const QString said = tr("已自动保存 %1 页为 %2 格式").arg(saved).arg(ext.toUpper());
+        statusBarWidget->showMessage(said, 5000);
+        showSavedNotice(said, lastPath);
         updateAutoSaveCounter();
     } else {
-        QMessageBox::warning(this, tr("多页自动保存失败"), tr("无法保存任何图像文件"));
+        statusBarWidget->showMessage(tr("多页自动保存失败：无法保存任何图像文件"));
     }
 }
 
@@ -567,11 +577,11 @@ bool MainWindow::saveImageToFile(
         = format == QLatin1String("JPG") || format == QLatin1String("JPEG") || format == QLatin1String("PDF");
     const int quality = jpeg ? jpegQualitySlider->value() : -1;
     // A PDF that cannot be written is a failure like any other format.
-    if (!AutoSaver::writeImage(image, path, format, quality, decorator)) {
-        QMessageBox::warning(this, tr("保存失败"), tr("无法保存图像到: %1").arg(path));
+    if (!AutoSaver::writeImage(image, path, format, quality, decorator))
         return false;
-    }
     ++autoSaveCounter;
+    QSettings store = AppSettings::openStore();
+    AppSettings::saveCounter.write(store, autoSaveCounter);
     return true;
 }
 

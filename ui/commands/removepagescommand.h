@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QVector>
+
+#include "ui/commands/pagecommand.h"
+
+// Deletes pages (one, a selection, or all of them); undo puts each back at the
+// place it had, with its id, and makes the first of them current.
+class RemovePagesCommand : public PageCommand
+{
+public:
+    RemovePagesCommand(
+        DocumentManager *document, const QVector<PageId> &pages, const QString &text, PageCommand *parent = nullptr);
+    ~RemovePagesCommand() override;
+
+protected:
+    void apply() override;
+    bool revert() override;
+    void releaseKept() override;
+
+private:
+    struct Taken
+    {
+        int index = -1;
+        DocumentManager::ParkedPage page;
+    };
+
+    QVector<PageId> pages;
+    // In the order taken: from the last place to the first.
+    QVector<Taken> taken;
+};

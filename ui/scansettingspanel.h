@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+
+// The scan dock's content: the scanner, the scan parameters, saving, the
+// automatic corrections and recognition, and the scan buttons. Every choice is
+// read from the settings store when the panel is made and written back the
+// moment it changes, so a crash loses none. The window connects to its
+// controls and reads them; it builds none of them.
+class ScanSettingsPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ScanSettingsPanel(QWidget *parent = nullptr);
+
+    // The device's sources when it has a feeder; an empty list gives flatbed
+    // only. The choice the user made last is kept when the device offers it.
+    void setPaperSources(const QStringList &feederSources);
+    void setDuplexModes(bool supported, const QStringList &modes);
+    int resolution() const;
+
+    QComboBox *scannerCombo = nullptr;
+    QPushButton *findDeviceButton = nullptr;
+    QComboBox *resolutionCombo = nullptr;
+    QComboBox *colorModeCombo = nullptr;
+    QComboBox *pageSizeCombo = nullptr;
+    QComboBox *paperSourceCombo = nullptr;
+    QComboBox *duplexCombo = nullptr;
+    QLineEdit *savePathEdit = nullptr;
+    QPushButton *browseButton = nullptr;
+    QComboBox *saveFormatCombo = nullptr;
+    QSlider *jpegQualitySlider = nullptr;
+    QCheckBox *removeBlankPagesCheck = nullptr;
+    QCheckBox *autoSaveCheck = nullptr;
+    QCheckBox *autoDeskewCheck = nullptr;
+    QCheckBox *autoCropCheck = nullptr;
+    QCheckBox *autoOrientCheck = nullptr;
+    QCheckBox *textRecognitionCheck = nullptr;
+    QComboBox *textLanguageCombo = nullptr;
+    QPushButton *delayScanButton = nullptr;
+    QPushButton *scanButton = nullptr;
+    QPushButton *finishDelayScanButton = nullptr;
+
+private:
+    QWidget *createScannerGroup(QWidget *parent);
+    QWidget *createParameterGroup(QWidget *parent);
+    QWidget *createSaveGroup(QWidget *parent);
+    QWidget *createButtons(QWidget *parent);
+    // Restores each control from the store and writes it back on every change.
+    void bindSettings();
+    void choosePaperSource(const QString &label);
+};
