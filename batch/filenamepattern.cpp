@@ -39,17 +39,17 @@ QString FileNamePattern::expand(const QString &pattern, const Fields &fields)
         result += pattern.midRef(last, match.capturedStart() - last);
         last = match.capturedEnd();
         const QString name = match.captured(1);
-        if (name == QLatin1String("日期"))
+        if (name == QStringLiteral("日期"))
             result += fields.when.toString(QStringLiteral("yyyyMMdd"));
-        else if (name == QLatin1String("时间"))
+        else if (name == QStringLiteral("时间"))
             result += fields.when.toString(QStringLiteral("HHmmss"));
-        else if (name == QLatin1String("序号"))
+        else if (name == QStringLiteral("序号"))
             result += QStringLiteral("%1").arg(fields.sequence, 3, 10, QLatin1Char('0'));
-        else if (name == QLatin1String("条码"))
+        else if (name == QStringLiteral("条码"))
             result += fields.barcode;
-        else if (name == QLatin1String("方案"))
+        else if (name == QStringLiteral("方案"))
             result += fields.profile;
-        else if (name == QLatin1String("页数"))
+        else if (name == QStringLiteral("页数"))
             result += QString::number(fields.pageCount);
         else
             result += match.captured(0);
@@ -62,7 +62,7 @@ QString FileNamePattern::expand(const QString &pattern, const Fields &fields)
 QString FileNamePattern::freePath(
     const QString &folder, const QString &pattern, const QString &extension, Fields fields, int *sequenceUsed)
 {
-    const bool counts = pattern.contains(QLatin1String("{序号}"));
+    const bool counts = pattern.contains(QStringLiteral("{序号}"));
     const QString suffix = extension.isEmpty() ? QString() : QLatin1Char('.') + extension;
     QString path;
     for (int attempt = 1;; ++attempt) {
