@@ -44,6 +44,7 @@
 #include "resources/resources.h"
 #include "scanner/scannercontroller.h"
 #include "settings/appsettings.h"
+#include "settings/scanprofilestore.h"
 #include "settings/version.h"
 #include "ui/commands/documenthistory.h"
 #include "ui/croppableimagewidget.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(QWidget *parent)
     createPagesDock();
     createScanSettingsDock();
     createConnections();
+    createProfileSelector();
 
     loadSettings();
     updateWindowTitle();

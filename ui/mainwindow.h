@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 #include "document/pageid.h"
 #include "escl/esclscansettings.h"
@@ -48,6 +49,9 @@ class SavedNotice;
 class ScanSettingsPanel;
 class ScanAreaSelector;
 class WindowActions;
+class ProfileSelector;
+class QSettings;
+class ScanProfileStore;
 struct LivePreviewSetup;
 struct MergeOptions;
 
@@ -194,6 +198,18 @@ private:
     void startDeterminateProgress();
     // progressBar back to 0-100 and hidden.
     void endProgress();
+
+    // Scan profiles and split stacks (mainwindow_profiles.cpp)
+    void createProfileSelector();
+    void onProfileChosen(const ScanProfile &profile);
+    void onSaveProfileAs();
+    void onManageProfiles();
+    void onDockChanged();
+    void onSplitDocumentByRule();
+    ScanProfile dockProfile() const;
+    // The pages at these indices split by the dock's rule, each part a PDF in
+    // the save folder named by the dock's pattern; false when cancelled or failed.
+    bool saveSplitDocuments(const QVector<int> &pages);
 
     // Scan control (mainwindow_scan.cpp)
     bool ensureScannerReady();
@@ -375,6 +391,12 @@ private:
     DocumentHistory *history = nullptr;
     WindowActions *windowActions = nullptr;
     ScanSettingsPanel *panel = nullptr;
+    // Members of the scan profiles (mainwindow_profiles.cpp)
+    QSettings *profileSettings = nullptr;
+    std::unique_ptr<ScanProfileStore> profileStore;
+    ProfileSelector *profileSelector = nullptr;
+    // The fields of the profile last chosen that the dock has no control for.
+    ScanProfile profileHiddenFields;
     // Writes the window's place a moment after it stopped moving.
     QTimer *geometryTimer = nullptr;
 

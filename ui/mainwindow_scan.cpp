@@ -577,6 +577,11 @@ bool MainWindow::autoSavePdfWithText(const QVector<int> &indices, const QString 
 void MainWindow::autoSaveMultiPage(const QList<int> &pages)
 {
     const QString ext = saveFormatCombo->currentData().toString();
+    // A stack with a split rule becomes several PDFs named by the dock's pattern.
+    if (ext == QLatin1String("pdf") && dockProfile().splitRule != SplitRule::None) {
+        saveSplitDocuments(pages.toVector());
+        return;
+    }
     if (ext == QLatin1String("pdf")) {
         const QString path = makeTimestampedFileName(ext);
         QDir().mkpath(QFileInfo(path).absolutePath());

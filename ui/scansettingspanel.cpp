@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QSettings>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "scanner/scanarea.h"
@@ -168,6 +169,7 @@ QWidget *ScanSettingsPanel::createSaveGroup(QWidget *parent)
     formatLayout->addRow(tr("文件格式:"), saveFormatCombo);
     formatLayout->addRow(tr("JPEG质量:"), jpegQualitySlider);
     layout->addWidget(formatGroup);
+    layout->addWidget(createSplitGroup(group));
 
     removeBlankPagesCheck = new QCheckBox(tr("自动删除空白页"), group);
     removeBlankPagesCheck->setObjectName(QStringLiteral("removeBlankPagesCheck"));
@@ -214,6 +216,60 @@ QWidget *ScanSettingsPanel::createSaveGroup(QWidget *parent)
     layout->addLayout(row);
     layout->addStretch();
     return group;
+}
+
+QWidget *ScanSettingsPanel::createSplitGroup(QWidget *parent)
+{
+    QGroupBox *group = new QGroupBox(tr("分割与命名"), parent);
+    QFormLayout *layout = new QFormLayout(group);
+    splitCombo = new QComboBox(group);
+    splitCombo->setObjectName(QStringLiteral("splitCombo"));
+    splitCombo->addItem(tr("不分割"), int(SplitRule::None));
+    splitCombo->addItem(tr("每页一个文件"), int(SplitRule::EveryPage));
+    splitCombo->addItem(tr("每 N 页"), int(SplitRule::EveryNPages));
+    splitCombo->addItem(tr("遇到空白页"), int(SplitRule::BlankPage));
+    splitCombo->addItem(tr("遇到条码页"), int(SplitRule::Barcode));
+    splitCombo->setToolTip(tr("进纸器扫描的一叠纸如何分成多个文件"));
+    splitEverySpin = new QSpinBox(group);
+    splitEverySpin->setObjectName(QStringLiteral("splitEverySpin"));
+    splitEverySpin->setRange(1, 999);
+    splitEverySpin->setSuffix(tr(" 页"));
+    splitEverySpin->setToolTip(tr("每个文件的页数"));
+    keepSeparatorCheck = new QCheckBox(tr("保留分隔页"), group);
+    keepSeparatorCheck->setObjectName(QStringLiteral("keepSeparatorCheck"));
+    keepSeparatorCheck->setToolTip(tr("条码页作为新文件的第一页保存，而不是丢弃"));
+    fileNamePatternEdit = new QLineEdit(group);
+    fileNamePatternEdit->setObjectName(QStringLiteral("fileNamePatternEdit"));
+    fileNamePatternEdit->setToolTip(tr("可用字段: {日期} {时间} {序号} {条码} {方案} {页数}；已有的文件不会被覆盖"));
+    layout->addRow(tr("分割文档:"), splitCombo);
+    layout->addRow(QString(), splitEverySpin);
+    layout->addRow(QString(), keepSeparatorCheck);
+    layout->addRow(tr("文件名:"), fileNamePatternEdit);
+    // Only the choice that uses them shows the count and the separator box.
+    auto showDetails = [this]() {
+        const SplitRule rule = SplitRule(splitCombo->currentData().toInt());
+        splitEverySpin->setVisible(rule == SplitRule::EveryNPages);
+        keepSeparatorCheck->setVisible(rule == SplitRule::Barcode);
+    };
+    connect(splitCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, showDetails);
+    showDetails();
+    return group;
+}
+
+void ScanSettingsPanel::bindSplitSettings()
+{
+    const QSettings store = AppSettings::openStore();
+    splitCombo->setCurrentIndex(qMax(0, splitCombo->findData(int(AppSettings::splitRule.read(store)))));
+    splitEverySpin->setValue(AppSettings::splitEvery.read(store));
+    keepSeparatorCheck->setChecked(AppSettings::keepSeparator.read(store));
+    fileNamePatternEdit->setText(AppSettings::fileNamePattern.read(store));
+    connect(splitCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+        [this]() { writeValue(AppSettings::splitRule, SplitRule(splitCombo->currentData().toInt())); });
+    connect(splitEverySpin, QOverload<int>::of(&QSpinBox::valueChanged), this,
+        [](int value) { writeValue(AppSettings::splitEvery, value); });
+    connect(keepSeparatorCheck, &QCheckBox::toggled, this, [](bool on) { writeValue(AppSettings::keepSeparator, on); });
+    connect(fileNamePatternEdit, &QLineEdit::textChanged, this,
+        [](const QString &text) { writeAtOnce(AppSettings::fileNamePattern, text); });
 }
 
 QWidget *ScanSettingsPanel::createButtons(QWidget *parent)
@@ -324,6 +380,7 @@ void ScanSettingsPanel::bindSettings()
         connect(entry.check, &QCheckBox::toggled, this, [setting](bool on) { writeValue(*setting, on); });
     }
 
+    bindSplitSettings();
     textLanguageCombo->setCurrentIndex(qMax(0, textLanguageCombo->findData(AppSettings::textLanguages.read(store))));
     connect(textLanguageCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
         if (index >= 0)

@@ -8,6 +8,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 
 // The scan dock's content: the scanner, the scan parameters, saving, the
 // automatic corrections and recognition, and the scan buttons. Every choice is
@@ -41,6 +42,10 @@ public:
     QPushButton *browseButton = nullptr;
     QComboBox *saveFormatCombo = nullptr;
     QSlider *jpegQualitySlider = nullptr;
+    QComboBox *splitCombo = nullptr;
+    QSpinBox *splitEverySpin = nullptr;
+    QCheckBox *keepSeparatorCheck = nullptr;
+    QLineEdit *fileNamePatternEdit = nullptr;
     QCheckBox *removeBlankPagesCheck = nullptr;
     QCheckBox *autoSaveCheck = nullptr;
     QCheckBox *autoDeskewCheck = nullptr;
@@ -59,7 +64,9 @@ private:
     QWidget *createScannerGroup(QWidget *parent);
     QWidget *createParameterGroup(QWidget *parent);
     QWidget *createSaveGroup(QWidget *parent);
+    QWidget *createSplitGroup(QWidget *parent);
     QWidget *createButtons(QWidget *parent);
+    void bindSplitSettings();
     // Restores each control from the store and writes it back on every change.
     void bindSettings();
     void choosePaperSource(const QString &label);
