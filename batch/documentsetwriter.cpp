@@ -10,7 +10,7 @@ bool DocumentSetWriter::writePdf(int pageCount, const ImageFileWriter::PageProvi
     const ImageFileWriter::PageDecorator &decorator, int jpegQuality, QString *errorText)
 {
     ImageFileWriter::PdfLayout layout;
-    layout.jpegQuality = jpegQuality;
+    layout.options.jpegQuality = jpegQuality;
     layout.title = QFileInfo(path).completeBaseName();
     layout.creator = QStringLiteral("Quirra");
     layout.decoratePage = decorator;

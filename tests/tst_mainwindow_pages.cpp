@@ -298,7 +298,8 @@ void MainWindowPagesTest::menuEntriesFollowTheRow()
     const QList<MenuEntry> onItem = contextMenuAt(list->visualItemRect(list->item(row)).center());
     const QList<MenuEntry> expected { { "添加图片", true }, { "插入图片", true }, { "上移", upEnabled },
         { "下移", downEnabled }, { "拆分图片", true }, { "  左右拆分", true }, { "  上下拆分", true },
-        { "拆分多张原稿", true }, { "识别文字", true }, { "删除此页", true }, { "清空所有页面", true } };
+        { "拆分多张原稿", true }, { "识别文字", true }, { "按规则分割文档", true }, { "删除此页", true },
+        { "清空所有页面", true } };
     QCOMPARE(onItem, expected);
 
     // Beside the items: only adding and clearing.
