@@ -209,7 +209,15 @@ QWidget *AnnotationDialog::buildPanel()
     modeStack->addWidget(buildTextPage());
     modeStack->addWidget(buildWatermarkPage());
     modeStack->addWidget(buildDrawingPage());
-    layout->addWidget(modeStack, 1);
+    // On a low screen the controls scroll, while undo and the closing buttons below stay
+    // in view.
+    auto *modeScroll = new QScrollArea(panel);
+    modeScroll->setObjectName(QStringLiteral("panelScrollArea"));
+    modeScroll->setFrameShape(QFrame::NoFrame);
+    modeScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    modeScroll->setWidgetResizable(true);
+    modeScroll->setWidget(modeStack);
+    layout->addWidget(modeScroll, 1);
 
     auto makeButton = [panel](const QString &text, const QString &name, const char *style) {
         auto *button = new QPushButton(text, panel);

@@ -23,8 +23,11 @@ class QStackedWidget;
 class AnnotationWidget;
 
 // Modal editor in which the user annotates one page: the canvas in a scroll area and a
-// control panel with a text, a watermark and a drawing page. The caller runs exec() and,
-// on acceptance, replaces the page with resultImage(). GUI thread only.
+// control panel with a text, a watermark and a drawing page, which scroll on a low
+// screen while the closing buttons stay in view. It asks for dialogSizeFor() and fits
+// the canvas to whatever size it has once the event loop runs, so a caller can shrink it
+// to the screen first. The caller runs exec() and, on acceptance, replaces the page with
+// resultImage(). GUI thread only.
 class AnnotationDialog : public QDialog
 {
     Q_OBJECT

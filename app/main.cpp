@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "app/commandline.h"
 #include "app/environmentreport.h"
 #include "app/startup.h"
 #include "resources/resources.h"
@@ -15,6 +16,12 @@ int main(int argc, char *argv[])
     const qint64 startTime
         = std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
               .count();
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (CommandLine::wantsCommandLineRun(arguments))
+        return runCommandLine(argc, argv);
 
     setApplicationIdentity();
     QApplication app(argc, argv);

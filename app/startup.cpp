@@ -3,9 +3,14 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QThread>
 #include <QTimer>
 
+#include <cstdio>
+
+#include "app/batchrunner.h"
+#include "app/commandline.h"
 #include "app/interfacelanguage.h"
 #include "app/recoveryoffer.h"
 #include "document/documentmanager.h"
@@ -20,6 +25,37 @@ void setApplicationIdentity()
     QCoreApplication::setOrganizationDomain(QStringLiteral("quirra"));
     QCoreApplication::setApplicationName(QStringLiteral("Quirra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUIRRA_VERSION));
+}
+
+int runCommandLine(int &argc, char **argv)
+{
+    setApplicationIdentity();
+    // Nothing is shown, so no display is needed, whatever the session offers.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The debug log would bury the run's own progress lines on standard error;
+    // QUIRRA_VERBOSE=1 keeps it.
+    static QtMessageHandler previousHandler = nullptr;
+    if (!qEnvironmentVariableIsSet("QUIRRA_VERBOSE")) {
+        previousHandler
+            = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+                  if (type == QtDebugMsg || type == QtInfoMsg)
+                      return;
+                  if (previousHandler)
+                      previousHandler(type, context, message);
+                  else
+                      fprintf(stderr, "%s\n", qPrintable(message));
+              });
+    }
+    QGuiApplication app(argc, argv);
+    installQtTranslations();
+    QSettings store = AppSettings::openStore();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    BatchRunner runner(store, out, err);
+    const int result = runner.run(CommandLine::parse(QCoreApplication::arguments()));
+    out.flush();
+    err.flush();
+    return result;
 }
 
 void installQtTranslations()

@@ -5,6 +5,10 @@
 
 class MainWindow;
 
+// The runs without a window (--scan, --convert, ...): a QGuiApplication on the
+// offscreen platform, so no display is needed; returns the exit code.
+int runCommandLine(int &argc, char **argv);
+
 // Sets the application identity; must run before the QApplication exists.
 void setApplicationIdentity();
 

@@ -139,7 +139,7 @@ void BM_PdfPageVsImg2pdf(benchmark::State &state)
     const QString stem = scratch().filePath(QStringLiteral("kind%1").arg(kind));
     const QString path = stem + QStringLiteral(".pdf");
     ImageFileWriter::PdfLayout layout;
-    layout.jpegQuality = quality;
+    layout.options.jpegQuality = quality;
     for (auto _ : state) {
         if (!ImageFileWriter::writePdf({ page }, path, layout, nullptr))
             state.SkipWithError("writePdf failed");

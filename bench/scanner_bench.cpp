@@ -421,8 +421,39 @@ void BM_BareFeederRun(benchmark::State &state)
     bareScan(state, "Color", "Automatic Document Feeder", true);
 }
 
+// A preview of the whole 200 x 200 mm bed, from startPreview to its image.
+void BM_QuirraPreviewWholeBed(benchmark::State &state)
+{
+    ScannerController &scanner = readyController();
+    int width = 0;
+    for (auto _ : state) {
+        QEventLoop loop;
+        bool failed = false;
+        auto done = QObject::connect(&scanner, &ScannerController::previewComplete, &loop, [&](const QImage &image) {
+            width = image.width();
+            loop.quit();
+        });
+        auto error = QObject::connect(&scanner, &ScannerController::scanError, &loop, [&] {
+            failed = true;
+            loop.quit();
+        });
+        if (scanner.startPreview(QString()))
+            loop.exec();
+        else
+            failed = true;
+        QObject::disconnect(done);
+        QObject::disconnect(error);
+        if (failed) {
+            state.SkipWithError("preview failed");
+            break;
+        }
+    }
+    state.counters["width_px"] = width;
+}
+
 } // namespace
 
+BENCHMARK(BM_QuirraPreviewWholeBed)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraColorPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareColorPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraGrayPage)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -125,6 +125,13 @@ public:
     // document writes.
     void setJpegQuality(int quality);
     int jpegQuality() const;
+    // How the PDFs this document writes are compressed, at what resolution and
+    // under what size limit (the JPEG quality above is part of it); the multi-page
+    // TIFF takes the save resolution. What the last PDF save wrote is in
+    // lastPdfReport().
+    void setSaveOptions(const SaveOptions &options);
+    SaveOptions saveOptions() const;
+    ImageFileWriter::PdfReport lastPdfReport() const;
     // Asked, on the GUI thread, for the decorator of every PDF this document
     // writes, with the indices of the pages going into it (an invisible text layer).
     using PdfDecoratorSource = std::function<ImageFileWriter::PageDecorator(const QVector<int> &indices)>;
@@ -159,7 +166,8 @@ private:
     QString m_filePath;
     QString m_title;
     bool m_modified = false;
-    int m_jpegQuality = 90;
+    SaveOptions m_saveOptions;
+    ImageFileWriter::PdfReport m_lastPdfReport;
     PdfDecoratorSource m_pdfDecorator;
     QStringList m_supportedFormats;
 };

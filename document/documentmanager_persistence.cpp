@@ -93,7 +93,7 @@ bool DocumentManager::saveAsPdf(const QString &path)
     // Pages that know their resolution print at their size; the others keep their
     // pixels as points.
     ImageFileWriter::PdfLayout layout;
-    layout.jpegQuality = m_jpegQuality;
+    layout.options = m_saveOptions;
     layout.title = m_title;
     layout.creator = tr("Quirra");
     QVector<int> all(pageCount());
@@ -101,7 +101,8 @@ bool DocumentManager::saveAsPdf(const QString &path)
     if (m_pdfDecorator)
         layout.decoratePage = m_pdfDecorator(all);
     QString errorText;
-    if (!ImageFileWriter::writePdf(all.size(), pageProvider(all), path, layout, &errorText)) {
+    m_lastPdfReport = ImageFileWriter::PdfReport();
+    if (!ImageFileWriter::writePdf(all.size(), pageProvider(all), path, layout, &errorText, &m_lastPdfReport)) {
         qDebug() << "无法写入PDF文件: " << path << errorText;
         emit documentError(tr("保存PDF文件失败: %1").arg(path) + QLatin1Char('\n') + errorText);
         return false;
@@ -111,12 +112,28 @@ bool DocumentManager::saveAsPdf(const QString &path)
 
 void DocumentManager::setJpegQuality(int quality)
 {
-    m_jpegQuality = qBound(0, quality, 100);
+    m_saveOptions.jpegQuality = qBound(0, quality, 100);
 }
 
 int DocumentManager::jpegQuality() const
 {
-    return m_jpegQuality;
+    return m_saveOptions.jpegQuality;
+}
+
+void DocumentManager::setSaveOptions(const SaveOptions &options)
+{
+    m_saveOptions = options;
+    m_saveOptions.jpegQuality = qBound(0, options.jpegQuality, 100);
+}
+
+SaveOptions DocumentManager::saveOptions() const
+{
+    return m_saveOptions;
+}
+
+ImageFileWriter::PdfReport DocumentManager::lastPdfReport() const
+{
+    return m_lastPdfReport;
 }
 
 void DocumentManager::setPdfDecoratorSource(PdfDecoratorSource source)

@@ -13,6 +13,7 @@
 #include <tiffio.h>
 
 #include "document/filereplacement.h"
+#include "document/pageencoder.h"
 #include "document/pageresolution.h"
 #include "document/pagestore.h"
 
@@ -283,7 +284,7 @@ bool DocumentManager::saveAsMultiPageTiff(const QString &path)
     if (!tiff)
         return discard(tr("保存TIFF文件失败: %1").arg(failure()));
     for (int i = 0; i < pageCount(); ++i) {
-        if (!writePage(tiff, page(i), i, pageCount())) {
+        if (!writePage(tiff, PageEncoder::downsampled(page(i), m_saveOptions.saveDpi), i, pageCount())) {
             if (i == 0)
                 return discard(tr("保存TIFF文件失败: %1").arg(failure()));
             return discard(tr("保存TIFF文件第%1页失败: %2").arg(i + 1).arg(failure()));

@@ -5,8 +5,11 @@
 #include <QList>
 #include <QPageSize>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+
+#include "document/saveoptions.h"
 
 class PdfPageCanvas;
 
@@ -36,7 +39,7 @@ public:
         // a page of that size, placed as placement says.
         QPageSize unknownResolutionPage;
         Placement placement = Placement::Stretch;
-        int jpegQuality = 90; // of the grey and colour pages
+        SaveOptions options; // compression, save resolution, size limit
         QString title;
         QString creator;
         PageDecorator decoratePage; // optional, for an extra layer on each page
@@ -65,7 +68,22 @@ public:
     // memory; it must be safe to call from another thread. A page that comes back
     // null fails the write. The compressed pages wait in a spool file until the PDF
     // is written, so memory holds only the pages being encoded.
-    static bool writePdf(
-        int pageCount, const PageProvider &pageAt, const QString &path, const PdfLayout &layout, QString *errorText);
-    static bool writePdf(const QList<QImage> &pages, const QString &path, const PdfLayout &layout, QString *errorText);
+    //
+    // With a size limit the pages are written again with smaller settings until the
+    // file fits (compact layers first, then lower resolution and quality of the
+    // colour layers, then the mask at 200 dpi). When even the smallest is over the
+    // limit, options.overLimit decides: nothing written (false, report->overLimit),
+    // the smallest written, or parts under the limit named <name>_1.pdf, <name>_2.pdf.
+    struct PdfReport
+    {
+        QStringList paths; // the files written
+        qint64 bytes = 0; // their size together
+        bool overLimit = false; // refused: even the smallest file is over the limit
+        qint64 smallestBytes = 0; // the smallest size reached when over the limit
+        int layeredPages = 0; // pages written as mask and colour layers
+    };
+    static bool writePdf(int pageCount, const PageProvider &pageAt, const QString &path, const PdfLayout &layout,
+        QString *errorText, PdfReport *report = nullptr);
+    static bool writePdf(const QList<QImage> &pages, const QString &path, const PdfLayout &layout, QString *errorText,
+        PdfReport *report = nullptr);
 };

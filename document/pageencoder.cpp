@@ -11,6 +11,9 @@
 
 #include <tiffio.h>
 
+#include "document/mrcencoder.h"
+#include "document/pageresolution.h"
+
 namespace {
 
 QString translated(const char *text)
@@ -134,7 +137,98 @@ QImage opaque(const QImage &page)
     return flat;
 }
 
+// A G4 mask that compresses worse than this many bits a pixel is describing
+// halftone or noise, not strokes: a continuous-tone page is smaller and truer.
+constexpr double maskBitsLimit = 0.12;
+// Two-level pages scaled down keep a pixel black from about a fifth of black in it,
+// so one-pixel strokes that fall across two pixels do not break up.
+constexpr int strokeThreshold = 200;
+
+double resolutionOf(const QImage &page)
+{
+    return PageResolution::isKnown(page) ? PageResolution::dpiX(page) : 0;
+}
+
+PageEncoder::Layer jpegLayer(const QImage &image, int quality, QString *errorText)
+{
+    PageEncoder::Layer layer;
+    if (image.isNull())
+        return layer;
+    layer.width = image.width();
+    layer.height = image.height();
+    layer.grey = image.format() == QImage::Format_Grayscale8;
+    layer.bytes = jpeg(image, quality, errorText);
+    return layer;
+}
+
 } // namespace
+
+QImage PageEncoder::downsampled(const QImage &page, double dpi)
+{
+    const double own = resolutionOf(page);
+    if (dpi <= 0 || own <= 0 || own <= dpi * 1.01)
+        return page;
+    const double factor = dpi / own;
+    const QSize size(qMax(1, qRound(page.width() * factor)), qMax(1, qRound(page.height() * factor)));
+    QImage scaled;
+    if (kindOf(page) == Kind::TwoLevel) {
+        const QImage grey = page.convertToFormat(QImage::Format_Grayscale8)
+                                .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                .convertToFormat(QImage::Format_Grayscale8);
+        scaled = QImage(size, QImage::Format_Mono);
+        scaled.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+        scaled.fill(1);
+        for (int y = 0; y < size.height(); ++y) {
+            const uchar *row = grey.constScanLine(y);
+            uchar *bits = scaled.scanLine(y);
+            for (int x = 0; x < size.width(); ++x) {
+                if (row[x] < strokeThreshold)
+                    bits[x >> 3] &= uchar(~(0x80 >> (x & 7)));
+            }
+        }
+    } else {
+        scaled = page.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (page.format() == QImage::Format_Grayscale8 && scaled.format() != QImage::Format_Grayscale8)
+            scaled = scaled.convertToFormat(QImage::Format_Grayscale8);
+    }
+    PageResolution::set(&scaled, dpi, dpi * PageResolution::dpiY(page) / own);
+    return scaled;
+}
+
+PageEncoder::Encoded PageEncoder::encode(const QImage &source, const Settings &settings)
+{
+    const QImage page = downsampled(source, settings.saveDpi);
+    if (settings.compression == SaveOptions::Compression::Standard || page.isNull())
+        return encode(page, settings.jpegQuality);
+    const MrcEncoder::Level level = MrcEncoder::level(settings.step);
+    if (kindOf(page) == Kind::TwoLevel)
+        return encode(downsampled(page, level.maskDpi), settings.jpegQuality);
+
+    const QImage masked = downsampled(page, level.maskDpi);
+    const double dpi = resolutionOf(masked);
+    const MrcEncoder::Layers layers = MrcEncoder::split(opaque(masked), dpi, level);
+    QString fallback = layers.fallback;
+    if (fallback.isEmpty()) {
+        Encoded encoded;
+        encoded.kind = Kind::Layered;
+        encoded.width = masked.width();
+        encoded.height = masked.height();
+        encoded.bytes = ccittG4(layers.mask, &encoded.errorText);
+        if (!encoded.errorText.isEmpty())
+            return encoded;
+        if (encoded.bytes.size() * 8.0 <= maskBitsLimit * encoded.width * encoded.height) {
+            encoded.background = jpegLayer(layers.background, level.backgroundQuality, &encoded.errorText);
+            encoded.foreground = jpegLayer(layers.foreground, level.foregroundQuality, &encoded.errorText);
+            encoded.inkColour = layers.uniformInk;
+            return encoded;
+        }
+        fallback = translated("文字层压缩效果不佳");
+    }
+    // Continuous tone, at the compact resolution and quality for photographs.
+    Encoded encoded = encode(downsampled(page, level.photoDpi), qMin(settings.jpegQuality, level.photoQuality));
+    encoded.fallback = fallback;
+    return encoded;
+}
 
 PageEncoder::Kind PageEncoder::kindOf(const QImage &page)
 {
@@ -172,6 +266,7 @@ PageEncoder::Encoded PageEncoder::encode(const QImage &page, int jpegQuality)
                 jpegQuality, &encoded.errorText);
         break;
     case Kind::Colour:
+    case Kind::Layered: // kindOf never says so: layers are the compact encoder's choice
         encoded.bytes = jpeg(opaque(page), jpegQuality, &encoded.errorText);
         break;
     }

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDebug>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
@@ -15,6 +16,18 @@ namespace {
 QImage::Format widestFormat(QImage::Format announced)
 {
     return announced == QImage::Format_Invalid ? QImage::Format_RGBA64 : announced;
+}
+
+// A PDF begins with "%PDF-" and ends with its trailer and "%%EOF" (readers look
+// for both in the first and last kilobyte); a file cut short has lost its end,
+// whatever Poppler rebuilds from the rest.
+bool isCutShortPdf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.read(1024).contains("%PDF-"))
+        return false;
+    file.seek(qMax<qint64>(0, file.size() - 1024));
+    return !file.readAll().contains("%%EOF");
 }
 
 } // namespace
@@ -58,10 +71,17 @@ PageFileReader::Status PageFileReader::open(const QString &path, const QString &
         case PdfDocument::Status::WrongPassword:
             return Status::WrongPassword;
         case PdfDocument::Status::Unreadable:
-            m_errorText = tr("无法读取PDF文件: %1").arg(path);
+            m_errorText
+                = isCutShortPdf(path) ? tr("文件已损坏或不完整: %1").arg(path) : tr("无法读取PDF文件: %1").arg(path);
             return Status::Failed;
         }
         m_pageCount = m_document.pageCount();
+        // Pages rebuilt from a truncated file lack what came after the cut; none is
+        // taken rather than some pages half there.
+        if (m_pageCount <= 0 || isCutShortPdf(path)) {
+            m_errorText = tr("文件已损坏或不完整: %1").arg(path);
+            return Status::Failed;
+        }
         // The survey is only a hint for the resolution; a file qpdf cannot
         // read is still rendered, at the default resolution.
         m_surveyed = m_survey.open(path, password.toUtf8());
@@ -116,7 +136,36 @@ QImage PageFileReader::readPdfPage(int index)
     const QImage image = m_document.render(index, dpi);
     if (image.isNull())
         return fail(tr("PDF文件第%1页无法渲染: %2").arg(index + 1).arg(m_path));
+    // A scanned sheet rendered at its image's own resolution is that image pixel for
+    // pixel: a 1-bit or grey scan comes back as it was stored, not as colour that
+    // would be written back at many times its size.
+    if (scanned > 0) {
+        const PdfPageSurvey::Page page = m_survey.page(index);
+        if (page.imageCount == 1 && page.largestIsTwoLevel)
+            return twoLevel(image);
+        if (page.imageCount == 1 && page.largestIsGrey)
+            return image.convertToFormat(QImage::Format_Grayscale8);
+    }
     return image;
+}
+
+QImage PageFileReader::twoLevel(const QImage &rendered)
+{
+    const QImage grey = rendered.convertToFormat(QImage::Format_Grayscale8);
+    QImage mono(grey.size(), QImage::Format_Mono);
+    mono.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+    mono.fill(1);
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar *row = grey.constScanLine(y);
+        uchar *bits = mono.scanLine(y);
+        for (int x = 0; x < grey.width(); ++x) {
+            if (row[x] < 128)
+                bits[x >> 3] &= uchar(~(0x80 >> (x & 7)));
+        }
+    }
+    mono.setDotsPerMeterX(rendered.dotsPerMeterX());
+    mono.setDotsPerMeterY(rendered.dotsPerMeterY());
+    return mono;
 }
 
 QImage PageFileReader::decodeScan(int index, int dpi)
@@ -159,9 +208,17 @@ QImage PageFileReader::readImage(int index)
     if (!PageLimits::fits(size, widestFormat(m_reader->imageFormat())))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
-    const QImage image = m_reader->read();
+    QImage image = m_reader->read();
     if (image.isNull())
         return fail(tr("读取图像失败: %1").arg(m_reader->errorString()));
+    // 1-bit pages have black at index 0 throughout the document, whatever the file
+    // stored (a fax TIFF's "white is zero" comes the other way round).
+    if ((image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB) && image.colorCount() == 2
+        && qIsGray(image.color(0)) && qIsGray(image.color(1)) && qGray(image.color(0)) > qGray(image.color(1))) {
+        image = image.convertToFormat(QImage::Format_Mono);
+        image.invertPixels();
+        image.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+    }
     if (!PageLimits::fits(image.size(), image.format()))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));

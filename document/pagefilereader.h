@@ -48,6 +48,8 @@ private:
     // a fraction of the time. Null when the page is not such a sheet.
     QImage decodeScan(int index, int dpi);
     QImage readImage(int index);
+    // Index 0 black, 1 white, as every 1-bit page of the document.
+    static QImage twoLevel(const QImage &rendered);
     QImage refuse(const QString &text);
     QImage fail(const QString &text);
 

@@ -128,9 +128,18 @@ PdfPageSurvey::Page PdfPageSurvey::page(int index) const
                 continue;
             const QSize size(int(qBound<long long>(0, width.getIntValue(), INT_MAX)),
                 int(qBound<long long>(0, height.getIntValue(), INT_MAX)));
+            ++result.imageCount;
             if (qint64(size.width()) * size.height()
-                > qint64(result.largestImage.width()) * result.largestImage.height())
+                > qint64(result.largestImage.width()) * result.largestImage.height()) {
                 result.largestImage = size;
+                QPDFObjectHandle mask = dictionary.getKey("/ImageMask");
+                QPDFObjectHandle bits = dictionary.getKey("/BitsPerComponent");
+                QPDFObjectHandle space = dictionary.getKey("/ColorSpace");
+                const bool stencil = mask.isBool() && mask.getBoolValue();
+                result.largestIsTwoLevel = stencil || (bits.isInteger() && bits.getIntValue() == 1);
+                result.largestIsGrey = !stencil && bits.isInteger() && bits.getIntValue() == 8 && space.isName()
+                    && space.getName() == "/DeviceGray";
+            }
         }
         const QSize image = result.largestImage;
         // The image may be stored on its side and turned by the page.

@@ -20,6 +20,11 @@ public:
         QSize largestImage;
         // The largest image's resolution when it fills the page; 0 otherwise.
         int scannedResolution = 0;
+        // How many images the page draws, and what its largest one holds: a scan
+        // kept as 1-bit (CCITT, JBIG2, Flate) or as grey stays that.
+        int imageCount = 0;
+        bool largestIsTwoLevel = false;
+        bool largestIsGrey = false;
     };
 
     // A page that shows nothing but one upright JPEG image filling it (what

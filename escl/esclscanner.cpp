@@ -7,6 +7,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QRegularExpression>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTimer>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -125,7 +127,33 @@ void ESCLScanner::startScan(const ESCLScanSettings &settings)
     multiPageMode = (settings.inputSource == 1);
     qDebug() << "多页模式:" << (multiPageMode ? "是" : "否");
 
-    createScanJob();
+    if (settings.colorMode != 2) {
+        createScanJob();
+        return;
+    }
+    // Black and white is asked for only where the scanner lists it; elsewhere the
+    // job scans grey and the page is made two-level afterwards.
+    const quint64 generation = scanGeneration;
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(
+        this, &ESCLScanner::capabilitiesReceived, this, [this, generation, connection](const QString &capabilities) {
+            disconnect(*connection);
+            if (generation != scanGeneration)
+                return;
+            if (!listsColorMode(capabilities, QStringLiteral("BlackAndWhite1"))) {
+                qDebug() << "扫描仪不支持 BlackAndWhite1，使用灰度扫描";
+                this->settings.colorMode = 1;
+            }
+            createScanJob();
+        });
+    queryCapabilities();
+}
+
+bool ESCLScanner::listsColorMode(const QString &capabilities, const QString &mode)
+{
+    const QRegularExpression entry(
+        QStringLiteral("<(?:\\w+:)?ColorMode>\\s*%1\\s*</").arg(QRegularExpression::escape(mode)));
+    return entry.match(capabilities).hasMatch();
 }
 
 void ESCLScanner::deleteWhenIdle(int graceMs)
@@ -511,8 +539,14 @@ QString ESCLScanner::buildScanSettingsXml(const ESCLScanSettings &settings)
                          "   <pwg:InputSource>%7</pwg:InputSource>\n"
                          "</scan:ScanSettings>");
     // One multi-argument pass, so no filled-in value is scanned for placeholders again.
-    return templateText.arg(QString::number(settings.height), QString::number(settings.width),
+    QString xml = templateText.arg(QString::number(settings.height), QString::number(settings.width),
         QString::number(settings.xOffset), QString::number(settings.yOffset), colorModeKeyword(settings.colorMode),
         QString::number(settings.resolution),
         settings.inputSource == 0 ? QStringLiteral("Platen") : QStringLiteral("Feeder"));
+    // Only a duplex request says so; a one-sided document stays as it always was.
+    if (settings.duplex != 0 && settings.inputSource != 0) {
+        const QString end = QStringLiteral("</scan:ScanSettings>");
+        xml.insert(xml.size() - end.size(), QStringLiteral("   <scan:Duplex>true</scan:Duplex>\n"));
+    }
+    return xml;
 }

@@ -66,6 +66,8 @@ public:
 
     // The ScanSettings document the job POST carries.
     static QString buildScanSettingsXml(const ESCLScanSettings &settings);
+    // Whether a ScannerCapabilities document offers the colour mode ("BlackAndWhite1").
+    static bool listsColorMode(const QString &capabilities, const QString &mode);
     // Last "/"-separated part of a Location, trimmed; empty when the Location ends in "/".
     static QString extractJobId(const QString &location);
     // A NextDocument body as the page it holds, the job's resolution recorded

@@ -18,6 +18,8 @@ struct ESCLScanSettings
     qint32 height = 3508;
     qint32 xOffset = 0;
     qint32 yOffset = 0;
+    // Both sides of every sheet (a feeder with AdfDuplexInputCaps); 0 one side.
+    qint32 duplex = 0;
 };
 
 Q_DECLARE_METATYPE(ESCLScanSettings)

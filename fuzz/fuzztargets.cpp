@@ -23,6 +23,7 @@ Outcome avahiOutput(const QByteArray &data);
 Outcome saneFrames(const QByteArray &data);
 Outcome annotationJson(const QByteArray &data);
 Outcome pageText(const QByteArray &data);
+Outcome scanProfile(const QByteArray &data);
 
 namespace {
 
@@ -46,6 +47,7 @@ const Entry entries[] = {
     { "sane_frames", saneFrames },
     { "annotation_json", annotationJson },
     { "page_text", pageText },
+    { "scan_profile", scanProfile },
 };
 
 const QByteArray folderSeparator = QByteArrayLiteral("\n--quirra-page--\n");

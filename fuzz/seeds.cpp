@@ -11,6 +11,7 @@
 #include <QTextStream>
 
 #include "annotation/annotationtool.h"
+#include "settings/scanprofilestore.h"
 #include "document/pagetext.h"
 #include "document/documentmanager.h"
 #include "document/imagefilewriter.h"
@@ -183,6 +184,15 @@ void pageTextSeeds()
     seed(QStringLiteral("page_text"), QStringLiteral("two-words.json"), text.toJson());
 }
 
+void profileSeeds()
+{
+    ScanProfile profile;
+    profile.area = QRectF(10, 20, 100, 150);
+    profile.splitRule = SplitRule::Barcode;
+    seed(QStringLiteral("scan_profile"), QStringLiteral("barcode.json"),
+        ScanProfileStore::encode(QStringLiteral("发票"), profile));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -196,6 +206,7 @@ int main(int argc, char **argv)
     scannerSeeds();
     annotationSeeds();
     pageTextSeeds();
+    profileSeeds();
     QTextStream(stdout) << written << " seeds in " << outputRoot << Qt::endl;
     return written > 0 ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include "escl/esclcapabilities.h"
 #include "escl/escldeviceprobe.h"
 #include "escl/escldiscovery.h"
 #include "escl/esclscanner.h"
@@ -14,6 +15,10 @@ namespace FuzzTargets {
 Outcome esclCapabilities(const QByteArray &data)
 {
     const EsclDeviceProbe::Result result = EsclDeviceProbe::parseCapabilities(QString::fromUtf8(data));
+    const EsclCapabilities caps = EsclCapabilities::parse(data);
+    if (caps.platen.maxWidth < 0 || caps.platen.resolutions.size() > 64)
+        qFatal("capabilities out of their bounds");
+    EsclCapabilities::region(QRectF(0, 0, 148, 210), caps.platen);
     return { !result.answered, result.modelName };
 }
 

@@ -65,6 +65,10 @@ public:
     QImage enhanceDocument(const QImage &image);
     QImage enhanceColorDocument(const QImage &image);
     QImage removeBackground(const QImage &image);
+    // A two-level page (Format_Mono, index 0 black, 1 white) judged against the
+    // paper under each pixel (PaperBackground), so shading neither swallows thin
+    // strokes nor turns into black areas.
+    QImage toTwoLevelOnPaper(const QImage &image);
     QImage bleach(const QImage &image, int threshold = 240, int strength = 80);
     QImage removeBorder(const QImage &image, int border);
     QImage sharpen(const QImage &image, int strength);
@@ -77,6 +81,13 @@ public:
     QList<QRect> detectContentRegions(const QImage &image, bool horizontal, int threshold = 240);
     QList<QImage> splitLeftRight(const QImage &image, int threshold = 240);
     QList<QImage> splitTopBottom(const QImage &image, int threshold = 240);
+    // Where to cut a two-up page: the middle of the widest blank gap between content
+    // that reaches into the page's middle half (a vertical line when horizontal),
+    // otherwise the middle.
+    int findSplitLine(const QImage &image, bool horizontal, int threshold = 240);
+    // The two parts on either side of the line, nothing of the page left out; an
+    // empty list for a line outside the page.
+    QList<QImage> splitAt(const QImage &image, bool horizontal, int line);
     QImage mergeSideBySide(const QImage &first, const QImage &second, int spacing = 0, int edgeTrim = 0);
     QImage mergeStacked(const QImage &first, const QImage &second, int spacing = 0, int edgeTrim = 0);
 

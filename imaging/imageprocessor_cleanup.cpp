@@ -5,10 +5,10 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <mutex>
 
 #include "imaging/colourcache.h"
 #include "imaging/fasthsv.h"
+#include "imaging/paperbackground.h"
 #include "imaging/rowwriter.h"
 
 namespace {
@@ -32,6 +32,10 @@ int clampByte(float value)
         return 255;
     return static_cast<int>(value);
 }
+
+// A pixel below this share of its paper's brightness is ink in a two-level page:
+// far enough below the paper's grain, near enough to keep a faint thin stroke.
+constexpr int inkContrastPercent = 85;
 
 int brightnessOf(QRgb p)
 {
@@ -103,45 +107,32 @@ QImage ImageProcessor::removeBackground(const QImage &image)
     const int width = source.width();
     const int height = source.height();
 
-    int histogram[256] = {};
-    std::mutex merge;
-    const int sampledRows = (height + 1) / 2;
-    runRows((width + 1) / 2, sampledRows, 0, [](int) { return 0; },
-        [&](int first, int end) {
-            int counts[256] = {};
-            for (int row = first; row < end; ++row) {
-                const auto *line = reinterpret_cast<const QRgb *>(source.constScanLine(2 * row));
-                for (int x = 0; x < width; x += 2)
-                    ++counts[brightnessOf(line[x])];
-            }
-            std::lock_guard<std::mutex> lock(merge);
-            for (int i = 0; i < 256; ++i)
-                histogram[i] += counts[i];
-        });
-    int background = 255;
-    int bestCount = 0;
-    for (int i = 200; i <= 255; ++i) {
-        if (histogram[i] > bestCount) {
-            bestCount = histogram[i];
-            background = i;
-        }
-    }
+    // The paper level follows the sheet: an even level for a whole page that darkens
+    // toward one edge would turn its darker part into "content" with a hard step.
+    PaperBackground paper(source.size());
+    runRows(
+        width * paper.blockSize(), paper.blockRows(), 0, [](int) { return 0; },
+        [&](int first, int end) { paper.sample(source, first, end); });
+    const int background = paper.finish();
     qDebug() << "检测到背景亮度:" << background;
 
-    // One table row per brightness: background rows lift toward white, content rows
-    // get the contrast boost.
-    const int threshold = background - 30;
-    QVector<uchar> tables(256 * 256);
+    // Per paper level and brightness, the lift toward white (0..255) on the background
+    // side, or 256 for content; per lift (and 256) the new channel value. Above
+    // T = paper - 30 the lift grows linearly to full white at brightness 255;
+    // content gets the contrast boost.
+    QVector<quint16> lifts(256 * 256);
     for (int level = 0; level < 256; ++level) {
-        uchar *row = tables.data() + 256 * level;
-        for (int c = 0; c < 256; ++c) {
-            if (level > threshold) {
-                const int f = (level - threshold) * 255 / (255 - threshold);
-                row[c] = uchar(qMin(255, c + (255 - c) * f / 255));
-            } else {
-                row[c] = uchar(clampByte((c - 127) * 1.3 + 127));
-            }
+        const int threshold = level - 30;
+        for (int brightness = 0; brightness < 256; ++brightness) {
+            lifts[256 * level + brightness]
+                = quint16(brightness > threshold ? (brightness - threshold) * 255 / (255 - threshold) : 256);
         }
+    }
+    QVector<uchar> channels(257 * 256);
+    for (int c = 0; c < 256; ++c) {
+        for (int f = 0; f < 256; ++f)
+            channels[256 * f + c] = uchar(qMin(255, c + (255 - c) * f / 255));
+        channels[256 * 256 + c] = uchar(clampByte((c - 127) * 1.3 + 127));
     }
     QImage result = argb32Like(source);
     if (!result.isNull()) {
@@ -149,12 +140,14 @@ QImage ImageProcessor::removeBackground(const QImage &image)
         runRows(
             width, height, 20, [height](int y) { return y * 50 / height + 50; },
             [&](int first, int end) {
+                QVector<uchar> levels(width);
                 for (int y = first; y < end; ++y) {
+                    paper.rowLevels(y, levels.data());
                     const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
                     auto *out = reinterpret_cast<QRgb *>(rows(y));
                     for (int x = 0; x < width; ++x) {
                         const QRgb p = in[x];
-                        const uchar *row = tables.constData() + 256 * brightnessOf(p);
+                        const uchar *row = channels.constData() + 256 * lifts[256 * levels[x] + brightnessOf(p)];
                         out[x] = (p & 0xff000000u) | uint(row[(p >> 16) & 0xff]) << 16 | uint(row[(p >> 8) & 0xff]) << 8
                             | row[p & 0xff];
                     }
@@ -305,4 +298,54 @@ QImage ImageProcessor::denoise(const QImage &image, int strength)
     for (double &weight : kernel)
         weight /= sum;
     return applyKernel(image, kernel, size);
+}
+
+QImage ImageProcessor::toTwoLevelOnPaper(const QImage &image)
+{
+    if (image.isNull()) {
+        qDebug() << "无法处理空图像";
+        return QImage();
+    }
+    qDebug() << "开始黑白转换（按局部纸张亮度）";
+    emit processingProgress(0);
+    const QImage source = argb32Source(image);
+    const int width = source.width();
+    const int height = source.height();
+    // Ink is what is clearly darker than the paper around it: one threshold for the
+    // whole sheet loses thin strokes where the paper is light and fills the shadowed
+    // part with black.
+    PaperBackground paper(source.size());
+    runRows(
+        width * paper.blockSize(), paper.blockRows(), 0, [](int) { return 0; },
+        [&](int first, int end) { paper.sample(source, first, end); });
+    paper.finish();
+    QImage result(width, height, QImage::Format_Mono);
+    if (result.isNull())
+        return result;
+    result.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+    result.setDotsPerMeterX(image.dotsPerMeterX());
+    result.setDotsPerMeterY(image.dotsPerMeterY());
+    const RowWriter rows(result);
+    runRows(
+        width, height, 20, [height](int y) { return y * 100 / height; },
+        [&](int first, int end) {
+            QVector<uchar> levels(width);
+            for (int y = first; y < end; ++y) {
+                paper.rowLevels(y, levels.data());
+                const auto *in = reinterpret_cast<const QRgb *>(source.constScanLine(y));
+                uchar *out = rows(y);
+                for (int byte = 0; byte < (width + 7) / 8; ++byte) {
+                    uint bits = 0;
+                    const int count = qMin(8, width - 8 * byte);
+                    for (int i = 0; i < count; ++i) {
+                        const int x = 8 * byte + i;
+                        bits |= uint(brightnessOf(in[x]) * 100 >= levels[x] * inkContrastPercent) << (7 - i);
+                    }
+                    out[byte] = uchar(bits);
+                }
+            }
+        });
+    emit processingProgress(100);
+    qDebug() << "黑白转换完成";
+    return result;
 }

@@ -241,3 +241,52 @@ QImage ImageProcessor::mergeImages(
     qDebug() << (sideBySide ? "左右合并完成，结果尺寸:" : "上下合并完成，结果尺寸:") << width << "x" << height;
     return canvas;
 }
+
+int ImageProcessor::findSplitLine(const QImage &image, bool horizontal, int threshold)
+{
+    if (image.isNull())
+        return 0;
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    const int length = horizontal ? gray.width() : gray.height();
+    // Whether each column (left/right) or row (top/bottom) holds content.
+    QVector<bool> inked(length, false);
+    for (int y = 0; y < gray.height(); ++y) {
+        const uchar *line = gray.constScanLine(y);
+        for (int x = 0; x < gray.width(); ++x) {
+            if (line[x] < threshold)
+                inked[horizontal ? x : y] = true;
+        }
+    }
+    // The widest blank run between content that reaches into the middle half: the
+    // gutter of a two-up scan. Blank margins at the page's edges are no gap.
+    const int middle = length / 2;
+    int best = middle;
+    int bestWidth = 0;
+    int start = -1;
+    for (int i = 0; i < length; ++i) {
+        if (!inked[i]) {
+            if (start < 0)
+                start = i;
+            continue;
+        }
+        if (start > 0 && i > length / 4 && start < length * 3 / 4 && i - start > bestWidth) {
+            bestWidth = i - start;
+            best = (start + i) / 2;
+        }
+        start = -1;
+    }
+    qDebug() << (horizontal ? "左右拆分建议位置:" : "上下拆分建议位置:") << best << "空白宽度:" << bestWidth;
+    return best;
+}
+
+QList<QImage> ImageProcessor::splitAt(const QImage &image, bool horizontal, int line)
+{
+    const int length = horizontal ? image.width() : image.height();
+    if (image.isNull() || line <= 0 || line >= length) {
+        qDebug() << "无法拆分空图像";
+        return {};
+    }
+    if (horizontal)
+        return { image.copy(0, 0, line, image.height()), image.copy(line, 0, image.width() - line, image.height()) };
+    return { image.copy(0, 0, image.width(), line), image.copy(0, line, image.width(), image.height() - line) };
+}

@@ -11,6 +11,10 @@
 
 namespace {
 
+// How far red must stand above green and blue to be red ink rather than a warm
+// paper or a brownish print.
+constexpr int redInkMargin = 60;
+
 QString translated(const char *text)
 {
     return QCoreApplication::translate("TextRecognizer", text);
@@ -45,6 +49,32 @@ int dotsPerInch(const QImage &page)
         return 0;
     const int dpi = qRound(perMetre * 0.0254);
     return dpi <= 10000 ? dpi : 0;
+}
+
+// The page in grey as the engine should see it: the luminance of every pixel,
+// except red ink, which takes its red value. A red seal stamped over a signature
+// (or a red correction) is as dark as the text in luminance and in the engine's
+// own colour thresholding, so the words under it and beside it are lost; in its
+// red value it is nearly paper, while the text beneath, dark in every channel,
+// stays dark.
+QImage inkOnly(const QImage &page)
+{
+    if (page.format() == QImage::Format_Grayscale8 || page.format() == QImage::Format_Mono
+        || page.format() == QImage::Format_MonoLSB || page.allGray())
+        return page.format() == QImage::Format_Grayscale8 ? page : page.convertToFormat(QImage::Format_Grayscale8);
+    const QImage colour = page.convertToFormat(QImage::Format_RGB32);
+    QImage grey(colour.size(), QImage::Format_Grayscale8);
+    grey.setDotsPerMeterX(page.dotsPerMeterX());
+    grey.setDotsPerMeterY(page.dotsPerMeterY());
+    for (int y = 0; y < colour.height(); ++y) {
+        const auto *in = reinterpret_cast<const QRgb *>(colour.constScanLine(y));
+        uchar *out = grey.scanLine(y);
+        for (int x = 0; x < colour.width(); ++x) {
+            const int red = qRed(in[x]);
+            out[x] = uchar(red - qMax(qGreen(in[x]), qBlue(in[x])) > redInkMargin ? red : qGray(in[x]));
+        }
+    }
+    return grey;
 }
 
 } // namespace
@@ -154,8 +184,7 @@ PageText TextRecognizer::recognize(const QImage &page, const std::atomic_bool *c
     omp_set_max_active_levels(0);
     // Grey is all the engine looks at; handing it grey spares it the conversion
     // of a colour page, and a two-level page becomes readable to it at all.
-    const QImage grey
-        = page.format() == QImage::Format_Grayscale8 ? page : page.convertToFormat(QImage::Format_Grayscale8);
+    const QImage grey = inkOnly(page);
     m_api->SetImage(grey.constBits(), grey.width(), grey.height(), 1, grey.bytesPerLine());
     const int dpi = dotsPerInch(page);
     m_api->SetSourceResolution(dpi > 0 ? dpi : 300);

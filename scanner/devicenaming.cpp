@@ -82,10 +82,8 @@ QString cutBeforeParenthesis(const QString &name, const QString &fallback)
     return result.isEmpty() ? fallback : result;
 }
 
-QString displayName(const DeviceRecord &record, bool network, bool includeNetwork)
+QString displayName(const DeviceRecord &record, bool network)
 {
-    if (!includeNetwork)
-        return record.name;
     const QString friendly = friendlyName(record.vendor, record.model, record.name);
     if (network) {
         const QString address = ipv4Address(record.name);

@@ -33,8 +33,9 @@ bool isLocalEsclName(const QString &saneName);
 QString friendlyName(const QString &vendor, const QString &model, const QString &saneName);
 
 // The display name of a record that passed the filters; network is the
-// classification result.
-QString displayName(const DeviceRecord &record, bool network, bool includeNetwork);
+// classification result. The same in every search mode and in the first search,
+// so a device keeps its name from one search to the next.
+QString displayName(const DeviceRecord &record, bool network);
 
 // The dotted IPv4 address in a SANE name, or an empty string.
 QString ipv4Address(const QString &saneName);

@@ -34,12 +34,12 @@ bool isGrayRequest(const QString &request)
     return request == QStringLiteral("灰度") || request == QLatin1String("Gray");
 }
 
+} // namespace
+
 bool isLineartRequest(const QString &request)
 {
     return request == QStringLiteral("黑白") || request == QLatin1String("Lineart");
 }
-
-} // namespace
 
 bool isColorModeOptionName(const QString &name)
 {
@@ -102,8 +102,16 @@ QString pickColorMode(const QString &request, const QStringList &entries)
         }
     } else if (isLineartRequest(request)) {
         for (const QString &entry : entries) {
-            if (containsAny(entry, { "Black", "Lineart", "Mono" })) {
+            if (containsAny(entry, { "Black", "Lineart", "Mono", "Binary" })) {
                 qDebug() << "找到黑白模式: " << entry;
+                return entry;
+            }
+        }
+        // Without a two-level mode the page is scanned in grey and made two-level
+        // afterwards; a colour scan would only be bigger and slower.
+        for (const QString &entry : entries) {
+            if (containsAny(entry, { "Gray", "Grey", "Grayscale", "8bit" })) {
+                qDebug() << "设备没有黑白模式，使用灰度模式: " << entry;
                 return entry;
             }
         }
@@ -121,21 +129,21 @@ QString colorModeWithoutList(const QString &request)
     return QStringLiteral("Color");
 }
 
-bool isFeederTarget(const QString &target)
-{
-    return target == QStringLiteral("自动进纸器") || target == QStringLiteral("双面自动进纸器")
-        || containsAny(target, { "ADF", "Feeder" });
-}
-
 bool isDuplexFeederTarget(const QString &target)
 {
-    return target == QStringLiteral("双面自动进纸器")
-        || (isFeederTarget(target) && target.contains(QLatin1String("Duplex"), Qt::CaseInsensitive));
+    return target == QStringLiteral("双面自动进纸器") || target == QStringLiteral("双面进纸器")
+        || (containsAny(target, { "ADF", "Feeder" }) && target.contains(QLatin1String("Duplex"), Qt::CaseInsensitive));
+}
+
+bool isFeederTarget(const QString &target)
+{
+    return target == QStringLiteral("自动进纸器") || isDuplexFeederTarget(target)
+        || containsAny(target, { "ADF", "Feeder" });
 }
 
 bool isFeederRequest(const QString &paperSource)
 {
-    return paperSource.contains(QStringLiteral("自动进纸器"), Qt::CaseInsensitive)
+    return paperSource.contains(QStringLiteral("进纸器"), Qt::CaseInsensitive)
         || containsAny(paperSource, { "ADF", "Feeder", "Automatic" });
 }
 

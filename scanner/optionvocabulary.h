@@ -21,8 +21,11 @@ bool isRefreshedColorModeOptionName(const QString &name);
 // Names that look like a paper sensor, for the feeder paper check.
 bool isPaperSensorName(const QString &name);
 
-// Colour mode: the first matching list entry, else the first entry; empty
-// only for an empty list.
+// A request for a two-level (black and white) page.
+bool isLineartRequest(const QString &request);
+// Colour mode: the first matching list entry; for black and white without a
+// two-level entry the grey one (the page is made two-level afterwards); else the
+// first entry. Empty only for an empty list.
 QString pickColorMode(const QString &request, const QStringList &entries);
 // Colour mode for a backend that offers no list.
 QString colorModeWithoutList(const QString &request);
@@ -30,7 +33,8 @@ QString colorModeWithoutList(const QString &request);
 // A paper-source target that asks for the document feeder (option setting
 // and the controller's start check).
 bool isFeederTarget(const QString &target);
-// A target that asks for both sides from the feeder, in Chinese or English.
+// The names the window has used for the feeder scanning both sides, or a device's
+// own English name for it.
 bool isDuplexFeederTarget(const QString &target);
 // The worker's wider test on a request's paper source.
 bool isFeederRequest(const QString &paperSource);

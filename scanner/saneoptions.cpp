@@ -91,6 +91,42 @@ double resolutionDpi(const SANE_Option_Descriptor *descriptor, SANE_Word word)
     return descriptor->type == SANE_TYPE_FIXED ? SANE_UNFIX(word) : double(word);
 }
 
+int atMostOrLowest(const SANE_Option_Descriptor *descriptor, int dpi)
+{
+    const auto value = [descriptor](SANE_Word word) {
+        return resolutionDpi(descriptor, word);
+    };
+    if (descriptor->constraint_type == SANE_CONSTRAINT_RANGE && descriptor->constraint.range) {
+        const SANE_Range *range = descriptor->constraint.range;
+        const double minimum = value(range->min);
+        const double maximum = value(range->max);
+        const double quant = value(range->quant);
+        if (dpi <= minimum)
+            return int(std::ceil(minimum));
+        double chosen = std::min<double>(dpi, maximum);
+        if (quant > 0)
+            chosen = minimum + std::floor((chosen - minimum) / quant) * quant;
+        return int(std::floor(chosen));
+    }
+    if (descriptor->constraint_type == SANE_CONSTRAINT_WORD_LIST && descriptor->constraint.word_list) {
+        const SANE_Word *list = descriptor->constraint.word_list;
+        double best = -1;
+        double lowest = -1;
+        for (int i = 1; i <= list[0]; ++i) {
+            const double entry = value(list[i]);
+            if (entry <= dpi && entry > best)
+                best = entry;
+            if (lowest < 0 || entry < lowest)
+                lowest = entry;
+        }
+        if (best > 0)
+            return int(best);
+        if (lowest > 0)
+            return int(std::ceil(lowest));
+    }
+    return dpi;
+}
+
 SANE_Word fixedWord(double value)
 {
     return static_cast<SANE_Word>(std::lround(value * (1 << SANE_FIXED_SCALE_SHIFT)));

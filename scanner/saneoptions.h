@@ -34,6 +34,9 @@ SANE_Status getWord(SaneApi &sane, SANE_Handle handle, SANE_Int option, SANE_Wor
 SANE_Word resolutionWord(const SANE_Option_Descriptor *descriptor, int dpi);
 // The dpi an INT or FIXED resolution option's value stands for.
 double resolutionDpi(const SANE_Option_Descriptor *descriptor, SANE_Word word);
+// The largest resolution the option allows that is at most dpi, or its
+// lowest when none is that low; dpi itself when the option names no constraint.
+int atMostOrLowest(const SANE_Option_Descriptor *descriptor, int dpi);
 // Millimetres in SANE's 16.16 fixed-point encoding.
 SANE_Word fixedWord(double value);
 

@@ -54,6 +54,7 @@ ScannerController::ScannerController(std::shared_ptr<SaneApi> saneApi, QObject *
     , worker(std::make_unique<ScanWorker>(saneApi))
     , sane(std::move(saneApi))
 {
+    qRegisterMetaType<ScanArea>();
     worker->moveToThread(&workerThread);
     connect(this, &ScannerController::startScanWorker, worker.get(), &ScanWorker::doScan);
     connect(this, &ScannerController::cancelScanWorker, worker.get(), &ScanWorker::cancelScan);
@@ -63,6 +64,8 @@ ScannerController::ScannerController(std::shared_ptr<SaneApi> saneApi, QObject *
     connect(worker.get(), &ScanWorker::multiPageScanStarted, this, &ScannerController::multiPageScanStarted);
     connect(worker.get(), &ScanWorker::multiPageScanFinished, this, &ScannerController::multiPageScanFinished);
     connect(worker.get(), &ScanWorker::currentPageScanning, this, &ScannerController::currentPageScanning);
+    connect(worker.get(), &ScanWorker::previewComplete, this, &ScannerController::previewComplete);
+    connect(worker.get(), &ScanWorker::scanNotice, this, &ScannerController::scanNotice);
     workerThread.start(QThread::InheritPriority);
     qDebug() << "ScannerController创建完成，延迟初始化模式";
 }
@@ -213,8 +216,7 @@ void ScannerController::runBackgroundInitialization(bool reinitialize)
             const QString friendly = DeviceNaming::friendlyName(record.vendor, record.model, record.name);
             // Two devices of the same model would otherwise share one entry
             // and the first would become unreachable.
-            const QString display
-                = DeviceNaming::uniqueDisplayName(DeviceNaming::cutBeforeParenthesis(friendly, friendly), nameMap);
+            const QString display = DeviceNaming::uniqueDisplayName(DeviceNaming::displayName(record, false), nameMap);
             names << display;
             nameMap.insert(display, record.name);
             qDebug() << "找到本地扫描仪(异步初始化):";
@@ -348,15 +350,9 @@ QStringList ScannerController::getAvailableScanners(bool includeNetwork)
         }
         qDebug() << (classification.network ? "✓ 添加网络设备" : "✓ 添加本地设备");
 
-        QString friendly;
-        QString display;
-        if (includeNetwork) {
-            friendly = DeviceNaming::friendlyName(record.vendor, record.model, record.name);
-            qDebug() << "使用友好名称（USB+网络模式）:" << friendly;
-        } else {
-            qDebug() << "使用原始名称（仅USB模式）:" << record.name;
-        }
-        display = DeviceNaming::displayName(record, classification.network, includeNetwork);
+        const QString friendly = DeviceNaming::friendlyName(record.vendor, record.model, record.name);
+        qDebug() << "使用友好名称:" << friendly;
+        QString display = DeviceNaming::displayName(record, classification.network);
 
         if (nameMap.contains(display)) {
             qDebug() << "⚠️ 警告：发现重复的显示名称:" << display;
@@ -384,11 +380,15 @@ QStringList ScannerController::getAvailableScanners(bool includeNetwork)
     return result;
 }
 
-bool ScannerController::selectScanner(const QString &displayName)
+bool ScannerController::selectScanner(const QString &selection)
 {
-    qDebug() << "尝试选择扫描仪:" << displayName;
+    qDebug() << "尝试选择扫描仪:" << selection;
     qDebug() << "可用扫描仪列表:" << availableScanners;
     qDebug() << "设备名称映射:" << deviceNameMap;
+    // A listed device may also be named by its SANE name (a choice remembered from
+    // when the list showed those).
+    const QString displayName
+        = availableScanners.contains(selection) ? selection : deviceNameMap.key(selection, selection);
     if (!availableScanners.contains(displayName)) {
         qDebug() << "无效的扫描仪名称: " << displayName;
         return false;

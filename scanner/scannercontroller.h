@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QThread>
 
+#include "scanner/scanarea.h"
+
 #include <atomic>
 #include <memory>
 
@@ -44,7 +46,8 @@ public:
 
     QStringList getAvailableScanners(bool includeNetwork);
     QStringList getCachedScanners();
-    bool selectScanner(const QString &displayName);
+    // A display name of the list, or the SANE name of a listed device.
+    bool selectScanner(const QString &selection);
 
     // Results of the last selection (capability detection).
     QString currentScanner() const { return m_currentScanner; }
@@ -60,6 +63,10 @@ public:
     void setPageSize(const QString &name);
     void setPaperSource(const QString &source);
     void setDuplexMode(const QString &mode);
+    // What a scan covers from now on (the page-size list, a preview's
+    // selection). The device default leaves the backend's own area.
+    void setScanRegion(const ScanArea &area);
+    ScanArea scanRegion() const { return region; }
     QSizeF scanAreaSize() const { return QSizeF(scanAreaWidth, scanAreaHeight); }
     QString currentPageSize() const { return pageSize; }
 
@@ -92,8 +99,10 @@ signals:
     void multiPageScanStarted();
     void multiPageScanFinished(int totalPages);
     void currentPageScanning(int pageNumber);
+    void scanNotice(QString message);
     void startScanWorker(QString deviceName, QString colorMode, int resolution, bool isPreview,
-        QString paperSource = QString(), QString duplexMode = QString(), double width = 215.9, double height = 279.4);
+        QString paperSource = QString(), QString duplexMode = QString(), double width = 215.9, double height = 279.4,
+        ScanArea area = ScanArea());
     void cancelScanWorker();
 
 private:
@@ -130,6 +139,7 @@ private:
     bool m_supportsDuplex = false;
     QStringList m_duplexModes;
     QString duplexMode = QStringLiteral("Simplex");
+    ScanArea region;
 
     std::shared_ptr<SaneApi> sane;
     // sane_init calls of this controller not yet matched by sane_exit.

@@ -66,6 +66,12 @@ void ScannerController::setPageSize(const QString &name)
     qDebug() << "页面大小设置为: " << name << ", 尺寸: " << width << "x" << height << " mm";
 }
 
+void ScannerController::setScanRegion(const ScanArea &area)
+{
+    region = area;
+    qDebug() << "扫描区域:" << area.toText();
+}
+
 void ScannerController::setPaperSource(const QString &source)
 {
     paperSource = source;
@@ -115,6 +121,10 @@ void ScannerController::detectCapabilities()
                             m_supportedSources << entry;
                         if (active)
                             m_supportsADF = true;
+                        // A source that feeds both sides ("ADF Duplex") is how many
+                        // backends offer duplex, without a duplex option of its own.
+                        if (active && entry.contains(QLatin1String("Duplex"), Qt::CaseInsensitive))
+                            m_supportsDuplex = true;
                     } else if (isFlatbedEntry(entry) && !m_supportedSources.contains(entry)) {
                         m_supportedSources.removeAll(QStringLiteral("Flatbed"));
                         m_supportedSources.prepend(entry);

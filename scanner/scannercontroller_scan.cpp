@@ -46,7 +46,7 @@ bool ScannerController::startScan(const QString &scannerName, const QString &req
     const QString deviceName = derivedDeviceName();
     qDebug() << "使用的设备名称:" << deviceName;
     qDebug() << "使用的纸张来源:" << source;
-    emit startScanWorker(deviceName, mode, dpi, false, source, duplex, scanAreaWidth, scanAreaHeight);
+    emit startScanWorker(deviceName, mode, dpi, false, source, duplex, scanAreaWidth, scanAreaHeight, region);
     return true;
 }
 
@@ -74,7 +74,9 @@ bool ScannerController::startPreview(const QString &scannerName)
     }
     if (!chooseScanner(scannerName))
         return false;
-    emit startScanWorker(derivedDeviceName(), colorMode, 75, true, QString(), QString(), scanAreaWidth, scanAreaHeight);
+    // The whole glass, so that the user can choose any part of it.
+    emit startScanWorker(derivedDeviceName(), colorMode, 75, true, QString(), QString(), scanAreaWidth, scanAreaHeight,
+        ScanArea::wholeBed());
     return true;
 }
 

@@ -126,7 +126,7 @@ QString ScanWorker::statusText(int status) const
 }
 
 void ScanWorker::doScan(QString deviceName, QString colorMode, int resolution, bool isPreview, QString paperSource,
-    QString duplexMode, double width, double height)
+    QString duplexMode, double width, double height, ScanArea area)
 {
     {
         QMutexLocker lock(&mutex);
@@ -139,7 +139,9 @@ void ScanWorker::doScan(QString deviceName, QString colorMode, int resolution, b
             lock.unlock();
             QMetaObject::invokeMethod(
                 this,
-                [=]() { doScan(deviceName, colorMode, resolution, isPreview, paperSource, duplexMode, width, height); },
+                [=]() {
+                    doScan(deviceName, colorMode, resolution, isPreview, paperSource, duplexMode, width, height, area);
+                },
                 Qt::QueuedConnection);
             return;
         }
@@ -150,6 +152,7 @@ void ScanWorker::doScan(QString deviceName, QString colorMode, int resolution, b
         emit scanError(tr("无法打开扫描仪设备: %1").arg(deviceName));
         return;
     }
+    requestArea = area;
     if (!setScanOptions(colorMode, resolution, isPreview, paperSource, duplexMode, width, height)) {
         emit scanError(tr("无法设置扫描参数"));
         closeDevice();
@@ -166,7 +169,9 @@ void ScanWorker::doScan(QString deviceName, QString colorMode, int resolution, b
     } else {
         const QImage image = performScan();
         if (!isCancelRequested()) {
-            if (!image.isNull())
+            if (!image.isNull() && isPreview)
+                emit previewComplete(image);
+            else if (!image.isNull())
                 emit scanComplete(image);
             else
                 emit scanError(tr("扫描失败或被取消"));

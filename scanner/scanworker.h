@@ -6,12 +6,17 @@
 #include <QString>
 #include <QWaitCondition>
 
+#include "scanner/scanarea.h"
+
 #include <functional>
 #include <memory>
 
 class SaneApi;
 class FrameAssembler;
 struct FrameParameters;
+namespace SaneGeometry {
+struct Options;
+}
 
 // Carries out one scan request on the controller's worker thread: opens the
 // device, applies the options, starts with the retry policies, reads the
@@ -60,10 +65,17 @@ signals:
     void multiPageScanStarted();
     void multiPageScanFinished(int totalPages);
     void currentPageScanning(int pageNumber);
+    // A preview's image: the whole glass at low resolution, never a page.
+    void previewComplete(QImage previewImage);
+    // News for the user about the scan under way (an area the backend could
+    // not take as it was asked); the scan goes on.
+    void scanNotice(QString message);
 
 public slots:
+    // area is what the scan covers; the device default leaves the backend's
+    // area alone except for a preview, which then covers width x height mm.
     void doScan(QString deviceName, QString colorMode, int resolution, bool isPreview, QString paperSource = QString(),
-        QString duplexMode = QString(), double width = 215.9, double height = 279.4);
+        QString duplexMode = QString(), double width = 215.9, double height = 279.4, ScanArea area = ScanArea());
     void cancelScan();
 
 private:
@@ -77,6 +89,7 @@ private:
     QImage noteOverheadAndTake(FrameAssembler &assembler, size_t readBufferBytes);
     void sleepFor(int milliseconds);
     QString statusText(int status) const;
+    void applyArea(const SaneGeometry::Options &geometry, const ScanArea &area, double dpi, bool feeder);
 
     void *device = nullptr;
     bool scanning = false;
@@ -93,4 +106,6 @@ private:
     double scanDpi = 0;
     // A sane_start succeeded on the open device and awaits its sane_cancel.
     bool acquisitionStarted = false;
+    // The area of the request being set up.
+    ScanArea requestArea;
 };

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "settings/scanprofile.h"
 #include "settings/searchmode.h"
 #include "settings/setting.h"
 
@@ -43,6 +44,11 @@ inline const Setting<QString> savePath { "save/path", &documentsFolder };
 inline const Setting<bool> autoSave { "save/autoSave", true };
 inline const Setting<int> saveCounter { "save/counter", 0 };
 inline const Setting<int> jpegQuality { "save/jpegQuality", 90 };
+// How a stack becomes documents, and the names of their files
+inline const Setting<SplitRule> splitRule { "save/splitRule", SplitRule::None };
+inline const Setting<int> splitEvery { "save/splitEvery", 2 };
+inline const Setting<bool> keepSeparator { "save/keepSeparator", false };
+inline const Setting<QString> fileNamePattern { "save/fileNamePattern", QStringLiteral("扫描_{日期}_{序号}") };
 // Text recognition of every page, and its languages as the engine names them
 inline const Setting<bool> textRecognition { "save/textRecognition", false };
 inline const Setting<QString> textLanguages { "save/textLanguages", QStringLiteral("chi_sim+eng") };
@@ -50,6 +56,8 @@ inline const Setting<QString> textLanguages { "save/textLanguages", QStringLiter
 inline const Setting<bool> autoDeskew { "save/autoDeskew", false };
 inline const Setting<bool> autoCropPaper { "save/autoCropPaper", false };
 inline const Setting<bool> autoOrient { "save/autoOrient", false };
+// Every flatbed page with several originals on it becomes one page per original.
+inline const Setting<bool> splitOriginals { "save/splitOriginals", false };
 
 // Blank-page test of the scan pipeline
 inline const Setting<bool> removeBlankPages { "removeBlankPages", false };

@@ -680,7 +680,7 @@ void DocumentPersistenceTest::failedLoadKeepsPages_data()
     QTest::newRow("missing file") << "missing.png" << QByteArray() << "文件不存在: %1";
     QTest::newRow("unsupported format") << "anim.gif" << png << "不支持的文件格式: gif";
     QTest::newRow("no suffix") << "image" << png << "不支持的文件格式: ";
-    QTest::newRow("damaged pdf") << "scan.pdf" << QByteArray("%PDF-1.4\n") << "无法读取PDF文件: %1";
+    QTest::newRow("damaged pdf") << "scan.pdf" << QByteArray("%PDF-1.4\n") << "文件已损坏或不完整: %1";
     QTest::newRow("not an image") << "notes.png" << QByteArray("just some text\n") << "无法读取图像文件: %1";
     QTest::newRow("empty file") << "empty.bmp" << QByteArray("") << "无法读取图像文件: %1";
     QTest::newRow("truncated png") << "cut.png" << png.left(png.size() / 2) << "读取图像失败: ...";

@@ -146,6 +146,8 @@ private slots:
     void capabilitiesFailure();
     void setBaseUrlMovesRequests();
     void jobRequestCarriesDocument();
+    void blackAndWhiteWhereListed_data();
+    void blackAndWhiteWhereListed();
     void feederPagesThen404();
     void platenSingleGet();
     void otherSourceIsSinglePage();
@@ -459,6 +461,42 @@ void TestEsclScanner::jobRequestCarriesDocument()
     QVERIFY(!post.hasHeader("Accept"));
     QVERIFY(!post.hasHeader("Authorization"));
     QVERIFY(!server.requests().value(1).hasHeader("Accept"));
+}
+
+void TestEsclScanner::blackAndWhiteWhereListed_data()
+{
+    QTest::addColumn<QByteArray>("modes");
+    QTest::addColumn<QByteArray>("sent");
+    QTest::newRow("listed") << QByteArray("<scan:ColorMode>Grayscale8</scan:ColorMode>"
+                                          "<scan:ColorMode>BlackAndWhite1</scan:ColorMode>")
+                            << QByteArray("BlackAndWhite1");
+    QTest::newRow("not listed") << QByteArray("<scan:ColorMode>RGB24</scan:ColorMode>"
+                                              "<scan:ColorMode>Grayscale8</scan:ColorMode>")
+                                << QByteArray("Grayscale8");
+}
+
+// Black and white is asked for only from a scanner that lists it; another scans grey.
+void TestEsclScanner::blackAndWhiteWhereListed()
+{
+    QFETCH(QByteArray, modes);
+    QFETCH(QByteArray, sent);
+    EsclTestServer server;
+    QVERIFY(server.start());
+    server.enqueue("GET", "/eSCL/ScannerCapabilities",
+        Response::text("<scan:ScannerCapabilities><scan:Platen><scan:SettingProfiles><scan:SettingProfile>"
+                       "<scan:ColorModes>"
+            + modes
+            + "</scan:ColorModes></scan:SettingProfile></scan:SettingProfiles></scan:Platen>"
+              "</scan:ScannerCapabilities>"));
+    server.enqueue("POST", jobsPath, Response::created("/eSCL/ScanJobs/5"));
+    server.enqueue("GET", documentPath("5"), Response::document(smallJpeg));
+    auto scanner = makeScanner(server);
+    SignalRecorder recorder(scanner.get());
+    scanner->startScan(settingsFor(0, 2));
+    QTRY_VERIFY(recorder.ended());
+    const EsclTestServer::Request post = server.requests().value(1);
+    QCOMPARE(post.line(), QStringLiteral("POST /eSCL/ScanJobs"));
+    QVERIFY2(post.body.contains("<scan:ColorMode>" + sent + "</scan:ColorMode>"), post.body.constData());
 }
 
 void TestEsclScanner::feederPagesThen404()

@@ -291,7 +291,7 @@ void ImageFileWriterTest::jpegQualityIsTheLayouts()
     qint64 sizes[2] = {};
     for (int i = 0; i < 2; ++i) {
         ImageFileWriter::PdfLayout layout;
-        layout.jpegQuality = i == 0 ? 50 : 95;
+        layout.options.jpegQuality = i == 0 ? 50 : 95;
         const QString path = scratch.filePath(QStringLiteral("q%1.pdf").arg(i));
         QVERIFY(ImageFileWriter::writePdf({ page }, path, layout, nullptr));
         sizes[i] = imageRows(path).value(0).value(14).chopped(1).toDouble() * 1024;

@@ -1,5 +1,6 @@
 // Document clean-up of ImageProcessor: enhancement, background removal, bleaching,
 // border removal, sharpening and denoising.
+#include <QPainter>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -34,6 +35,8 @@ private slots:
     void enhanceColorDocumentBoostsInHsv_data();
     void enhanceColorDocumentBoostsInHsv();
     void enhanceDocumentChainsBothSteps();
+    void enhanceDocumentFollowsShadedPaper_data();
+    void enhanceDocumentFollowsShadedPaper();
 };
 
 namespace {
@@ -61,6 +64,29 @@ QImage randomImage(int width, int height, quint32 seed)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, random.generate());
     return image;
+}
+
+// An A4 page at dpi whose paper runs from grey top to grey bottom (with a little
+// sensor noise), lines of dark strokes on its left three fifths and nothing on the
+// rest.
+QImage shadedPage(int dpi, int top, int bottom)
+{
+    QImage page(dpi * 827 / 100, dpi * 1169 / 100, QImage::Format_RGB32);
+    QRandomGenerator noise(7);
+    for (int y = 0; y < page.height(); ++y) {
+        const double paper = top + double(bottom - top) * y / (page.height() - 1);
+        auto *line = reinterpret_cast<QRgb *>(page.scanLine(y));
+        for (int x = 0; x < page.width(); ++x) {
+            const int level = int(paper + noise.generateDouble() * 5.0 - 2.5);
+            line[x] = qRgb(level, level, level - 4);
+        }
+    }
+    QPainter painter(&page);
+    painter.setPen(QPen(QColor(30, 30, 40), dpi / 100));
+    for (int baseline = dpi; baseline < page.height() - dpi; baseline += dpi / 6)
+        for (int x = dpi; x < page.width() * 3 / 5 - dpi / 10; x += dpi / 25)
+            painter.drawLine(x, baseline - dpi / 12, x + dpi / 50, baseline);
+    return page;
 }
 
 QVector<double> gaussian(int size, double sigma)
@@ -386,3 +412,42 @@ void ImageProcessorCleanupTest::enhanceDocumentChainsBothSteps()
 
 QTEST_MAIN(ImageProcessorCleanupTest)
 #include "tst_imageprocessor_cleanup.moc"
+
+void ImageProcessorCleanupTest::enhanceDocumentFollowsShadedPaper_data()
+{
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<int>("top");
+    QTest::addColumn<int>("bottom");
+    QTest::addColumn<int>("passes");
+    QTest::newRow("darkening downwards, 300 dpi") << 300 << 240 << 195 << 1;
+    QTest::newRow("darkening downwards, 300 dpi, twice") << 300 << 240 << 195 << 2;
+    QTest::newRow("darkening downwards, 150 dpi, twice") << 150 << 240 << 195 << 2;
+    QTest::newRow("lightening downwards, 300 dpi") << 300 << 190 << 245 << 1;
+    QTest::newRow("strong shadow, 150 dpi") << 150 << 250 << 150 << 1;
+}
+
+// Enhancement follows the paper however it is shaded: along a text-free strip the
+// row means change by a few grey levels at most from one row to the next (the
+// sharpening of a pass lifts the paper's grain by about that much).
+void ImageProcessorCleanupTest::enhanceDocumentFollowsShadedPaper()
+{
+    QFETCH(int, dpi);
+    QFETCH(int, top);
+    QFETCH(int, bottom);
+    QFETCH(int, passes);
+    ImageProcessor processor;
+    QImage page = shadedPage(dpi, top, bottom);
+    for (int pass = 0; pass < passes; ++pass)
+        page = processor.enhanceDocument(page);
+    const int left = page.width() * 13 / 20;
+    double previous = -1;
+    for (int y = 0; y < page.height(); ++y) {
+        double sum = 0;
+        for (int x = left; x < page.width(); ++x)
+            sum += qGray(page.pixel(x, y));
+        const double mean = sum / (page.width() - left);
+        if (previous >= 0 && std::abs(mean - previous) > 4.0)
+            QFAIL(qPrintable(QStringLiteral("row %1: %2 -> %3").arg(y).arg(previous).arg(mean)));
+        previous = mean;
+    }
+}

@@ -11,6 +11,7 @@
 #include "imaging/fasthsv.h"
 #include "imaging/imageprocessor.h"
 #include "imaging/kernelisa.h"
+#include "imaging/paperbackground.h"
 #include "tests/support/logcapture.h"
 
 class ImageProcessorReferenceTest : public QObject
@@ -355,23 +356,19 @@ int brightnessOf(QRgb p)
     return (qRed(p) + qGreen(p) + qBlue(p)) / 3;
 }
 
+// The paper level under each pixel is the estimator's; the arithmetic on top of it
+// is the operation's.
 QImage removeBackground(const QImage &image)
 {
     QImage result = image.convertToFormat(QImage::Format_ARGB32);
-    int histogram[256] = {};
-    for (int y = 0; y < result.height(); y += 2)
-        for (int x = 0; x < result.width(); x += 2)
-            ++histogram[brightnessOf(result.pixel(x, y))];
-    int background = 255, bestCount = 0;
-    for (int i = 200; i <= 255; ++i) {
-        if (histogram[i] > bestCount) {
-            bestCount = histogram[i];
-            background = i;
-        }
-    }
-    const int threshold = background - 30;
+    PaperBackground paper(result.size());
+    paper.sample(result, 0, paper.blockRows());
+    paper.finish();
+    QVector<uchar> levels(result.width());
     for (int y = 0; y < result.height(); ++y) {
+        paper.rowLevels(y, levels.data());
         for (int x = 0; x < result.width(); ++x) {
+            const int threshold = levels[x] - 30;
             const QRgb p = result.pixel(x, y);
             const int level = brightnessOf(p);
             int channel[3] = { qRed(p), qGreen(p), qBlue(p) };

@@ -196,11 +196,11 @@ private slots:
         QTest::addColumn<QVariant>("storedMode");
         QTest::addColumn<bool>("announced");
         QTest::addColumn<QStringList>("found");
-        const QStringList sane { "test:0", "test:1" }; // the USB-only enumeration names devices as SANE does
-        QTest::newRow("same mode") << "usbOnlyButton" << true << QVariant(0) << false << sane;
+        // Every search names the devices as the first one did.
+        QTest::newRow("same mode") << "usbOnlyButton" << true << QVariant(0) << false << testDevices;
         QTest::newRow("usb and network") << "usbAndNetworkButton" << true << QVariant(1) << true << testDevices;
         QTest::newRow("eSCL only, nothing found") << "esclOnlyButton" << true << QVariant(2) << true << QStringList();
-        QTest::newRow("cancelled") << "usbAndNetworkButton" << false << QVariant() << false << sane;
+        QTest::newRow("cancelled") << "usbAndNetworkButton" << false << QVariant() << false << testDevices;
     }
 
     // The settings store the mode at once and announce only a change; the next search follows it.

@@ -86,6 +86,7 @@ private slots:
     void cancelKeepsPages();
     void dropInsertsAtPosition_data();
     void dropInsertsAtPosition();
+    void addedPicturesAreNeverSavedAutomatically();
 
 private:
     QString file(const QString &name) const { return scratch.filePath(name); }
@@ -177,7 +178,7 @@ void MainWindowImportTest::failedOpenKeepsPages_data()
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QStringList>("colours");
 
-    QTest::newRow("truncated pdf") << "cut.pdf" << QStringList() << QStringList { "文档错误|无法读取PDF文件: %1" }
+    QTest::newRow("truncated pdf") << "cut.pdf" << QStringList() << QStringList { "文档错误|文件已损坏或不完整: %1" }
                                    << QStringList { "cyan", "yellow" };
     QTest::newRow("wrong password, then declined")
         << "locked.pdf" << QStringList { "guess", "!", "" }
@@ -315,6 +316,24 @@ void MainWindowImportTest::dropInsertsAtPosition()
     if (colours.contains(QStringLiteral("red")))
         QCOMPARE(list->currentRow(), colours.indexOf(QStringLiteral("red")));
     QCOMPARE(window->statusBar()->currentMessage(), message);
+}
+
+// "扫描后自动保存" saves scans only: pictures added to the document write no file.
+void MainWindowImportTest::addedPicturesAreNeverSavedAutomatically()
+{
+    QTemporaryDir saves;
+    part<QLineEdit>(*window, "savePathEdit")->setText(saves.path());
+    part<QCheckBox>(*window, "autoSaveCheck")->setChecked(true);
+    QMimeData data;
+    data.setUrls({ QUrl::fromLocalFile(file("yellow.png")), QUrl::fromLocalFile(file("three.pdf")) });
+    QWidget *view = part<QScrollArea>(*window, "imageScrollArea")->viewport();
+    QDragEnterEvent enter(view->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &enter);
+    QDropEvent drop(view->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &drop);
+    waitForImport();
+    QCOMPARE(document->pageCount(), 4);
+    QCOMPARE(QDir(saves.path()).entryList(QDir::Files), QStringList());
 }
 
 QTEST_MAIN(MainWindowImportTest)

@@ -9,6 +9,7 @@
 #include "tests/support/windowparts.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/dialogs/mergedialog.h"
+#include "ui/dialogs/splitdialog.h"
 #include "ui/mainwindow.h"
 #include "ui/pagelistwidget.h"
 
@@ -95,10 +96,10 @@ private slots:
     void mergeRefusesThreePages();
     void mergedPageIsAppendedAndShown_data();
     void mergedPageIsAppendedAndShown();
-    void splitRefusesThreeBlocks();
-    void splitAnswerPlacesTheFirstPart_data();
-    void splitAnswerPlacesTheFirstPart();
-    void shownImageIsSavedInTheDockFormat();
+    void splitKeepsBothParts_data();
+    void splitKeepsBothParts();
+    void shownImageMatchesItsName_data();
+    void shownImageMatchesItsName();
     void multiPageTiffSavesAndOpensEveryPage();
     void multiPageSaveReportsPagesAndSize_data();
     void multiPageSaveReportsPagesAndSize();
@@ -191,15 +192,16 @@ void MainWindowMergeSaveTest::mergedPageIsAppendedAndShown_data()
     // Pages 2 (cards A and B; A is 109 x 109 split off) and 4 (card C, 110 x 110 cropped) of
     // four pages told apart by their first pixel are merged with a spacing of 30.
     const QStringList all { "#fafafa", "#fafafb", "#fafafc", "#fafafd" };
-    QTest::newRow("defaults keep the first card only") << "" << QSize(89 + 30 + 90, 90) << "0.07" << all;
+    // The edge trim takes the pages' own edges, never the margin the crop keeps round a card.
+    QTest::newRow("defaults keep the first card only") << "" << QSize(109 + 30 + 110, 110) << "0.10" << all;
     QTest::newRow("trimming off merges with 0") << "noTrim" << QSize(109 + 30 + 110, 110) << "0.10" << all;
     QTest::newRow("no smart split keeps both cards") << "noSplit noTrim" << QSize(340 + 30 + 110, 110) << "0.20" << all;
     QTest::newRow("stacked") << "stacked noSplit noTrim" << QSize(340, 110 + 30 + 110) << "0.32" << all;
     // Removing the higher row first leaves the right pages behind.
-    QTest::newRow("sources deleted") << "delete" << QSize(209, 90) << "0.07" << QStringList { "#fafafa", "#fafafc" };
+    QTest::newRow("sources deleted") << "delete" << QSize(249, 110) << "0.10" << QStringList { "#fafafa", "#fafafc" };
     // Pages changed while the merge runs are found again.
     QTest::newRow("page 1 gone meanwhile")
-        << "delete meanwhile" << QSize(209, 90) << "0.07" << QStringList { "#fafafc" };
+        << "delete meanwhile" << QSize(249, 110) << "0.10" << QStringList { "#fafafc" };
 }
 
 // The merged page goes to the end, becomes current and is shown, shaped by the dialog's choices.
@@ -251,86 +253,103 @@ void MainWindowMergeSaveTest::mergedPageIsAppendedAndShown()
     QCOMPARE(document->pageCount(), left.size() + (options.contains("delete") ? 2 : 0));
 }
 
-// A page of three cards is no two-part split: the box says why and the page stays.
-void MainWindowMergeSaveTest::splitRefusesThreeBlocks()
+void MainWindowMergeSaveTest::splitKeepsBothParts_data()
 {
-    const QImage page = pageWith(QSize(400, 200),
-        { { QRect(20, 50, 80, 100), cardA }, { QRect(160, 50, 80, 100), cardB }, { QRect(300, 50, 80, 100), cardC } });
-    addPages({ oneCard(cardA), page });
-    ModalAnswerer answerer;
-    answerer.answer(QDialogButtonBox::Ok);
-    QVERIFY(QMetaObject::invokeMethod(window, "onSplitImageHorizontal"));
-    QCOMPARE(answerer.seen(),
-        QStringList { "拆分失败|无法检测到2个独立的内容区域。\n\n可能原因：\n• 图片中只有1个内容\n• "
-                      "图片中有3个或更多内容\n• 内容重叠或连接\n\n建议：\n• 确保图片中有2个明显分离的内容\n• "
-                      "内容应该左右分布" });
-    QCOMPARE(document->pageCount(), 2);
-    QCOMPARE(document->page(1), page);
-    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("拆分失败"));
-}
-
-void MainWindowMergeSaveTest::splitAnswerPlacesTheFirstPart_data()
-{
-    QTest::addColumn<int>("answer");
+    QTest::addColumn<QImage>("page");
+    QTest::addColumn<int>("proposed");
+    QTest::addColumn<int>("dragTo"); // in dialog pixels, -1: keep the proposal
     QTest::addColumn<bool>("meanwhile");
-    QTest::addColumn<int>("pages");
-    QTest::addColumn<int>("partRow");
-    const int yes = QDialogButtonBox::Yes;
-    QTest::newRow("yes replaces page 2") << yes << false << 4 << 1;
-    QTest::newRow("no inserts it as page 3") << int(QDialogButtonBox::No) << false << 5 << 2;
-    // The page is found again when page 1 goes while the split runs.
-    QTest::newRow("yes after page 1 went meanwhile") << yes << true << 3 << 0;
+    QTest::newRow("two cards: the gap") << twoCards() << 185 << -1 << false;
+    QTest::newRow("one card: the middle") << oneCard(Qt::green) << 100 << -1 << false;
+    // The dialog shows the page 1.3 times as large: 260 is the page's middle.
+    QTest::newRow("three cards: the first gap, dragged to the middle") << pageWith(QSize(400, 200),
+        { { QRect(20, 50, 80, 100), cardA }, { QRect(160, 50, 80, 100), cardB }, { QRect(300, 50, 80, 100), cardC } })
+                                                                       << 130 << 260 << false;
+    // The page is found again when page 1 goes while the dialog is open.
+    QTest::newRow("page 1 went meanwhile") << twoCards() << 185 << -1 << true;
 }
 
-// Splitting page 2 of 4: Yes puts the first part in its place, No inserts it after
-// it; either way the part is current and shown.
-void MainWindowMergeSaveTest::splitAnswerPlacesTheFirstPart()
+// Splitting page 2 of 4 proposes the gap between its blocks (else the middle), lets
+// the user drag the line, keeps the page and inserts both parts after it, the first
+// one current; one undo takes both away.
+void MainWindowMergeSaveTest::splitKeepsBothParts()
 {
-    QFETCH(int, answer);
+    QFETCH(QImage, page);
+    QFETCH(int, proposed);
+    QFETCH(int, dragTo);
     QFETCH(bool, meanwhile);
-    QFETCH(int, pages);
-    QFETCH(int, partRow);
-    addPages({ oneCard(Qt::yellow), twoCards(), oneCard(Qt::cyan), oneCard(Qt::magenta) });
+    addPages({ oneCard(Qt::yellow), page, oneCard(Qt::cyan), oneCard(Qt::magenta) });
     list->setCurrentRow(1);
-    if (meanwhile)
-        deleteFirstPageAtFirstProgress();
+    int line = -1;
     ModalAnswerer answerer;
-    answerer.answer(QDialogButtonBox::StandardButton(answer));
+    answerer.handle(as<SplitDialog>([&, dragTo, proposed, meanwhile](SplitDialog *dialog) {
+        QCOMPARE(dialog->line(), proposed);
+        if (dragTo >= 0) {
+            auto *view = dialog->findChild<QWidget *>(QStringLiteral("splitView"));
+            QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(dragTo, 20));
+            QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(dragTo, 20));
+        }
+        if (meanwhile)
+            document->removePage(0);
+        line = dialog->line();
+        dialog->accept();
+    }));
     QVERIFY(QMetaObject::invokeMethod(window, "onSplitImageHorizontal"));
-    QCOMPARE(answerer.seen().value(0).section(QLatin1Char('|'), 0, 0), QStringLiteral("左右拆分成功"));
-
-    QCOMPARE(document->pageCount(), pages);
-    const QImage part = document->page(partRow);
-    QCOMPARE(part.size(), QSize(109, 109));
-    QVERIFY(contains(part, cardA));
-    QVERIFY(!contains(part, cardB));
-    QCOMPARE(document->page(pages - 1).pixelColor(60, 60), QColor(Qt::magenta));
-    QCOMPARE(document->currentPageIndex(), partRow);
-    QCOMPARE(list->currentRow(), partRow);
-    QCOMPARE(shownImage(), part);
-    QCOMPARE(window->statusBar()->currentMessage(),
-        answer == QDialogButtonBox::Yes ? QStringLiteral("左右拆分完成，已保留左侧部分")
-                                        : QStringLiteral("左右拆分完成，左侧部分已添加"));
+    QCOMPARE(answerer.pending(), 0);
+    if (dragTo >= 0)
+        QCOMPARE(line, 200);
+    const int at = meanwhile ? 0 : 1;
+    QCOMPARE(document->pageCount(), meanwhile ? 5 : 6);
+    QCOMPARE(document->page(at), page);
+    const QImage left = document->page(at + 1);
+    const QImage right = document->page(at + 2);
+    QCOMPARE(left, page.copy(0, 0, line, page.height()));
+    QCOMPARE(right, page.copy(line, 0, page.width() - line, page.height()));
+    QCOMPARE(document->currentPageIndex(), at + 1);
+    QCOMPARE(shownImage(), left);
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("左右拆分完成，左右两部分已插入到本页之后"));
+    QVERIFY(QMetaObject::invokeMethod(window, "onUndoClicked"));
+    QCOMPARE(document->pageCount(), meanwhile ? 3 : 4);
+    QCOMPARE(document->page(at), page);
 }
 
-// The dock says PNG; a name ending in .jpg still gets PNG data.
-void MainWindowMergeSaveTest::shownImageIsSavedInTheDockFormat()
+void MainWindowMergeSaveTest::shownImageMatchesItsName_data()
 {
+    QTest::addColumn<QString>("dock");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QByteArray>("format");
+    QTest::newRow("png named, dock at PDF") << "PDF"
+                                            << "page.png"
+                                            << "page.png" << QByteArray("png");
+    QTest::newRow("jpg named, dock at PNG") << "PNG"
+                                            << "shown.jpg"
+                                            << "shown.jpg" << QByteArray("jpeg");
+    QTest::newRow("other name takes the dock's") << "PNG"
+                                                 << "notes.txt"
+                                                 << "notes.txt.png" << QByteArray("png");
+}
+
+// A saved image's content always matches its name: the typed name's format when it
+// names one, else the dock's with its suffix added.
+void MainWindowMergeSaveTest::shownImageMatchesItsName()
+{
+    QFETCH(QString, dock);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QByteArray, format);
     addPages({ twoCards() });
-    part<QComboBox>(*window, "saveFormatCombo")->setCurrentText(QStringLiteral("PNG"));
-    const QString path = scratch.filePath(QStringLiteral("shown.jpg"));
+    part<QComboBox>(*window, "saveFormatCombo")->setCurrentText(dock);
+    const QString path = scratch.filePath(typed);
     ModalAnswerer answerer;
-    answerer.handle(as<QFileDialog>([path](QFileDialog *dialog) {
-        QCOMPARE(dialog->nameFilters(), (QStringList { "PNG文件 (*.png)", "所有文件 (*.*)" }));
-        ModalAnswerer::acceptFileDialog(dialog, path);
-    }));
+    answerer.handle(as<QFileDialog>([path](QFileDialog *dialog) { ModalAnswerer::acceptFileDialog(dialog, path); }));
     triggerTool(QStringLiteral("保存"));
 
     QCOMPARE(answerer.seen().size(), 1);
-    QImageReader reader(path);
-    QCOMPARE(reader.format(), QByteArray("png"));
-    QCOMPARE(reader.read(), twoCards().convertToFormat(QImage::Format_RGB32));
-    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("已保存为 PNG 格式到: shown.jpg"));
+    QImageReader reader(scratch.filePath(written));
+    QCOMPARE(reader.format(), format);
+    QCOMPARE(reader.read().size(), twoCards().size());
+    QVERIFY(written == typed || !QFile::exists(path));
 }
 
 // "保存为多页TIFF" writes one TIFF with every page; opening it while modified asks

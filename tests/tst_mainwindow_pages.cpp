@@ -15,6 +15,7 @@
 #include "document/documentmanager.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
+#include "tests/support/testpages.h"
 #include "tests/support/windowparts.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/mainwindow.h"
@@ -77,6 +78,7 @@ private slots:
     void selectingARowShowsThatPage();
     void insertBeforePageTwoRenumbers();
     void deleteRenumbersAndUndoes();
+    void splitOriginalsIsOneUndoStep();
     void menuEntriesFollowTheRow_data();
     void menuEntriesFollowTheRow();
     void emptyListMenuOffersOnlyAdding();
@@ -244,6 +246,35 @@ void MainWindowPagesTest::deleteRenumbersAndUndoes()
     QCOMPARE(list->currentRow(), 0);
 }
 
+// Several originals on one page become pages after it, in reading order, as
+// one step of the history; the page itself stays. A page with one original is
+// left alone and says so.
+void MainWindowPagesTest::splitOriginalsIsOneUndoStep()
+{
+    const QVector<TestPages::Laid> cards { { QRectF(15, 20, 85.6, 54), 3 }, { QRectF(110, 25, 90, 54), -2 },
+        { QRectF(20, 120, 80, 120), 1 } };
+    document->addPage(page(Qt::red));
+    document->addPage(TestPages::originalsOnPlaten(QSizeF(210, 297), 100, cards, TestPages::Platen::Dark));
+    document->addPage(page(Qt::blue));
+    list->setCurrentRow(1);
+    QVERIFY(QMetaObject::invokeMethod(window, "onSplitOriginalsClicked"));
+    QCOMPARE(document->pageCount(), 6);
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("已拆分出 3 张原稿"));
+    // Card, card, then the receipt of the second row.
+    QVERIFY(qAbs(document->page(2).width() - 337) <= 3);
+    QVERIFY(qAbs(document->page(3).width() - 354) <= 3);
+    QVERIFY(qAbs(document->page(4).height() - 472) <= 3);
+    QCOMPARE(pageColours(document).last(), QColor(Qt::blue).name());
+
+    QVERIFY(QMetaObject::invokeMethod(window, "onUndoClicked"));
+    QCOMPARE(document->pageCount(), 3);
+
+    list->setCurrentRow(0);
+    QVERIFY(QMetaObject::invokeMethod(window, "onSplitOriginalsClicked"));
+    QCOMPARE(document->pageCount(), 3);
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("此页上没有找到多张原稿，页面保持不变"));
+}
+
 void MainWindowPagesTest::menuEntriesFollowTheRow_data()
 {
     QTest::addColumn<int>("row");
@@ -267,7 +298,8 @@ void MainWindowPagesTest::menuEntriesFollowTheRow()
     const QList<MenuEntry> onItem = contextMenuAt(list->visualItemRect(list->item(row)).center());
     const QList<MenuEntry> expected { { "添加图片", true }, { "插入图片", true }, { "上移", upEnabled },
         { "下移", downEnabled }, { "拆分图片", true }, { "  左右拆分", true }, { "  上下拆分", true },
-        { "识别文字", true }, { "删除此页", true }, { "清空所有页面", true } };
+        { "拆分多张原稿", true }, { "识别文字", true }, { "按规则分割文档", true }, { "删除此页", true },
+        { "清空所有页面", true } };
     QCOMPARE(onItem, expected);
 
     // Beside the items: only adding and clearing.
@@ -426,8 +458,7 @@ void MainWindowPagesTest::unreadablePictureIsRefused()
     QCOMPARE(document->pageCount(), 0);
 }
 
-// With "扫描后自动保存" on, an added picture is written to the save folder in
-// the chosen format under a new name each time.
+// "扫描后自动保存" is about scans: an added picture is never written to the save folder.
 void MainWindowPagesTest::addedPictureIsSavedAutomatically()
 {
     const QString folder = scratch.filePath(QStringLiteral("auto"));
@@ -445,11 +476,7 @@ void MainWindowPagesTest::addedPictureIsSavedAutomatically()
         QVERIFY(QMetaObject::invokeMethod(window, "onAddImageFromFile"));
         QCOMPARE(answerer.seen().size(), 1);
     }
-    const QStringList saved = QDir(folder).entryList({ QStringLiteral("*.png") }, QDir::Files);
-    QCOMPARE(saved.size(), 2);
-    for (const QString &name : saved)
-        QCOMPARE(QImage(QDir(folder).filePath(name)).pixelColor(0, 0), QColor(Qt::cyan));
-    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("已自动保存 2 个文件"));
+    QVERIFY(QDir(folder).entryList({ QStringLiteral("*.png") }, QDir::Files).isEmpty());
     QCOMPARE(document->pageCount(), 2);
 }
 

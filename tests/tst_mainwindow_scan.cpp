@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -23,6 +24,7 @@
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
 #include "ui/mainwindow.h"
+#include "ui/scanareaselector.h"
 #include "ui/scansession.h"
 #include "settings/appsettings.h"
 
@@ -126,6 +128,35 @@ private slots:
         answerer = std::make_unique<ModalAnswerer>();
     }
 
+    // A preview shows the whole glass in the view and adds no page; a selection
+    // on it makes "页面大小" read "自定义" and the next scan covers just it.
+    void previewThenScanTheSelection()
+    {
+        AppSettings::resolution.write(settings.store(), QStringLiteral("150"));
+        open();
+        click("previewButton");
+        auto *view = the<QScrollArea>("imageScrollArea");
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<ScanAreaSelector *>(view->widget()), 30000);
+        auto *selector = qobject_cast<ScanAreaSelector *>(view->widget());
+        QCOMPARE(pages(), 0);
+        QTRY_VERIFY(!scanning());
+        QVERIFY(qAbs(selector->bedSize().width() - 200) < 1);
+
+        selector->setSelection(QRectF(20, 30, 105, 148));
+        auto *sizes = the<QComboBox>("pageSizeCombo");
+        QCOMPARE(sizes->currentText(), QStringLiteral("自定义"));
+        click("scanButton");
+        QTRY_COMPARE_WITH_TIMEOUT(pages(), 1, 30000);
+        const QImage page = the<DocumentManager>("documentManager")->page(0);
+        QVERIFY(qAbs(page.width() - 620) <= 7);
+        QVERIFY(qAbs(page.height() - 874) <= 9);
+        QVERIFY(view->widget() != selector);
+
+        click("clearSelectionButton");
+        QVERIFY(!selector->hasSelection());
+        QCOMPARE(sizes->currentText(), QStringLiteral("A4"));
+    }
+
     void scanFromSane_data()
     {
         QTest::addColumn<QString>("source");
@@ -171,6 +202,21 @@ private slots:
         }
         QVERIFY(!scanning());
         QCOMPARE(stacked, 0);
+    }
+
+    // "黑白" gives a two-level page, whether or not the device has a two-level mode.
+    void blackAndWhiteScanIsTwoLevel()
+    {
+        QVERIFY(sane.writeTestConf(SaneTestConfig::defaultTestConf() + "test-picture \"Color pattern\"\n"));
+        AppSettings::autoSave.write(settings.store(), false);
+        open();
+        auto *modes = the<QComboBox>("colorModeCombo");
+        modes->setCurrentIndex(modes->findText(QStringLiteral("黑白")));
+        click("scanButton");
+        QTRY_COMPARE_WITH_TIMEOUT(pages(), 1, 60000);
+        const QImage page = the<DocumentManager>("documentManager")->page(0);
+        QCOMPARE(page.format(), QImage::Format_Mono);
+        QCOMPARE(page.colorTable(), QVector<QRgb>({ qRgb(0, 0, 0), qRgb(255, 255, 255) }));
     }
 
     // A blank sheet inside a run leaves it scanning; the run is saved after the page-limit error's box.

@@ -68,6 +68,7 @@ void PageImporterTest::initTestCase()
     QVERIFY(ImportFiles::writePlainPdf(path("plain.pdf"), 2, Qt::magenta));
     QVERIFY(ImportFiles::encryptPdf(path("plain.pdf"), path("locked.pdf"), QStringLiteral("secret")));
     QVERIFY(ImportFiles::writeTruncated(path("three.pdf"), path("cut.pdf"), 0.4));
+    QVERIFY(ImportFiles::writeTruncated(path("scanned.pdf"), path("third.pdf"), 1.0 / 3));
     QFile text(path("text.pdf"));
     QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a PDF at all\n") > 0);
 }
@@ -100,6 +101,8 @@ void PageImporterTest::loadDocument_data()
     QTest::newRow("tiff page claiming 225 megapixels left out")
         << "huge.tif" << QList<QSize> { { 20, 20 }, { 20, 20 } } << QList<QColor> { Qt::red, Qt::blue } << 0 << tooBig;
     QTest::newRow("not a pdf") << "text.pdf" << QList<QSize>() << QList<QColor>() << 0 << "无法读取PDF文件: %1";
+    QTest::newRow("image pdf cut to a third")
+        << "third.pdf" << QList<QSize>() << QList<QColor>() << 0 << "文件已损坏或不完整: %1";
     QTest::newRow("password without a prompt")
         << "locked.pdf" << QList<QSize>() << QList<QColor>() << 0 << "此PDF文件需要密码: %1";
     QTest::newRow("more than 2000 pages")
@@ -196,7 +199,7 @@ void PageImporterTest::addInsertsFilesInOrder()
         = document.importer()->addNow({ path("three.pdf"), path("cut.pdf"), path("three.tif") }, 1);
     QVERIFY(report.applied);
     QCOMPARE(report.pagesAdded, 6);
-    QCOMPARE(report.failures, QStringList { QStringLiteral("无法读取PDF文件: %1").arg(path("cut.pdf")) });
+    QCOMPARE(report.failures, QStringList { QStringLiteral("文件已损坏或不完整: %1").arg(path("cut.pdf")) });
     const QList<QColor> expected { Qt::yellow, Qt::red, Qt::green, Qt::blue, Qt::red, Qt::green, Qt::gray, Qt::cyan };
     QCOMPARE(document.pageCount(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {

@@ -4,6 +4,7 @@
 // missing language data are checked through the window (tst_mainwindow_ocr).
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -11,6 +12,7 @@
 #include "document/pagerecovery.h"
 #include "document/pagestore.h"
 #include "support/textpages.h"
+#include "ui/recognisedpdfsave.h"
 #include "ui/recognitionqueue.h"
 #include "ui/commands/documenthistory.h"
 #include "ui/commands/pageeditcommand.h"
@@ -40,6 +42,8 @@ class TestRecognitionQueue : public QObject
 private slots:
     void textFollowsItsPage();
     void recoveredDocumentKeepsItsText();
+    void automaticSaveWaitsForText_data();
+    void automaticSaveWaitsForText();
 };
 
 void TestRecognitionQueue::textFollowsItsPage()
@@ -142,3 +146,48 @@ void TestRecognitionQueue::recoveredDocumentKeepsItsText()
 
 QTEST_MAIN(TestRecognitionQueue)
 #include "tst_recognitionqueue.moc"
+
+void TestRecognitionQueue::automaticSaveWaitsForText_data()
+{
+    QTest::addColumn<bool>("dataInstalled");
+    QTest::newRow("pages recognised") << true;
+    QTest::newRow("recognition fails") << false;
+}
+
+// A scan's automatic PDF waits for its pages' recognition without blocking, then
+// carries their text; pages whose recognition failed are saved without text and
+// counted.
+void TestRecognitionQueue::automaticSaveWaitsForText()
+{
+    QFETCH(bool, dataInstalled);
+    QTemporaryDir folder;
+    DocumentManager document;
+    RecognitionQueue queue(&document);
+    if (!dataInstalled)
+        queue.setDataPath(folder.path());
+    queue.setEnabled(true);
+    const TextPages::Page first = smallPage(2);
+    const TextPages::Page second = smallPage(3);
+    document.addPage(first.image);
+    document.addPage(second.image);
+    const QString path = folder.filePath(QStringLiteral("scan.pdf"));
+    auto *save = new RecognisedPdfSave(
+        &document, &queue, { document.pageId(0), document.pageId(1) }, { path, QStringLiteral("scan"), 80 });
+    QSignalSpy finished(save, &RecognisedPdfSave::finished);
+    save->start();
+    QVERIFY(!QFile::exists(path)); // the caller goes on; nothing waits here
+    QVERIFY(finished.wait(recognitionTimeout));
+    QCOMPARE(finished.at(0).at(0).toBool(), true);
+    QCOMPARE(finished.at(0).at(2).toInt(), 2);
+    QCOMPARE(finished.at(0).at(3).toInt(), dataInstalled ? 0 : 2);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), { path, QStringLiteral("-") });
+    QVERIFY(text.waitForFinished(30000));
+    const QString layer = QString::fromUtf8(text.readAllStandardOutput());
+    const QString expected
+        = first.lines.join(QLatin1Char('\n')) + QLatin1Char('\n') + second.lines.join(QLatin1Char('\n'));
+    if (dataInstalled)
+        QVERIFY2(TextPages::characterErrorRate(expected, layer) <= 0.05, qPrintable(layer));
+    else
+        QVERIFY2(layer.trimmed().isEmpty(), qPrintable(layer));
+}

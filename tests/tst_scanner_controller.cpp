@@ -99,15 +99,14 @@ void ScannerControllerTest::deviceList_data()
     QTest::addColumn<QStringList>("saneNames");
 
     QTest::newRow("same SANE name twice gives one entry")
-        << QList<Device> { device("test:0"), device("test:0") } << false << QStringList { "test:0" }
+        << QList<Device> { device("test:0"), device("test:0") } << false << QStringList { "Acme S1" }
         << QStringList { "test:0" };
-    QTest::newRow("usb only skips network devices")
-        << QList<Device> { device("net:host:test:0"), device("airscan:w1:Office"), device("pixma:MG_1"),
-               device("genesys:libusb:001:002") }
-        << false << QStringList { "genesys:libusb:001:002" } << QStringList { "genesys:libusb:001:002" };
+    QTest::newRow("usb only skips network devices") << QList<Device> {
+        device("net:host:test:0"), device("airscan:w1:Office"), device("pixma:MG_1"), device("genesys:libusb:001:002")
+    } << false << QStringList { "Acme S1" } << QStringList { "genesys:libusb:001:002" };
     QTest::newRow("local eSCL kept in usb only mode")
-        << QList<Device> { device("escl:http://127.0.0.1:60000") } << false
-        << QStringList { "escl:http://127.0.0.1:60000" } << QStringList { "escl:http://127.0.0.1:60000" };
+        << QList<Device> { device("escl:http://127.0.0.1:60000") } << false << QStringList { "Acme S1" }
+        << QStringList { "escl:http://127.0.0.1:60000" };
     QTest::newRow("remote airscan escl skipped in both modes")
         << QList<Device> { device("airscan:escl:Office"), device("airscan:e0:Hall"), device("test:0") } << true
         << QStringList { "Acme S1" } << QStringList { "test:0" };
@@ -171,7 +170,7 @@ void ScannerControllerTest::emptyOrFailedListIsEmpty()
     sane->devicesStatus = SANE_STATUS_IO_ERROR;
     QVERIFY(controller->getAvailableScanners(false).isEmpty());
     // The previous list stands when the backend fails to answer.
-    QCOMPARE(controller->getCachedScanners(), QStringList { "scripted:0" });
+    QCOMPARE(controller->getCachedScanners(), QStringList { "Acme S1" });
     sane->devicesStatus = SANE_STATUS_GOOD;
     sane->devices.clear();
     QVERIFY(controller->getAvailableScanners(false).isEmpty());
@@ -241,6 +240,9 @@ void ScannerControllerTest::capabilities_data()
     QTest::newRow("inactive boolean duplex")
         << QList<Option> { ScriptedSane::wordOption("duplex", SANE_TYPE_BOOL, 0, false) } << QStringList { "Flatbed" }
         << false << QStringList { "Simplex" } << false;
+    QTest::newRow("duplex feeder source")
+        << QList<Option> { ScriptedSane::stringOption("source", { "Flatbed", "ADF Front", "ADF Duplex" }) }
+        << QStringList { "Flatbed", "ADF Front", "ADF Duplex" } << true << QStringList { "Simplex" } << true;
     QTest::newRow("duplex list") << QList<Option> { ScriptedSane::stringOption("duplex-mode", { "Simplex", "Duplex" }) }
                                  << QStringList { "Flatbed" } << false << QStringList { "Simplex", "Duplex" } << true;
 }
@@ -392,7 +394,7 @@ void ScannerControllerTest::previewUsesFixedSettings()
     controller->setColorMode(QStringLiteral("灰度"));
     controller->setPageSize(QStringLiteral("A4"));
     QSignalSpy requests(controller.get(), &ScannerController::startScanWorker);
-    QSignalSpy completed(controller.get(), &ScannerController::scanComplete);
+    QSignalSpy completed(controller.get(), &ScannerController::previewComplete);
     QVERIFY(controller->startPreview(QStringLiteral("scripted:0")));
     QCOMPARE(requests.count(), 1);
     const QList<QVariant> arguments = requests.at(0);

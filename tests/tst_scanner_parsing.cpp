@@ -313,32 +313,28 @@ void ScannerParsingTest::displayName_data()
     QTest::addColumn<QString>("vendor");
     QTest::addColumn<QString>("model");
     QTest::addColumn<bool>("network");
-    QTest::addColumn<bool>("includeNetwork");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("usb only keeps raw name") << "test:0"
-                                             << "Noname"
-                                             << "frontend-tester" << false << false << "test:0";
     QTest::newRow("local friendly") << "test:0"
                                     << "Noname"
-                                    << "frontend-tester" << false << true << "Noname frontend-tester";
+                                    << "frontend-tester" << false << "Noname frontend-tester";
     QTest::newRow("network with address") << "net:192.168.7.20:test:0"
                                           << "Acme"
-                                          << "S1" << true << true << "[网络] Acme S1 (192.168.7.20)";
+                                          << "S1" << true << "[网络] Acme S1 (192.168.7.20)";
     QTest::newRow("network without address") << "airscan:w1:Office"
                                              << "Acme"
-                                             << "S1" << true << true << "[网络] Acme S1";
+                                             << "S1" << true << "[网络] Acme S1";
     QTest::newRow("libusb suffix cut") << "x:libusb:001:002"
                                        << ""
-                                       << "Acme S1 (libusb:001:002)" << false << true << "Acme S1";
+                                       << "Acme S1 (libusb:001:002)" << false << "Acme S1";
     QTest::newRow("USB suffix cut") << "x:1"
                                     << ""
-                                    << "Acme S1 (USB)" << false << true << "Acme S1";
+                                    << "Acme S1 (USB)" << false << "Acme S1";
     QTest::newRow("other parenthesis kept") << "x:1"
                                             << ""
-                                            << "Acme S1 (A4)" << false << true << "Acme S1 (A4)";
+                                            << "Acme S1 (A4)" << false << "Acme S1 (A4)";
     QTest::newRow("nothing before parenthesis") << "x:1"
                                                 << ""
-                                                << "(USB)" << false << true << "(USB)";
+                                                << "(USB)" << false << "(USB)";
 }
 
 void ScannerParsingTest::displayName()
@@ -347,10 +343,9 @@ void ScannerParsingTest::displayName()
     QFETCH(QString, vendor);
     QFETCH(QString, model);
     QFETCH(bool, network);
-    QFETCH(bool, includeNetwork);
     QFETCH(QString, expected);
     const DeviceNaming::DeviceRecord record { name, vendor, model, QStringLiteral("flatbed") };
-    QCOMPARE(DeviceNaming::displayName(record, network, includeNetwork), expected);
+    QCOMPARE(DeviceNaming::displayName(record, network), expected);
 }
 
 void ScannerParsingTest::uniqueDisplayName()
@@ -399,6 +394,8 @@ void ScannerParsingTest::colorModeFromList_data()
     QTest::newRow("24bit") << "彩色" << QStringList { "8bit Gray", "24bit Color" } << "24bit Color";
     QTest::newRow("grey spelling") << "Gray" << QStringList { "Binary", "True Grey" } << "True Grey";
     QTest::newRow("black and white") << "黑白" << QStringList { "Color", "Black & White" } << "Black & White";
+    QTest::newRow("binary is two-level") << "黑白" << QStringList { "Color", "Binary", "Gray" } << "Binary";
+    QTest::newRow("no two-level mode scans grey") << "黑白" << QStringList { "Color", "Gray" } << "Gray";
     QTest::newRow("case-insensitive") << "彩色" << QStringList { "gray", "color" } << "color";
     QTest::newRow("no match takes first") << "彩色" << QStringList { "Gray", "Lineart" } << "Gray";
     QTest::newRow("empty list") << "彩色" << QStringList() << "";

@@ -35,6 +35,9 @@ public:
         SANE_Word word = 0; // BOOL, INT, FIXED value
         QByteArray text; // STRING value
         SANE_Status setStatus = SANE_STATUS_GOOD;
+        SANE_Unit unit = SANE_UNIT_NONE;
+        bool hasRange = false; // a RANGE constraint, in the option's own encoding
+        SANE_Range range {};
     };
 
     struct Frame
@@ -134,6 +137,17 @@ public:
         option.type = type;
         option.word = value;
         option.active = active;
+        return option;
+    }
+
+    // A number in a unit with a range, as geometry options are declared.
+    static Option rangeOption(
+        const QByteArray &name, SANE_Value_Type type, SANE_Unit unit, SANE_Word min, SANE_Word max, SANE_Word quant = 0)
+    {
+        Option option = wordOption(name, type, max);
+        option.unit = unit;
+        option.hasRange = true;
+        option.range = { min, max, quant };
         return option;
     }
 
@@ -370,6 +384,7 @@ private:
     {
         descriptors.assign(size_t(options.size()) + 1, SANE_Option_Descriptor {});
         lists.clear();
+        ranges.clear();
         descriptors[0].name = "";
         descriptors[0].type = SANE_TYPE_INT;
         descriptors[0].size = sizeof(SANE_Word);
@@ -381,7 +396,7 @@ private:
             descriptor.title = option.name.constData();
             descriptor.desc = "";
             descriptor.type = option.type;
-            descriptor.unit = SANE_UNIT_NONE;
+            descriptor.unit = option.unit;
             descriptor.size = option.type == SANE_TYPE_STRING ? 64 : SANE_Int(sizeof(SANE_Word));
             descriptor.cap = SANE_CAP_SOFT_DETECT | (option.softSelect ? SANE_CAP_SOFT_SELECT : 0)
                 | (option.active ? 0 : SANE_CAP_INACTIVE);
@@ -392,6 +407,10 @@ private:
                 lists.back().push_back(nullptr);
                 descriptor.constraint_type = SANE_CONSTRAINT_STRING_LIST;
                 descriptor.constraint.string_list = lists.back().data();
+            } else if (option.hasRange) {
+                descriptor.constraint_type = SANE_CONSTRAINT_RANGE;
+                ranges.push_back(option.range);
+                descriptor.constraint.range = &ranges.back();
             } else {
                 descriptor.constraint_type = SANE_CONSTRAINT_NONE;
             }
@@ -403,6 +422,7 @@ private:
     int handleToken = 0;
     std::vector<SANE_Option_Descriptor> descriptors;
     std::deque<std::vector<SANE_String_Const>> lists;
+    std::deque<SANE_Range> ranges;
     std::deque<Device> deviceStorage;
     std::deque<SANE_Device> saneDevices;
     std::vector<const SANE_Device *> devicePointers;

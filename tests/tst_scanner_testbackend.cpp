@@ -27,6 +27,9 @@ private slots:
     void grayScan();
     void scanResolutionReachesTheDocumentsFiles_data();
     void scanResolutionReachesTheDocumentsFiles();
+    void pageSizeIsTheScanArea_data();
+    void pageSizeIsTheScanArea();
+    void previewCoversTheWholeBed();
     void lineartScan();
     void sixteenBitColorScan();
     void handScannerIsCroppedToTheRowsRead();
@@ -78,14 +81,14 @@ void ScannerTestBackendTest::enumerationInBothModes()
     ScannerController controller;
     controller.initializeSync();
     QVERIFY(controller.isSaneInitialized());
-    QCOMPARE(controller.getAvailableScanners(false), (QStringList { "test:0", "test:1" }));
     // Both devices have the same vendor and model.
     const QStringList friendly { "Noname frontend-tester", "Noname frontend-tester (2)" };
+    QCOMPARE(controller.getAvailableScanners(false), friendly);
     QCOMPARE(controller.getAvailableScanners(true), friendly);
     QCOMPARE(controller.deviceNameFor(friendly.at(1)), QStringLiteral("test:1"));
     QVERIFY(controller.selectScanner(friendly.at(1)));
     QCOMPARE(controller.currentScanner(), QStringLiteral("test:1"));
-    QCOMPARE(controller.getAvailableScanners(false), (QStringList { "test:0", "test:1" }));
+    QCOMPARE(controller.getAvailableScanners(false), friendly);
 }
 
 void ScannerTestBackendTest::backgroundInitialisationListsBothDevices()
@@ -98,6 +101,8 @@ void ScannerTestBackendTest::backgroundInitialisationListsBothDevices()
     QCOMPARE(names, (QStringList { "Noname frontend-tester", "Noname frontend-tester (2)" }));
     QCOMPARE(controller.deviceNameFor(names.at(0)), QStringLiteral("test:0"));
     QCOMPARE(controller.deviceNameFor(names.at(1)), QStringLiteral("test:1"));
+    // A second search names the devices as the first did.
+    QCOMPARE(controller.getAvailableScanners(false), names);
     QVERIFY(controller.selectScanner(names.at(0)));
     QCOMPARE(controller.currentScanner(), QStringLiteral("test:0"));
 }
@@ -220,6 +225,64 @@ void ScannerTestBackendTest::scanResolutionReachesTheDocumentsFiles()
 }
 
 // Depth 1: SANE's 1 bits are black; a solid black page must come out black.
+// The backend's bed is 200 x 200 mm in millimetre options: a page size comes
+// back that size at the scan's resolution; a larger one is clipped and said.
+void ScannerTestBackendTest::pageSizeIsTheScanArea_data()
+{
+    QTest::addColumn<ScanArea>("area");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("notice");
+    QTest::newRow("A6 at 150 dpi") << ScanArea::named("A6") << 150 << QSize(620, 874) << false;
+    QTest::newRow("A5 clipped at 150 dpi") << ScanArea::named("A5") << 150 << QSize(874, 1181) << true;
+    QTest::newRow("business card at 300 dpi")
+        << ScanArea::named(QStringLiteral("名片")) << 300 << QSize(1063, 638) << false;
+    QTest::newRow("ID card at 300 dpi") << ScanArea::named(QStringLiteral("身份证")) << 300 << QSize(1011, 638)
+                                        << false;
+    QTest::newRow("A4 clipped at 150 dpi") << ScanArea::named("A4") << 150 << QSize(1181, 1181) << true;
+    QTest::newRow("selection at 300 dpi")
+        << ScanArea::custom(QRectF(50, 60, 40, 30)) << 300 << QSize(472, 354) << false;
+}
+
+void ScannerTestBackendTest::pageSizeIsTheScanArea()
+{
+    QFETCH(ScanArea, area);
+    QFETCH(int, dpi);
+    QFETCH(QSize, size);
+    QFETCH(bool, notice);
+    QVERIFY(config->writeTestConf(conf("mode Gray\n")));
+    auto controller = selectedController();
+    QVERIFY(controller);
+    controller->setScanRegion(area);
+    QSignalSpy completed(controller.get(), &ScannerController::scanComplete);
+    QSignalSpy notices(controller.get(), &ScannerController::scanNotice);
+    QVERIFY(controller->startScan(QString(), QStringLiteral("灰度"), dpi, QString(), QString()));
+    QVERIFY(completed.wait(30000));
+    const QImage image = completed.at(0).at(0).value<QImage>();
+    QVERIFY2(qAbs(image.width() - size.width()) <= size.width() / 100 + 1, qPrintable(QString::number(image.width())));
+    QVERIFY2(
+        qAbs(image.height() - size.height()) <= size.height() / 100 + 1, qPrintable(QString::number(image.height())));
+    QCOMPARE(notices.count(), notice ? 1 : 0);
+}
+
+// A preview is the whole glass at 75 dpi, with progress, and is no page.
+void ScannerTestBackendTest::previewCoversTheWholeBed()
+{
+    auto controller = selectedController();
+    QVERIFY(controller);
+    controller->setScanRegion(ScanArea::named("A6"));
+    QSignalSpy previews(controller.get(), &ScannerController::previewComplete);
+    QSignalSpy pages(controller.get(), &ScannerController::scanComplete);
+    QSignalSpy progress(controller.get(), &ScannerController::scanProgress);
+    QVERIFY(controller->startPreview(QString()));
+    QVERIFY(previews.wait(30000));
+    const QImage preview = previews.at(0).at(0).value<QImage>();
+    QVERIFY(qAbs(preview.width() - 590) <= 1);
+    QVERIFY(qAbs(preview.height() - 590) <= 1);
+    QCOMPARE(pages.count(), 0);
+    QCOMPARE(progress.last().at(0).toInt(), 100);
+}
+
 void ScannerTestBackendTest::lineartScan()
 {
     QVERIFY(config->writeTestConf(conf("mode Gray\ndepth 1\n")));

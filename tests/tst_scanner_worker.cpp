@@ -10,8 +10,11 @@
 #include "tests/tst_scanner_scriptedsane.h"
 
 using Frame = ScriptedSane::Frame;
+using Option = ScriptedSane::Option;
 
 Q_DECLARE_METATYPE(QList<SANE_Status>)
+Q_DECLARE_METATYPE(QList<ScriptedSane::Option>)
+Q_DECLARE_METATYPE(QList<SANE_Word>)
 
 class ScannerWorkerTest : public QObject
 {
@@ -54,6 +57,9 @@ private slots:
     void booleanDuplexSwitch_data();
     void booleanDuplexSwitch();
     void onlyPreviewsSetTheScanArea();
+    void areaInTheBackendsUnitAndRange_data();
+    void areaInTheBackendsUnitAndRange();
+    void previewUsesTheBackendsPreviewAndLowResolution();
     void failedOptionDoesNotStopTheOthers();
 
 private:
@@ -171,9 +177,11 @@ void ScannerWorkerTest::startRetryPolicy()
 void ScannerWorkerTest::previewRetriesNoDocsLikeAFlatbedScan()
 {
     sane->startStatuses = { SANE_STATUS_NO_DOCS, SANE_STATUS_NO_DOCS, SANE_STATUS_GOOD };
+    QSignalSpy previews(worker.get(), &ScanWorker::previewComplete);
     scan(QStringLiteral("自动进纸器"), true);
     QCOMPARE(sleeps, (QList<int> { 1000, 2000 }));
-    QCOMPARE(completed->count(), 1);
+    QCOMPARE(previews.count(), 1);
+    QCOMPARE(completed->count(), 0);
     QCOMPARE(started->count(), 0);
 }
 
@@ -566,6 +574,95 @@ void ScannerWorkerTest::failedOptionDoesNotStopTheOthers()
     QCOMPARE(sane->setOrder, (QList<QByteArray> { "resolution", "mode" }));
     QCOMPARE(sane->setStrings.value("mode"), QByteArray("Gray"));
     QCOMPARE(completed->count(), 1);
+}
+
+// The area reaches each backend in the unit, type and range it declares, the
+// corner nearest the origin first; what does not fit the bed is clipped and said.
+void ScannerWorkerTest::areaInTheBackendsUnitAndRange_data()
+{
+    QTest::addColumn<QList<Option>>("options");
+    QTest::addColumn<ScanArea>("area");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QList<QByteArray>>("order");
+    QTest::addColumn<QList<SANE_Word>>("words");
+    QTest::addColumn<bool>("notice");
+
+    const auto mm = [](const char *name, double max) {
+        return ScriptedSane::rangeOption(name, SANE_TYPE_FIXED, SANE_UNIT_MM, 0, SANE_FIX(max));
+    };
+    const QList<Option> bed200 = { mm("tl-x", 200), mm("tl-y", 200), mm("br-x", 200), mm("br-y", 200) };
+    const QList<QByteArray> corners = { "tl-x", "tl-y", "br-x", "br-y" };
+    QTest::newRow("A6 in millimetres") << bed200 << ScanArea::named("A6") << QString() << corners
+                                       << QList<SANE_Word> { 0, 0, SANE_FIX(105.0), SANE_FIX(148.0) } << false;
+    QTest::newRow("A4 clipped to a 200 mm bed") << bed200 << ScanArea::named("A4") << QString() << corners
+                                                << QList<SANE_Word> { 0, 0, SANE_FIX(200.0), SANE_FIX(200.0) } << true;
+    QTest::newRow("whole bed") << bed200 << ScanArea::wholeBed() << QString() << corners
+                               << QList<SANE_Word> { 0, 0, SANE_FIX(200.0), SANE_FIX(200.0) } << false;
+    QTest::newRow("selection in millimetres")
+        << bed200 << ScanArea::custom(QRectF(10, 20, 85.6, 54)) << QString() << corners
+        << QList<SANE_Word> { SANE_FIX(10.0), SANE_FIX(20.0), SANE_FIX(95.6), SANE_FIX(74.0) } << false;
+
+    // Pixels at the scan's 300 dpi, whole numbers, a range of 2550 x 3500.
+    const auto px = [](const char *name, int max) {
+        return ScriptedSane::rangeOption(name, SANE_TYPE_INT, SANE_UNIT_PIXEL, 0, max, 1);
+    };
+    QList<Option> pixels = { ScriptedSane::wordOption("resolution", SANE_TYPE_INT, 300), px("tl-x", 2550),
+        px("tl-y", 3500), px("br-x", 2550), px("br-y", 3500) };
+    QTest::newRow("A5 in pixels") << pixels << ScanArea::named("A5") << QString()
+                                  << QList<QByteArray> { "resolution", "tl-x", "tl-y", "br-x", "br-y" }
+                                  << QList<SANE_Word> { 300, 0, 0, 1748, 2480 } << false;
+    QTest::newRow("Legal clipped in pixels") << pixels << ScanArea::named("Legal") << QString()
+                                             << QList<QByteArray> { "resolution", "tl-x", "tl-y", "br-x", "br-y" }
+                                             << QList<SANE_Word> { 300, 0, 0, 2550, 3500 } << true;
+
+    QList<Option> sheetFed = bed200;
+    sheetFed << ScriptedSane::stringOption("source", { "ADF Front", "ADF Duplex" }) << mm("page-width", 220)
+             << mm("page-height", 360);
+    QTest::newRow("feeder sheet size first")
+        << sheetFed << ScanArea::named("A5") << QStringLiteral("双面进纸器")
+        << QList<QByteArray> { "source", "page-width", "page-height", "tl-x", "tl-y", "br-x", "br-y" }
+        << QList<SANE_Word> { 0, SANE_FIX(148.0), SANE_FIX(210.0), 0, 0, SANE_FIX(148.0), SANE_FIX(200.0) } << true;
+
+    QTest::newRow("no geometry: default area, said")
+        << QList<Option> { ScriptedSane::wordOption("resolution", SANE_TYPE_INT, 300) } << ScanArea::named("A6")
+        << QString() << QList<QByteArray> { "resolution" } << QList<SANE_Word> { 300 } << true;
+    QTest::newRow("device default: nothing set")
+        << bed200 << ScanArea() << QString() << QList<QByteArray>() << QList<SANE_Word>() << false;
+}
+
+void ScannerWorkerTest::areaInTheBackendsUnitAndRange()
+{
+    QFETCH(QList<Option>, options);
+    QFETCH(ScanArea, area);
+    QFETCH(QString, source);
+    QFETCH(QList<QByteArray>, order);
+    QFETCH(QList<SANE_Word>, words);
+    QFETCH(bool, notice);
+    sane->options = options;
+    QSignalSpy notices(worker.get(), &ScanWorker::scanNotice);
+    worker->doScan(QStringLiteral("scripted:0"), QStringLiteral("Gray"), 300, false, source, QString(), 100, 150, area);
+    QCOMPARE(sane->setOrder, order);
+    for (int i = 0; i < order.size(); ++i) {
+        // Within one step of SANE's fixed point: the macro truncates, the worker rounds.
+        if (!sane->setStrings.contains(order.at(i)))
+            QVERIFY(qAbs(sane->setWords.value(order.at(i)) - words.at(i)) <= 1);
+    }
+    QCOMPARE(notices.count(), notice ? 1 : 0);
+}
+
+// A preview switches on the backend's own preview mode and asks for at most
+// 75 dpi, or the lowest the backend has; its image is no page.
+void ScannerWorkerTest::previewUsesTheBackendsPreviewAndLowResolution()
+{
+    sane->options = { ScriptedSane::rangeOption("resolution", SANE_TYPE_INT, SANE_UNIT_DPI, 100, 1200, 50),
+        ScriptedSane::wordOption("preview", SANE_TYPE_BOOL, SANE_FALSE) };
+    QSignalSpy previews(worker.get(), &ScanWorker::previewComplete);
+    worker->doScan(QStringLiteral("scripted:0"), QStringLiteral("Gray"), 75, true, QString(), QString(), 100, 150,
+        ScanArea::wholeBed());
+    QCOMPARE(sane->setWords.value("resolution"), 100);
+    QCOMPARE(sane->setWords.value("preview"), SANE_TRUE);
+    QCOMPARE(previews.count(), 1);
+    QCOMPARE(completed->count(), 0);
 }
 
 QTEST_GUILESS_MAIN(ScannerWorkerTest)

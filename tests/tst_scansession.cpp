@@ -63,6 +63,62 @@ private slots:
         QCOMPARE(document.pageCount(), blank ? 0 : 1);
     }
 
+    void blackAndWhitePagesAreTwoLevel_data()
+    {
+        QTest::addColumn<QImage::Format>("format");
+        QTest::newRow("grey scan of a device without a two-level mode") << QImage::Format_Grayscale8;
+        QTest::newRow("colour picture") << QImage::Format_RGB32;
+        QTest::newRow("two-level page with white at index 0") << QImage::Format_Mono;
+    }
+
+    // With black and white asked for, every page becomes a Format_Mono page (0 black,
+    // 1 white) that keeps a thin faint stroke on paper shaded from 245 to 150 and
+    // turns none of the shaded paper black.
+    void blackAndWhitePagesAreTwoLevel()
+    {
+        QFETCH(QImage::Format, format);
+        QImage scan(620, 870, QImage::Format_RGB32);
+        auto paperAt = [](int y) {
+            return 245 - 95 * y / 869;
+        };
+        for (int y = 0; y < scan.height(); ++y) {
+            for (int x = 0; x < scan.width(); ++x) {
+                const int level = paperAt(y) + (x * 7 + y * 3) % 5 - 2;
+                scan.setPixel(x, y, qRgb(level, level, level));
+            }
+        }
+        // Hair lines 30 % darker than their paper, every 40 pixels.
+        for (int x = 40; x < scan.width() - 40; x += 40)
+            for (int y = 20; y < scan.height() - 20; ++y) {
+                const int ink = paperAt(y) * 7 / 10;
+                scan.setPixel(x, y, qRgb(ink, ink, ink));
+            }
+        QImage delivered = scan.convertToFormat(format);
+        if (format == QImage::Format_Mono) {
+            delivered = ImageProcessor().toBinary(scan, 128).convertToFormat(QImage::Format_Mono);
+            delivered.invertPixels();
+            delivered.setColorTable({ qRgb(255, 255, 255), qRgb(0, 0, 0) });
+        }
+        DocumentManager document;
+        ScanSession session(&processor, &document);
+        session.begin(ScanSession::Kind::SinglePage, true);
+        session.takePage(delivered, {});
+        const QImage page = document.page(0);
+        QCOMPARE(page.format(), QImage::Format_Mono);
+        QCOMPARE(page.colorTable(), QVector<QRgb>({ qRgb(0, 0, 0), qRgb(255, 255, 255) }));
+        if (format == QImage::Format_Mono) {
+            QCOMPARE(page.convertToFormat(QImage::Format_RGB32), delivered.convertToFormat(QImage::Format_RGB32));
+            return;
+        }
+        for (int y = 20; y < scan.height() - 20; ++y) {
+            for (int x = 20; x < scan.width() - 20; ++x) {
+                const bool ink = x % 40 == 0 && x < scan.width() - 40;
+                if (page.pixelIndex(x, y) != (ink ? 0 : 1))
+                    QFAIL(qPrintable(QStringLiteral("pixel %1, %2").arg(x).arg(y)));
+            }
+        }
+    }
+
     // Run pages moved, removed or edited during the run are saved as they are at its end; others are not.
     void runRecordFollowsTheDocument()
     {

@@ -21,7 +21,7 @@ ImageFileWriter::PdfLayout a4Layout(ImageFileWriter::Placement placement, const 
     layout.placement = placement;
     layout.title = title;
     if (jpegQuality >= 0)
-        layout.jpegQuality = jpegQuality;
+        layout.options.jpegQuality = jpegQuality;
     return layout;
 }
 

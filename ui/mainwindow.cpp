@@ -44,6 +44,7 @@
 #include "resources/resources.h"
 #include "scanner/scannercontroller.h"
 #include "settings/appsettings.h"
+#include "settings/scanprofilestore.h"
 #include "settings/version.h"
 #include "ui/commands/documenthistory.h"
 #include "ui/croppableimagewidget.h"
@@ -53,6 +54,8 @@
 #include "ui/pagecorrector.h"
 #include "ui/pagelistwidget.h"
 #include "ui/recognitionqueue.h"
+#include "ui/savednotice.h"
+#include "ui/scanareaselector.h"
 #include "ui/scansettingspanel.h"
 #include "ui/windowactions.h"
 
@@ -83,6 +86,7 @@ MainWindow::MainWindow(QWidget *parent)
     createPagesDock();
     createScanSettingsDock();
     createConnections();
+    createProfileSelector();
 
     loadSettings();
     updateWindowTitle();
@@ -134,6 +138,8 @@ void MainWindow::createActions()
         { windowActions->saveMulti, &MainWindow::onSaveMultiPageDocument },
         { windowActions->saveAs, &MainWindow::onSaveAsDocument },
         { windowActions->exportDocument, &MainWindow::onExportDocument },
+        { windowActions->print, &MainWindow::onPrintClicked },
+        { windowActions->sendMail, &MainWindow::onSendMailClicked },
         { windowActions->undo, &MainWindow::onUndoClicked },
         { windowActions->preferences, &MainWindow::onPreferencesClicked },
         { windowActions->redo, &MainWindow::onRedoClicked },
@@ -196,6 +202,10 @@ void MainWindow::createStatusBar()
     progressBar->setFixedWidth(150);
     progressBar->hide();
     statusBarWidget->addPermanentWidget(progressBar);
+    // Where a saved file went, with its folder a click away; it blocks nothing.
+    savedNotice = new SavedNotice(this);
+    savedNotice->setObjectName(QStringLiteral("savedNotice"));
+    statusBarWidget->addPermanentWidget(savedNotice);
 }
 
 void MainWindow::createCentralView()
@@ -308,6 +318,8 @@ void MainWindow::createConnections()
             scannerController->setPageSize(text);
     });
     connect(pageSizeCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::onPageSizeChosen);
+    connect(panel->previewButton, &QPushButton::clicked, this, &MainWindow::onPreviewButtonClicked);
+    connect(panel->clearSelectionButton, &QPushButton::clicked, this, &MainWindow::onClearSelectionClicked);
 
     // Both docks beside an 800 x 600 view do not fit the 1024 x 768 window
     // the application opens with; the view keeps a smaller minimum instead.
@@ -319,6 +331,9 @@ void MainWindow::createConnections()
 void MainWindow::onPageSizeChosen(int index)
 {
     const QString text = pageSizeCombo->itemText(index);
+    // Choosing a listed size ends the preview's selection.
+    if (text != ScanArea::customName() && areaSelector && areaSelector->hasSelection())
+        areaSelector->clearSelection();
     if (scannerController)
         scannerController->setPageSize(text);
     statusBarWidget->showMessage(tr("页面大小已设置为: %1").arg(text), 2000);
@@ -417,6 +432,7 @@ void MainWindow::displayImage(const QImage &image)
 {
     if (!image.isNull())
         currentImage = image;
+    showPreviewInView(false);
     imageWidget->setImage(image);
 }
 
@@ -556,7 +572,11 @@ void MainWindow::onAboutClicked()
                             "<p>感谢所使用的开源软件。</p>"
                             "</div>")
                              .arg(QStringLiteral(QUIRRA_VERSION), QStringLiteral("5.15.8"));
-    QMessageBox::about(this, tr("关于Quirra"), text);
+    // The text shows the application icon; QMessageBox::about would add the
+    // window's icon beside it a second time.
+    QMessageBox box(QMessageBox::NoIcon, tr("关于Quirra"), text, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("aboutBox"));
+    box.exec();
 }
 
 void MainWindow::onPreferencesClicked()

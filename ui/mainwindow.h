@@ -7,8 +7,11 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <memory>
 
 #include "document/pageid.h"
+#include "escl/esclscansettings.h"
+#include "scanner/scanarea.h"
 #include "document/imagefilewriter.h"
 #include "document/pageimporter.h"
 #include "settings/appsettings.h"
@@ -42,8 +45,13 @@ class RecognitionQueue;
 class ScannerController;
 class DocumentHistory;
 class PageCommand;
+class SavedNotice;
 class ScanSettingsPanel;
+class ScanAreaSelector;
 class WindowActions;
+class ProfileSelector;
+class QSettings;
+class ScanProfileStore;
 struct LivePreviewSetup;
 struct MergeOptions;
 
@@ -66,6 +74,9 @@ public:
 private slots:
     void onScanButtonClicked();
     void onPreviewButtonClicked();
+    void onPreviewComplete(const QImage &preview);
+    void onClearSelectionClicked();
+    void onSplitOriginalsClicked();
     void onDelayScanButtonClicked();
     void onFinishDelayScanClicked();
     void onScannerSelected(int index);
@@ -90,6 +101,9 @@ private slots:
     void onAdjustHueSaturationClicked();
     void onUndoClicked();
     void onRedoClicked();
+    // Printing and mail (mainwindow_print.cpp)
+    void onPrintClicked();
+    void onSendMailClicked();
     void onRemoveBlankPagesToggled(bool enabled);
     void onBlankPageSettingsClicked();
     void onScanSettingsClicked();
@@ -170,6 +184,12 @@ private:
     void finishCorrectedPages();
     QDockWidget *scanSettingsDock() const;
     void onPageSizeChosen(int index);
+    // What a scan covers: the preview's selection, else the page size.
+    ScanArea currentScanArea() const;
+    void applyEsclArea(ESCLScanSettings *settings) const;
+    void showPreviewInView(bool preview);
+    // One page per original found on the page at row, after it, as one step.
+    void splitOriginals(int row, bool sayWhenNone);
     void showDocumentError(const QString &message);
     void onDocumentSaved(const QString &path);
     // progressBar in busy mode (range 0-0) and shown.
@@ -179,6 +199,18 @@ private:
     // progressBar back to 0-100 and hidden.
     void endProgress();
 
+    // Scan profiles and split stacks (mainwindow_profiles.cpp)
+    void createProfileSelector();
+    void onProfileChosen(const ScanProfile &profile);
+    void onSaveProfileAs();
+    void onManageProfiles();
+    void onDockChanged();
+    void onSplitDocumentByRule();
+    ScanProfile dockProfile() const;
+    // The pages at these indices split by the dock's rule, each part a PDF in
+    // the save folder named by the dock's pattern; false when cancelled or failed.
+    bool saveSplitDocuments(const QVector<int> &pages);
+
     // Scan control (mainwindow_scan.cpp)
     bool ensureScannerReady();
     void runESCLScan(const QString &url);
@@ -186,8 +218,13 @@ private:
     void autoSaveScannedImage(const QImage &image, int index = -1);
     // The run's pages are read from the document by their indices.
     void autoSaveMultiPage(const QList<int> &pages);
-    bool saveImageToFile(
-        const QImage &image, const QString &path, const ImageFileWriter::PageDecorator &decorator = {});
+    // With recognition on, an automatic PDF waits for its pages' text in the
+    // background (RecognisedPdfSave); false when recognition is off.
+    bool autoSavePdfWithText(const QVector<int> &indices, const QString &path);
+    // format: "pdf", "png", "jpg", "bmp" or "tiff"; empty for the dock's.
+    bool saveImageToFile(const QImage &image, const QString &path,
+        const ImageFileWriter::PageDecorator &decorator = ImageFileWriter::PageDecorator(),
+        const QString &format = QString());
     QString makeTimestampedFileName(const QString &ext) const;
     QString makePageFileName(const QString &ext, int page) const;
     ScanSession *session();
@@ -354,6 +391,12 @@ private:
     DocumentHistory *history = nullptr;
     WindowActions *windowActions = nullptr;
     ScanSettingsPanel *panel = nullptr;
+    // Members of the scan profiles (mainwindow_profiles.cpp)
+    QSettings *profileSettings = nullptr;
+    std::unique_ptr<ScanProfileStore> profileStore;
+    ProfileSelector *profileSelector = nullptr;
+    // The fields of the profile last chosen that the dock has no control for.
+    ScanProfile profileHiddenFields;
     // Writes the window's place a moment after it stopped moving.
     QTimer *geometryTimer = nullptr;
 
@@ -374,9 +417,12 @@ private:
     ImportProgressDialog *importProgress = nullptr;
 
     CroppableImageWidget *imageWidget = nullptr;
+    // The glass and its selection, shown in the view after a preview.
+    ScanAreaSelector *areaSelector = nullptr;
     QScrollArea *scrollArea = nullptr;
     QStatusBar *statusBarWidget = nullptr;
     QProgressBar *progressBar = nullptr;
+    SavedNotice *savedNotice = nullptr;
     QDockWidget *pagesDock = nullptr;
     PageListWidget *pageList = nullptr;
     QComboBox *scannerCombo = nullptr;

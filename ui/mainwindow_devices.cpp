@@ -41,6 +41,9 @@ void MainWindow::createScannerController()
     ScannerController *controller = scannerController;
     connect(controller, &ScannerController::scanProgress, this, &MainWindow::onScanProgress);
     connect(controller, &ScannerController::scanComplete, this, &MainWindow::onScanComplete);
+    connect(controller, &ScannerController::previewComplete, this, &MainWindow::onPreviewComplete);
+    connect(controller, &ScannerController::scanNotice, this,
+        [this](const QString &message) { statusBarWidget->showMessage(message, 5000); });
     connect(controller, &ScannerController::scanError, this, &MainWindow::onScanError);
     connect(controller, &ScannerController::initializationProgress, this,
         [this](const QString &message) { statusBarWidget->showMessage(message); });

@@ -20,6 +20,7 @@
 #include "ui/dialogs/blankpagesettingsdialog.h"
 #include "ui/dialogs/bleachdialog.h"
 #include "ui/dialogs/livepreviewdialog.h"
+#include "ui/dialoggeometry.h"
 #include "ui/imagescaler.h"
 #include "ui/pagelistwidget.h"
 #include "settings/appsettings.h"
@@ -271,6 +272,10 @@ void MainWindow::onAnnotateImageClicked()
         return;
     }
     AnnotationDialog dialog(edit.image, this);
+    // A tall page must not push the dialog's buttons below a 768-pixel screen.
+    QSettings store = AppSettings::openStore();
+    DialogGeometry::restore(&dialog, store, QStringLiteral("annotation"));
+    DialogGeometry::remember(&dialog, store, QStringLiteral("annotation"));
     if (dialog.exec() != QDialog::Accepted) {
         statusBarWidget->showMessage(tr("批注已取消"), 3000);
         return;

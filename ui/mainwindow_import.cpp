@@ -127,10 +127,7 @@ void MainWindow::onImportFinished(const PageImporter::Report &report)
     else
         message = tr("已导入 %1 页").arg(report.pagesAdded);
     statusBarWidget->showMessage(note.isEmpty() ? message : message + QStringLiteral("；") + note, 3000);
-    if (autoSaveCheck->isChecked()) {
-        for (int i = 0; i < report.pagesAdded; ++i)
-            autoSaveScannedImage(documentManager->page(report.firstIndex + i));
-    }
+    // Added pictures are no scans: "扫描后自动保存" leaves them alone.
 }
 
 void MainWindow::reportImportProblems(const PageImporter::Report &report)

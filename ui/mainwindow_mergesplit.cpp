@@ -3,7 +3,6 @@
 
 #include <QDebug>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QStatusBar>
 
@@ -16,40 +15,27 @@
 #include "ui/commands/insertpagescommand.h"
 #include "ui/commands/removepagescommand.h"
 #include "ui/dialogs/mergedialog.h"
+#include "ui/dialogs/splitdialog.h"
 #include "ui/pagelistwidget.h"
 #include "ui/pagemerger.h"
 
 namespace {
 
-// The texts of the two split directions.
+// The status texts of the two split directions.
 struct SplitTexts
 {
-    QString progress;
-    QString questionTitle;
-    QString question;
-    QString replaced;
-    QString added;
+    QString step;
+    QString done;
     const char *log;
-    QString failure;
 };
 
 SplitTexts splitTexts(bool leftRight)
 {
-    const QString failure = MainWindow::tr("无法检测到2个独立的内容区域。\n\n可能原因：\n• 图片中只有1个内容\n• "
-                                           "图片中有3个或更多内容\n• 内容重叠或连接\n\n建议：\n• "
-                                           "确保图片中有2个明显分离的内容\n• 内容应该%1分布");
-    if (leftRight) {
-        return { MainWindow::tr("正在左右拆分图片..."), MainWindow::tr("左右拆分成功"),
-            MainWindow::tr("已提取左侧部分，右侧部分已自动丢弃。\n\n是否用左侧部分替换原图？\n• 是：替换原图\n• "
-                           "否：在原图后添加左侧部分"),
-            MainWindow::tr("左右拆分完成，已保留左侧部分"), MainWindow::tr("左右拆分完成，左侧部分已添加"),
-            "左右拆分完成，保留左侧部分，丢弃右侧部分", failure.arg(MainWindow::tr("左右")) };
-    }
-    return { MainWindow::tr("正在上下拆分图片..."), MainWindow::tr("上下拆分成功"),
-        MainWindow::tr("已提取上部分，下部分已自动丢弃。\n\n是否用上部分替换原图？\n• 是：替换原图\n• "
-                       "否：在原图后添加上部分"),
-        MainWindow::tr("上下拆分完成，已保留上部分"), MainWindow::tr("上下拆分完成，上部分已添加"),
-        "上下拆分完成，保留上部分，丢弃下部分", failure.arg(MainWindow::tr("上下")) };
+    if (leftRight)
+        return { MainWindow::tr("左右拆分"), MainWindow::tr("左右拆分完成，左右两部分已插入到本页之后"),
+            "左右拆分完成，两部分已插入" };
+    return { MainWindow::tr("上下拆分"), MainWindow::tr("上下拆分完成，上下两部分已插入到本页之后"),
+        "上下拆分完成，两部分已插入" };
 }
 
 } // namespace
@@ -123,7 +109,7 @@ void MainWindow::onSplitImageVertical()
 
 void MainWindow::splitCurrentPage(bool leftRight)
 {
-    int row = pageList->currentRow();
+    const int row = pageList->currentRow();
     if (row < 0)
         return;
     const QImage source = documentManager->page(row);
@@ -131,33 +117,21 @@ void MainWindow::splitCurrentPage(bool leftRight)
         statusBarWidget->showMessage(tr("无法获取当前图片"), 5000);
         return;
     }
-    // The split lets events through; the page may move or go meanwhile.
+    // The dialog lets events through; the page may move or go meanwhile.
     const PageId page = documentManager->pageId(row);
-    const SplitTexts texts = splitTexts(leftRight);
-    statusBarWidget->showMessage(texts.progress);
-    startDeterminateProgress();
-    const QList<QImage> parts = leftRight ? imageProcessor->splitLeftRight(source, PageMerger::contentThreshold)
-                                          : imageProcessor->splitTopBottom(source, PageMerger::contentThreshold);
-    endProgress();
-    if (parts.size() != 2 || !PageMerger::separatedAtMiddle(source, leftRight)) {
-        statusBarWidget->showMessage(tr("拆分失败"), 3000);
-        QMessageBox::warning(this, tr("拆分失败"), texts.failure);
+    SplitDialog dialog(
+        source, leftRight, imageProcessor->findSplitLine(source, leftRight, PageMerger::contentThreshold), this);
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    }
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, texts.questionTitle, texts.question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    row = documentManager->indexOf(page);
-    if (row < 0) {
+    const int at = documentManager->indexOf(page);
+    const QList<QImage> parts = imageProcessor->splitAt(source, leftRight, dialog.line());
+    if (at < 0 || parts.size() != 2) {
         statusBarWidget->showMessage(tr("页面已被删除，处理结果未写回"), 3000);
         return;
     }
-    const QString step = leftRight ? tr("左右拆分") : tr("上下拆分");
-    if (answer == QMessageBox::Yes) {
-        commitPageEdit(page, parts.first(), step);
-        statusBarWidget->showMessage(texts.replaced, 3000);
-    } else {
-        pushCommand(new InsertPagesCommand(documentManager, row + 1, { parts.first() }, step));
-        statusBarWidget->showMessage(texts.added, 3000);
-    }
+    // The page stays; both parts follow it in reading order, as one step.
+    const SplitTexts texts = splitTexts(leftRight);
+    pushCommand(new InsertPagesCommand(documentManager, at + 1, { parts.at(0), parts.at(1) }, texts.step));
+    statusBarWidget->showMessage(texts.done, 3000);
     qDebug() << texts.log;
 }

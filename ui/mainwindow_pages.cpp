@@ -144,8 +144,12 @@ void MainWindow::showPagesListContextMenu(const QPoint &pos)
             &MainWindow::onSplitImageHorizontal);
         addEntry(split, tr("上下拆分"), ":/icons/layout.svg", tr("从中间上下拆分，适合上下排列的证件"),
             &MainWindow::onSplitImageVertical);
+        addEntry(&menu, tr("拆分多张原稿"), ":/icons/layout-columns.svg",
+            tr("把此页上的每张原稿（收据、卡片、照片）拆成单独的页面"), &MainWindow::onSplitOriginalsClicked);
         addEntry(&menu, tr("识别文字"), ":/icons/enhance-text.svg", tr("显示此页面识别出的文字"),
             &MainWindow::onRecognizeTextClicked);
+        addEntry(&menu, tr("按规则分割文档"), ":/icons/save-multi.svg",
+            tr("按扫描设置中的分割规则把文档保存为多个文件"), &MainWindow::onSplitDocumentByRule);
         menu.addSeparator();
         addEntry(
             &menu, tr("删除此页"), ":/icons/delete.svg", tr("删除当前选中的页面"), &MainWindow::onDeleteCurrentPage);

@@ -16,7 +16,9 @@
 
 #include "document/documentmanager.h"
 #include "ui/folderpaths.h"
+#include "ui/savednotice.h"
 #include "ui/savesummary.h"
+#include "ui/savetarget.h"
 
 namespace {
 
@@ -54,18 +56,20 @@ void MainWindow::onSaveCurrentImage()
         return;
     }
     const QString ext = saveFormatCombo->currentData().toString();
-    const QString path = askSaveFileName(
+    const QString typed = askSaveFileName(
         tr("保存当前图像"), makeTimestampedFileName(ext), tr("%1文件 (*.%2);;所有文件 (*.*)").arg(ext.toUpper(), ext));
-    if (path.isEmpty())
+    if (typed.isEmpty())
         return;
-    // The dock's format decides what is written, whatever suffix the name has.
-    if (!saveImageToFile(currentImage, path)) {
+    // The content matches the name: its own format when it names one, else the dock's.
+    const SaveTarget target(typed, ext);
+    const QString &path = target.path;
+    if (!saveImageToFile(currentImage, path, ImageFileWriter::PageDecorator(), target.format)) {
         QMessageBox::warning(this, tr("保存失败"), tr("无法保存图像到: %1").arg(path));
         return;
     }
     showSavedNotice(tr("图像已保存到 %1").arg(path), path);
     statusBarWidget->showMessage(
-        tr("已保存为 %1 格式到: %2").arg(saveFormatCombo->currentText(), QFileInfo(path).fileName()), 5000);
+        tr("已保存为 %1 格式到: %2").arg(target.format.toUpper(), QFileInfo(path).fileName()), 5000);
     if (autoSaveCheck->isChecked())
         updateAutoSaveCounter();
 }
@@ -147,6 +151,6 @@ void MainWindow::onOpenDocument()
 
 void MainWindow::showSavedNotice(const QString &text, const QString &path)
 {
-    Q_UNUSED(text)
-    Q_UNUSED(path)
+    const QFileInfo saved(path);
+    savedNotice->show(text, saved.isDir() ? saved.absoluteFilePath() : saved.absolutePath());
 }

@@ -23,10 +23,13 @@
 #include "scanner/scannercontroller.h"
 #include "settings/appsettings.h"
 #include "ui/autosaver.h"
+#include "ui/recognisedpdfsave.h"
+#include "ui/recognitionqueue.h"
 #include "ui/commands/documenthistory.h"
 #include "ui/deviceoptionlabels.h"
 #include "ui/esclscanmapping.h"
 #include "ui/pagecorrector.h"
+#include "ui/scansettingspanel.h"
 
 void MainWindow::onScanButtonClicked()
 {
@@ -86,17 +89,23 @@ void MainWindow::startSaneScan()
     // A feeder scan is a run from the start: the button then waits for the
     // run's end instead of forgetting the sheets still on their way.
     session()->begin(OptionVocabulary::isFeederTarget(paperSourceCombo->currentText()) ? ScanSession::Kind::FeederRun
-                                                                                       : ScanSession::Kind::SinglePage);
+                                                                                       : ScanSession::Kind::SinglePage,
+        OptionVocabulary::isLineartRequest(colorModeCombo->currentText()));
     syncScanState();
     updateStatusBar();
     statusBarWidget->showMessage(tr("正在扫描..."));
     startDeterminateProgress();
+    scannerController->setScanRegion(currentScanArea());
     scannerController->startScan(device, colorModeCombo->currentText(), resolutionCombo->currentText().toInt(),
         paperSourceCombo->currentText(), QStringLiteral("Simplex"));
 }
 
 void MainWindow::onPreviewButtonClicked()
 {
+    if (scannerCombo->currentText().startsWith(QLatin1String("eSCL-"))) {
+        statusBarWidget->showMessage(tr("网络扫描仪暂不支持在窗口中预览"), 5000);
+        return;
+    }
     if (!ensureScannerReady())
         return;
     const ScanSession::Hold hold(session());
@@ -137,13 +146,15 @@ void MainWindow::runESCLScan(const QString &url)
     settings.height = 3507;
     settings.xOffset = 0;
     settings.yOffset = 0;
+    applyEsclArea(&settings);
     qDebug() << "eSCL 扫描参数:";
     qDebug() << "  分辨率:" << settings.resolution;
     qDebug() << "  颜色模式:" << settings.colorMode;
     qDebug() << "  扫描源:" << (settings.inputSource == 0 ? "稿台" : "ADF");
     qDebug() << "  区域:" << settings.width << "x" << settings.height;
 
-    session()->begin(settings.inputSource == 1 ? ScanSession::Kind::EsclFeeder : ScanSession::Kind::EsclPlaten);
+    session()->begin(settings.inputSource == 1 ? ScanSession::Kind::EsclFeeder : ScanSession::Kind::EsclPlaten,
+        settings.colorMode == 2);
     syncScanState();
     // Queued: the client finishes its own callback (and sends its DELETE)
     // before a box of the pipeline can open a nested event loop.
@@ -314,6 +325,8 @@ void MainWindow::finishScannedPage(const QImage &image, bool blank, const QStrin
             endProgress();
         statusBarWidget->showMessage(tr("扫描完成"), 3000);
         autoSaveScannedImage(documentManager->page(result.index), result.index);
+        if (panel->splitOriginalsCheck->isChecked())
+            splitOriginals(result.index, false);
         break;
     }
     updateStatusBar();
@@ -409,7 +422,7 @@ void MainWindow::forceScanWithADF()
         id = name.mid(open + 1, close - open - 1);
     if (id.isEmpty())
         return;
-    session()->begin(ScanSession::Kind::FeederRun);
+    session()->begin(ScanSession::Kind::FeederRun, OptionVocabulary::isLineartRequest(colorModeCombo->currentText()));
     syncScanState();
     updateStatusBar();
     statusBarWidget->showMessage(tr("强制启动ADF扫描..."));
@@ -514,10 +527,12 @@ void MainWindow::autoSaveScannedImage(const QImage &image, int index)
     if (!autoSaveCheck || !autoSaveCheck->isChecked())
         return;
     const QString ext = saveFormatCombo->currentData().toString();
-    const ImageFileWriter::PageDecorator textLayer
-        = index >= 0 && ext == QLatin1String("pdf") ? textLayerFor({ index }) : ImageFileWriter::PageDecorator();
     const QString path = makeTimestampedFileName(ext);
     QDir().mkpath(QFileInfo(path).absolutePath());
+    if (index >= 0 && ext == QLatin1String("pdf") && autoSavePdfWithText({ index }, path))
+        return;
+    const ImageFileWriter::PageDecorator textLayer
+        = index >= 0 && ext == QLatin1String("pdf") ? textLayerFor({ index }) : ImageFileWriter::PageDecorator();
     if (saveImageToFile(image, path, textLayer)) {
         const QString saved
             = tr("已自动保存为 %1 格式到: %2").arg(saveFormatCombo->currentText(), QFileInfo(path).fileName());
@@ -530,12 +545,49 @@ void MainWindow::autoSaveScannedImage(const QImage &image, int index)
     }
 }
 
+bool MainWindow::autoSavePdfWithText(const QVector<int> &indices, const QString &path)
+{
+    if (!recognitionQueue->isEnabled())
+        return false;
+    QVector<PageId> pages;
+    for (int index : indices)
+        pages.append(documentManager->pageId(index));
+    auto *save = new RecognisedPdfSave(documentManager, recognitionQueue, pages,
+        { path, pages.size() > 1 ? tr("多页扫描文档") : QString(), jpegQualitySlider->value() }, this);
+    connect(save, &RecognisedPdfSave::finished, this,
+        [this](bool written, const QString &file, int pageCount, int withoutText) {
+            if (!written) {
+                statusBarWidget->showMessage(tr("无法保存多页PDF到: %1").arg(file));
+                return;
+            }
+            const QString name = QFileInfo(file).fileName();
+            const QString saved = withoutText > 0
+                ? tr("已自动保存 %1 页为PDF: %2，其中 %3 页文字识别失败，保存时没有文字层")
+                      .arg(pageCount)
+                      .arg(name)
+                      .arg(withoutText)
+                : tr("已自动保存 %1 页为PDF: %2").arg(pageCount).arg(name);
+            showSavedNotice(saved, file);
+            statusBarWidget->showMessage(saved, withoutText > 0 ? 0 : 5000);
+        });
+    save->start();
+    statusBarWidget->showMessage(tr("自动保存将在文字识别完成后写入: %1").arg(QFileInfo(path).fileName()), 3000);
+    return true;
+}
+
 void MainWindow::autoSaveMultiPage(const QList<int> &pages)
 {
     const QString ext = saveFormatCombo->currentData().toString();
+    // A stack with a split rule becomes several PDFs named by the dock's pattern.
+    if (ext == QLatin1String("pdf") && dockProfile().splitRule != SplitRule::None) {
+        saveSplitDocuments(pages.toVector());
+        return;
+    }
     if (ext == QLatin1String("pdf")) {
         const QString path = makeTimestampedFileName(ext);
         QDir().mkpath(QFileInfo(path).absolutePath());
+        if (autoSavePdfWithText(pages.toVector(), path))
+            return;
         // The run's pages are read from the document one at a time while the PDF is
         // written: a long feeder run is never held in memory at once.
         const ImageFileWriter::PageDecorator textLayer = textLayerFor(pages.toVector());
@@ -569,10 +621,11 @@ void MainWindow::autoSaveMultiPage(const QList<int> &pages)
     }
 }
 
-bool MainWindow::saveImageToFile(
-    const QImage &image, const QString &path, const ImageFileWriter::PageDecorator &decorator)
+bool MainWindow::saveImageToFile(const QImage &image, const QString &path,
+    const ImageFileWriter::PageDecorator &decorator, const QString &chosenFormat)
 {
-    const QString format = saveFormatCombo->currentData().toString().toUpper();
+    const QString format
+        = (chosenFormat.isEmpty() ? saveFormatCombo->currentData().toString() : chosenFormat).toUpper();
     // A PDF's grey and colour pages are JPEG too, at the same quality.
     const bool jpeg
         = format == QLatin1String("JPG") || format == QLatin1String("JPEG") || format == QLatin1String("PDF");

@@ -28,6 +28,10 @@ bool PageMerger::separatedAtMiddle(const QImage &image, bool leftRight)
 PageMerger::Result PageMerger::merge(QImage first, QImage second, const MergeOptions &options)
 {
     Result result;
+    // The trim takes the scanner's shadow off the pages' own edges. Applied after the
+    // crop it would cut into the content, whose found region keeps a narrow margin.
+    first = trimmedEdges(first, options.edgeTrim);
+    second = trimmedEdges(second, options.edgeTrim);
     if (options.smartSplit) {
         const int firstCount = blockCount(first, options.sideBySide);
         const int secondCount = blockCount(second, options.sideBySide);
@@ -53,9 +57,17 @@ PageMerger::Result PageMerger::merge(QImage first, QImage second, const MergeOpt
         second = cropped(second, 2);
     }
     emit stepStarted(tr("正在合并图片..."));
-    result.merged = options.sideBySide ? processor->mergeSideBySide(first, second, options.spacing, options.edgeTrim)
-                                       : processor->mergeStacked(first, second, options.spacing, options.edgeTrim);
+    result.merged = options.sideBySide ? processor->mergeSideBySide(first, second, options.spacing, 0)
+                                       : processor->mergeStacked(first, second, options.spacing, 0);
     return result;
+}
+
+QImage PageMerger::trimmedEdges(const QImage &image, int edgeTrim)
+{
+    if (edgeTrim <= 0 || image.width() <= 2 * edgeTrim || image.height() <= 2 * edgeTrim)
+        return image;
+    qDebug() << "裁剪图片边缘:" << edgeTrim << "像素";
+    return image.copy(edgeTrim, edgeTrim, image.width() - 2 * edgeTrim, image.height() - 2 * edgeTrim);
 }
 
 int PageMerger::blockCount(const QImage &image, bool sideBySide)

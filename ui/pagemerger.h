@@ -17,8 +17,8 @@ struct MergeOptions
     bool deleteSources = false;
 };
 
-// Merges two page images the way the merge command does it, in its order: smart
-// split, automatic crop, merge. It knows nothing of the document or the window; it
+// Merges two page images the way the merge command does it, in its order: edge
+// trim, smart split, automatic crop, merge. It knows nothing of the document or the window; it
 // announces each step as a status text. GUI thread: the image operations process
 // events from their progress points.
 class PageMerger : public QObject
@@ -49,6 +49,8 @@ signals:
     void stepStarted(const QString &text);
 
 private:
+    // The page without edgeTrim pixels on each side; whole when it is not larger.
+    static QImage trimmedEdges(const QImage &image, int edgeTrim);
     // Content blocks as the regions show them; halves joined across the middle are one.
     int blockCount(const QImage &image, bool sideBySide);
     QImage firstPartOf(const QImage &image, bool sideBySide, int number);

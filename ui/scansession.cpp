@@ -14,10 +14,11 @@ ScanSession::ScanSession(ImageProcessor *imageProcessor, DocumentManager *docume
 {
 }
 
-void ScanSession::begin(Kind kind)
+void ScanSession::begin(Kind kind, bool twoLevel)
 {
     ++m_generation;
     m_kind = kind;
+    m_twoLevel = twoLevel;
     m_scanning = kind != Kind::Idle;
     m_cancelled = false;
     runPages.clear();
@@ -87,7 +88,12 @@ ScanSession::PageResult ScanSession::takeTestedPage(const QImage &image, bool bl
             m_scanning = false;
         return result;
     }
-    documentManager->addPage(image);
+    // A device without a two-level mode scanned in grey (or gave a picture of
+    // another kind): the page is made two-level here, against its own paper.
+    const bool asScanned = !m_twoLevel
+        || (image.format() == QImage::Format_Mono
+            && image.colorTable() == QVector<QRgb>({ qRgb(0, 0, 0), qRgb(255, 255, 255) }));
+    documentManager->addPage(asScanned ? image : imageProcessor->toTwoLevelOnPaper(image));
     result.index = documentManager->pageCount() - 1;
     if (m_cancelled) {
         result.next = Next::AddedOnly;

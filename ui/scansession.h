@@ -64,7 +64,9 @@ public:
 
     // Every start begins with a clean run state: whatever an earlier run left
     // behind (a feeder run that failed on its first sheet) is forgotten.
-    void begin(Kind kind);
+    // twoLevel: the user asked for black and white; every page is added as a
+    // Format_Mono page (index 0 black, 1 white).
+    void begin(Kind kind, bool twoLevel = false);
     // The SANE worker announced a feeder run: pages are collected from here on.
     void beginFeederRun();
     // The scan ended (error, cancel, last page); a run's record is kept for a
@@ -140,6 +142,7 @@ private:
     Kind m_kind = Kind::Idle;
     bool m_scanning = false;
     bool m_cancelled = false;
+    bool m_twoLevel = false;
     quint64 m_generation = 0;
     QList<PageId> runPages;
 

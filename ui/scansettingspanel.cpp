@@ -11,11 +11,14 @@
 #include <QScrollArea>
 #include <QSettings>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "scanner/scanarea.h"
 #include "settings/appsettings.h"
 #include "ui/deviceoptionlabels.h"
 #include "ui/folderpaths.h"
+#include "ui/wheelguard.h"
 
 namespace {
 
@@ -60,6 +63,8 @@ ScanSettingsPanel::ScanSettingsPanel(QWidget *parent)
     contentLayout->addWidget(createButtons(this));
 
     bindSettings();
+    // Scrolling the dock must not change the choices the wheel passes over.
+    WheelGuard::install(groups);
 }
 
 QWidget *ScanSettingsPanel::createScannerGroup(QWidget *parent)
@@ -93,12 +98,12 @@ QWidget *ScanSettingsPanel::createParameterGroup(QWidget *parent)
     resolutionCombo->setToolTip(tr("设置扫描分辨率(DPI) - 数值越大图像质量越高"));
     colorModeCombo = new QComboBox(group);
     colorModeCombo->setObjectName(QStringLiteral("colorModeCombo"));
-    colorModeCombo->addItems({ tr("彩色"), tr("灰度") });
+    colorModeCombo->addItems({ tr("彩色"), tr("灰度"), tr("黑白") });
     colorModeCombo->setToolTip(tr("设置扫描颜色模式 - 彩色/灰度/黑白"));
     pageSizeCombo = new QComboBox(group);
     pageSizeCombo->setObjectName(QStringLiteral("pageSizeCombo"));
-    pageSizeCombo->addItems(
-        { QStringLiteral("A4"), QStringLiteral("A5"), QStringLiteral("Letter"), QStringLiteral("Legal") });
+    // The page size is the part of the glass a flatbed scan covers.
+    pageSizeCombo->addItems(ScanArea::pageSizeNames());
     pageSizeCombo->setToolTip(tr("设置扫描页面大小"));
     paperSourceCombo = new QComboBox(group);
     paperSourceCombo->setObjectName(QStringLiteral("paperSourceCombo"));
@@ -164,6 +169,7 @@ QWidget *ScanSettingsPanel::createSaveGroup(QWidget *parent)
     formatLayout->addRow(tr("文件格式:"), saveFormatCombo);
     formatLayout->addRow(tr("JPEG质量:"), jpegQualitySlider);
     layout->addWidget(formatGroup);
+    layout->addWidget(createSplitGroup(group));
 
     removeBlankPagesCheck = new QCheckBox(tr("自动删除空白页"), group);
     removeBlankPagesCheck->setObjectName(QStringLiteral("removeBlankPagesCheck"));
@@ -185,6 +191,8 @@ QWidget *ScanSettingsPanel::createSaveGroup(QWidget *parent)
         { &autoDeskewCheck, "autoDeskewCheck", tr("扫描后自动纠偏"), tr("启用后，每一页扫描完成后自动校正倾斜") },
         { &autoCropCheck, "autoCropCheck", tr("扫描后自动裁切"), tr("启用后，每一页扫描完成后自动裁切到纸张边缘") },
         { &autoOrientCheck, "autoOrientCheck", tr("扫描后自动转正"), tr("启用后，每一页扫描完成后自动识别方向并转正") },
+        { &splitOriginalsCheck, "splitOriginalsCheck", tr("扫描后拆分多张原稿"),
+            tr("启用后，平板上同时放的多张原稿（收据、卡片、照片）各成一页") },
     };
     for (const Box &box : boxes) {
         *box.check = new QCheckBox(box.text, group);
@@ -210,6 +218,60 @@ QWidget *ScanSettingsPanel::createSaveGroup(QWidget *parent)
     return group;
 }
 
+QWidget *ScanSettingsPanel::createSplitGroup(QWidget *parent)
+{
+    QGroupBox *group = new QGroupBox(tr("分割与命名"), parent);
+    QFormLayout *layout = new QFormLayout(group);
+    splitCombo = new QComboBox(group);
+    splitCombo->setObjectName(QStringLiteral("splitCombo"));
+    splitCombo->addItem(tr("不分割"), int(SplitRule::None));
+    splitCombo->addItem(tr("每页一个文件"), int(SplitRule::EveryPage));
+    splitCombo->addItem(tr("每 N 页"), int(SplitRule::EveryNPages));
+    splitCombo->addItem(tr("遇到空白页"), int(SplitRule::BlankPage));
+    splitCombo->addItem(tr("遇到条码页"), int(SplitRule::Barcode));
+    splitCombo->setToolTip(tr("进纸器扫描的一叠纸如何分成多个文件"));
+    splitEverySpin = new QSpinBox(group);
+    splitEverySpin->setObjectName(QStringLiteral("splitEverySpin"));
+    splitEverySpin->setRange(1, 999);
+    splitEverySpin->setSuffix(tr(" 页"));
+    splitEverySpin->setToolTip(tr("每个文件的页数"));
+    keepSeparatorCheck = new QCheckBox(tr("保留分隔页"), group);
+    keepSeparatorCheck->setObjectName(QStringLiteral("keepSeparatorCheck"));
+    keepSeparatorCheck->setToolTip(tr("条码页作为新文件的第一页保存，而不是丢弃"));
+    fileNamePatternEdit = new QLineEdit(group);
+    fileNamePatternEdit->setObjectName(QStringLiteral("fileNamePatternEdit"));
+    fileNamePatternEdit->setToolTip(tr("可用字段: {日期} {时间} {序号} {条码} {方案} {页数}；已有的文件不会被覆盖"));
+    layout->addRow(tr("分割文档:"), splitCombo);
+    layout->addRow(QString(), splitEverySpin);
+    layout->addRow(QString(), keepSeparatorCheck);
+    layout->addRow(tr("文件名:"), fileNamePatternEdit);
+    // Only the choice that uses them shows the count and the separator box.
+    auto showDetails = [this]() {
+        const SplitRule rule = SplitRule(splitCombo->currentData().toInt());
+        splitEverySpin->setVisible(rule == SplitRule::EveryNPages);
+        keepSeparatorCheck->setVisible(rule == SplitRule::Barcode);
+    };
+    connect(splitCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, showDetails);
+    showDetails();
+    return group;
+}
+
+void ScanSettingsPanel::bindSplitSettings()
+{
+    const QSettings store = AppSettings::openStore();
+    splitCombo->setCurrentIndex(qMax(0, splitCombo->findData(int(AppSettings::splitRule.read(store)))));
+    splitEverySpin->setValue(AppSettings::splitEvery.read(store));
+    keepSeparatorCheck->setChecked(AppSettings::keepSeparator.read(store));
+    fileNamePatternEdit->setText(AppSettings::fileNamePattern.read(store));
+    connect(splitCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+        [this]() { writeValue(AppSettings::splitRule, SplitRule(splitCombo->currentData().toInt())); });
+    connect(splitEverySpin, QOverload<int>::of(&QSpinBox::valueChanged), this,
+        [](int value) { writeValue(AppSettings::splitEvery, value); });
+    connect(keepSeparatorCheck, &QCheckBox::toggled, this, [](bool on) { writeValue(AppSettings::keepSeparator, on); });
+    connect(fileNamePatternEdit, &QLineEdit::textChanged, this,
+        [](const QString &text) { writeAtOnce(AppSettings::fileNamePattern, text); });
+}
+
 QWidget *ScanSettingsPanel::createButtons(QWidget *parent)
 {
     QWidget *buttons = new QWidget(parent);
@@ -227,10 +289,37 @@ QWidget *ScanSettingsPanel::createButtons(QWidget *parent)
     finishDelayScanButton->setStyleSheet(
         QStringLiteral("QPushButton { background-color: #4CAF50; color: white; font-weight: bold; }"));
     finishDelayScanButton->hide();
+    previewButton = new QPushButton(tr("预览"), buttons);
+    previewButton->setObjectName(QStringLiteral("previewButton"));
+    previewButton->setToolTip(tr("以低分辨率扫描整个稿台，在预览上选择要扫描的区域"));
+    clearSelectionButton = new QPushButton(tr("清除选区"), buttons);
+    clearSelectionButton->setObjectName(QStringLiteral("clearSelectionButton"));
+    clearSelectionButton->setToolTip(tr("清除预览上的选区，按页面大小扫描"));
+    clearSelectionButton->hide();
+    layout->addWidget(previewButton);
+    layout->addWidget(clearSelectionButton);
     layout->addWidget(delayScanButton);
     layout->addWidget(scanButton);
     layout->addWidget(finishDelayScanButton);
     return buttons;
+}
+
+void ScanSettingsPanel::showCustomArea(bool custom)
+{
+    const QString name = ScanArea::customName();
+    const int index = pageSizeCombo->findText(name);
+    clearSelectionButton->setVisible(custom);
+    if (custom && index < 0) {
+        // Not a stored choice: the selection itself is what the scan covers.
+        const QSignalBlocker quiet(pageSizeCombo);
+        pageSizeCombo->addItem(name);
+        pageSizeCombo->setCurrentIndex(pageSizeCombo->count() - 1);
+    } else if (!custom && index >= 0) {
+        const QSignalBlocker quiet(pageSizeCombo);
+        pageSizeCombo->removeItem(index);
+        const int stored = pageSizeCombo->findText(AppSettings::pageSize.read(AppSettings::openStore()));
+        pageSizeCombo->setCurrentIndex(stored >= 0 ? stored : 0);
+    }
 }
 
 void ScanSettingsPanel::bindSettings()
@@ -282,6 +371,7 @@ void ScanSettingsPanel::bindSettings()
         { autoDeskewCheck, AppSettings::autoDeskew },
         { autoCropCheck, AppSettings::autoCropPaper },
         { autoOrientCheck, AppSettings::autoOrient },
+        { splitOriginalsCheck, AppSettings::splitOriginals },
         { textRecognitionCheck, AppSettings::textRecognition },
     };
     for (const auto &entry : checks) {
@@ -290,6 +380,7 @@ void ScanSettingsPanel::bindSettings()
         connect(entry.check, &QCheckBox::toggled, this, [setting](bool on) { writeValue(*setting, on); });
     }
 
+    bindSplitSettings();
     textLanguageCombo->setCurrentIndex(qMax(0, textLanguageCombo->findData(AppSettings::textLanguages.read(store))));
     connect(textLanguageCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
         if (index >= 0)

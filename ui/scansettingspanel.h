@@ -8,6 +8,7 @@ class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 
 // The scan dock's content: the scanner, the scan parameters, saving, the
 // automatic corrections and recognition, and the scan buttons. Every choice is
@@ -26,6 +27,9 @@ public:
     void setPaperSources(const QStringList &feederSources);
     void setDuplexModes(bool supported, const QStringList &modes);
     int resolution() const;
+    // While a preview's selection is set, "页面大小" shows "自定义" and the
+    // selection can be cleared; without one it shows the stored page size.
+    void showCustomArea(bool custom);
 
     QComboBox *scannerCombo = nullptr;
     QPushButton *findDeviceButton = nullptr;
@@ -38,22 +42,31 @@ public:
     QPushButton *browseButton = nullptr;
     QComboBox *saveFormatCombo = nullptr;
     QSlider *jpegQualitySlider = nullptr;
+    QComboBox *splitCombo = nullptr;
+    QSpinBox *splitEverySpin = nullptr;
+    QCheckBox *keepSeparatorCheck = nullptr;
+    QLineEdit *fileNamePatternEdit = nullptr;
     QCheckBox *removeBlankPagesCheck = nullptr;
     QCheckBox *autoSaveCheck = nullptr;
     QCheckBox *autoDeskewCheck = nullptr;
     QCheckBox *autoCropCheck = nullptr;
     QCheckBox *autoOrientCheck = nullptr;
+    QCheckBox *splitOriginalsCheck = nullptr;
     QCheckBox *textRecognitionCheck = nullptr;
     QComboBox *textLanguageCombo = nullptr;
     QPushButton *delayScanButton = nullptr;
     QPushButton *scanButton = nullptr;
+    QPushButton *previewButton = nullptr;
+    QPushButton *clearSelectionButton = nullptr;
     QPushButton *finishDelayScanButton = nullptr;
 
 private:
     QWidget *createScannerGroup(QWidget *parent);
     QWidget *createParameterGroup(QWidget *parent);
     QWidget *createSaveGroup(QWidget *parent);
+    QWidget *createSplitGroup(QWidget *parent);
     QWidget *createButtons(QWidget *parent);
+    void bindSplitSettings();
     // Restores each control from the store and writes it back on every change.
     void bindSettings();
     void choosePaperSource(const QString &label);

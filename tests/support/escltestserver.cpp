@@ -184,6 +184,38 @@ QByteArray EsclTestServer::capabilitiesXml(const QString &makeAndModel)
     return xml;
 }
 
+QByteArray EsclTestServer::capabilitiesXml(const QSize &platenMax, const QList<int> &resolutions, bool duplexFeeder)
+{
+    const auto inputCaps = [&](const QByteArray &name) {
+        QByteArray caps = "    <scan:" + name + ">\n      <scan:MinWidth>16</scan:MinWidth>\n" + "      <scan:MaxWidth>"
+            + QByteArray::number(platenMax.width()) + "</scan:MaxWidth>\n" + "      <scan:MaxHeight>"
+            + QByteArray::number(platenMax.height()) + "</scan:MaxHeight>\n"
+            + "      "
+              "<scan:SettingProfiles><scan:SettingProfile><scan:SupportedResolutions><scan:DiscreteResolutions>\n";
+        for (int dpi : resolutions) {
+            caps += "        <scan:DiscreteResolution><scan:XResolution>" + QByteArray::number(dpi)
+                + "</scan:XResolution><scan:YResolution>" + QByteArray::number(dpi)
+                + "</scan:YResolution></scan:DiscreteResolution>\n";
+        }
+        caps += "      "
+                "</scan:DiscreteResolutions></scan:SupportedResolutions></scan:SettingProfile></scan:SettingProfiles>\n"
+                "    </scan:"
+            + name + ">\n";
+        return caps;
+    };
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<scan:ScannerCapabilities xmlns:pwg=\"http://www.pwg.org/schemas/2010/12/sm\" "
+                     "xmlns:scan=\"http://schemas.hp.com/imaging/escl/2011/05/03\">\n"
+                     "  <pwg:Version>2.63</pwg:Version>\n  <pwg:MakeAndModel>Loopback Scanner</pwg:MakeAndModel>\n"
+                     "  <scan:Platen>\n"
+        + inputCaps("PlatenInputCaps") + "  </scan:Platen>\n";
+    if (duplexFeeder)
+        xml += "  <scan:Adf>\n" + inputCaps("AdfSimplexInputCaps") + inputCaps("AdfDuplexInputCaps")
+            + "  </scan:Adf>\n";
+    xml += "</scan:ScannerCapabilities>\n";
+    return xml;
+}
+
 void EsclTestServer::incomingConnection(qintptr socketDescriptor)
 {
     QTcpSocket *socket = nullptr;

@@ -76,6 +76,9 @@ public:
 
     static QByteArray encodedPage(const QSize &size, const QByteArray &format, const QColor &color = Qt::gray);
     static QByteArray capabilitiesXml(const QString &makeAndModel);
+    // Capabilities with a platen of the given largest region (1/300 in) and
+    // resolutions, and optionally a feeder that scans both sides.
+    static QByteArray capabilitiesXml(const QSize &platenMax, const QList<int> &resolutions, bool duplexFeeder);
 
 signals:
     void requestReceived(const QString &line);

@@ -395,4 +395,55 @@ QImage onPlaten(const QImage &sheet, const QSize &platen, const QPoint &topLeft,
     return image;
 }
 
+QImage originalsOnPlaten(
+    const QSizeF &platenMm, int dpi, const QVector<Laid> &originals, Platen kind, QVector<QPolygonF> *corners, int seed)
+{
+    const double scale = dpi / 25.4;
+    const QSize size(qRound(platenMm.width() * scale), qRound(platenMm.height() * scale));
+    QImage image(size, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    const int base = kind == Platen::WhiteLid ? 226 : 24;
+    Dice dice(seed + 5);
+    for (int y = 0; y < size.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const int v = base + dice.below(7) - 3;
+            line[x] = qRgb(v, v, v);
+        }
+    }
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    if (corners)
+        corners->clear();
+    for (const Laid &laid : originals) {
+        const QRectF rect(laid.millimetres.topLeft() * scale, laid.millimetres.size() * scale);
+        QTransform turn;
+        turn.translate(rect.center().x(), rect.center().y());
+        turn.rotate(laid.angle);
+        const QRectF local(-rect.width() / 2, -rect.height() / 2, rect.width(), rect.height());
+        if (kind == Platen::WhiteLid) {
+            painter.setTransform(QTransform::fromTranslate(2, 2) * turn);
+            painter.setBrush(QColor(150, 150, 150));
+            painter.drawRect(local);
+        }
+        painter.setTransform(turn);
+        painter.setBrush(QColor(248, 248, 246));
+        painter.drawRect(local);
+        // Lines of print, kept 3 mm from the edges.
+        painter.setBrush(QColor(40, 40, 40));
+        const double margin = 3 * scale;
+        const double lineHeight = 1.6 * scale;
+        for (double y = local.top() + margin; y + lineHeight < local.bottom() - margin; y += 2.6 * lineHeight) {
+            const double length = (local.width() - 2 * margin) * (0.4 + 0.6 * dice.below(100) / 100.0);
+            painter.drawRect(QRectF(local.left() + margin, y, length, lineHeight));
+        }
+        if (corners)
+            *corners << turn.map(QPolygonF(local));
+    }
+    painter.end();
+    return image;
+}
+
 } // namespace TestPages

@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QPolygonF>
+#include <QRectF>
 #include <QRect>
 #include <QSize>
 #include <QVector>
@@ -50,5 +52,19 @@ enum class Platen {
 // paper is toned down a little as a scanner sees it. The sheet occupies exactly
 // QRect(topLeft, sheet.size()).
 QImage onPlaten(const QImage &sheet, const QSize &platen, const QPoint &topLeft, Platen kind, int seed = 0);
+
+// Originals laid on the glass at once: receipts, cards, photos.
+struct Laid
+{
+    QRectF millimetres; // where the original would lie unturned
+    double angle = 0; // clockwise about its centre, degrees
+};
+
+// Each original is paper with a few lines of print, turned about its centre;
+// on the white lid it throws its shadow down and to the right. corners gets
+// each original's corners in page pixels (top left, top right, bottom right,
+// bottom left, before any clipping by the page).
+QImage originalsOnPlaten(const QSizeF &platenMm, int dpi, const QVector<Laid> &originals, Platen kind,
+    QVector<QPolygonF> *corners = nullptr, int seed = 0);
 
 } // namespace TestPages

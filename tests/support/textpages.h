@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include <cmath>
 #include <random>
 
 // Pages of known text for the recognition tests and benchmarks: Chinese and
@@ -168,6 +169,117 @@ inline double characterErrorRate(const QString &reference, const QString &recogn
     QString letters = reference;
     letters.remove(QLatin1Char(' ')).remove(QLatin1Char('\n'));
     return letters.isEmpty() ? 0 : double(editDistance(reference, recognised)) / letters.size();
+}
+
+// A scan-like office notice on an A4 page at 300 dpi, in colour: a title, Chinese
+// and English paragraphs, a ruled table whose last column holds amounts, and a red
+// seal stamped over the signature line. lines holds every text in reading order.
+inline Page officeNotice(unsigned seed = 3)
+{
+    Page page;
+    page.image = QImage(2480, 3508, QImage::Format_RGB32);
+    page.image.fill(qRgb(250, 249, 246));
+    const int dotsPerMetre = qRound(300 / 0.0254);
+    page.image.setDotsPerMeterX(dotsPerMetre);
+    page.image.setDotsPerMeterY(dotsPerMetre);
+    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+    font.setPixelSize(50);
+    QPainter painter(&page.image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setPen(QColor(25, 25, 30));
+    auto write = [&](int x, int baseline, const QString &text, int pixels = 50) {
+        font.setPixelSize(pixels);
+        painter.setFont(font);
+        painter.drawText(x, baseline, text);
+        page.lines.append(text);
+    };
+    write(860, 300, QStringLiteral("关于办公用品采购的通知"), 80);
+    int baseline = 480;
+    const QStringList paragraph {
+        QStringLiteral("各部门：为保障日常办公需要，行政部将于下月统一采购办公用品。"),
+        QStringLiteral("请各部门于本月二十日前将需求清单报送行政部，逾期不再受理。"),
+        QStringLiteral("Please send your list to the administration office before May 20."),
+        QStringLiteral("Late requests will be handled in the next purchasing round."),
+    };
+    for (const QString &line : paragraph) {
+        write(200, baseline, line);
+        baseline += 90;
+    }
+    // The table: four columns, ruled.
+    const int columns[] = { 200, 900, 1300, 1700, 2280 };
+    const QStringList rows[] = {
+        { QStringLiteral("项目"), QStringLiteral("数量"), QStringLiteral("单价"), QStringLiteral("金额") },
+        { QStringLiteral("打印纸"), QStringLiteral("55"), QStringLiteral("29元"), QStringLiteral("1595元") },
+        { QStringLiteral("文件夹"), QStringLiteral("302"), QStringLiteral("17元"), QStringLiteral("5134元") },
+        { QStringLiteral("墨盒"), QStringLiteral("26"), QStringLiteral("301元"), QStringLiteral("7834元") },
+        { QStringLiteral("Stapler"), QStringLiteral("40"), QStringLiteral("23元"), QStringLiteral("920元") },
+    };
+    const int top = baseline + 40;
+    const int rowHeight = 110;
+    painter.setPen(QPen(QColor(30, 30, 30), 4));
+    for (int r = 0; r <= 5; ++r)
+        painter.drawLine(columns[0], top + r * rowHeight, columns[4], top + r * rowHeight);
+    for (int c = 0; c <= 4; ++c)
+        painter.drawLine(columns[c], top, columns[c], top + 5 * rowHeight);
+    painter.setPen(QColor(25, 25, 30));
+    for (int r = 0; r < 5; ++r) {
+        QStringList cells;
+        for (int c = 0; c < 4; ++c) {
+            font.setPixelSize(50);
+            painter.setFont(font);
+            painter.drawText(columns[c] + 30, top + r * rowHeight + 75, rows[r].at(c));
+            cells.append(rows[r].at(c));
+        }
+        page.lines.append(cells.join(QLatin1Char(' ')));
+    }
+    baseline = top + 5 * rowHeight + 140;
+    const QStringList closing {
+        QStringLiteral("采购完成后请各部门派人到三楼行政部领取，领取时须本人签字确认。"),
+        QStringLiteral("Contact Ms. Zhou at extension 8021 for any questions."),
+    };
+    for (const QString &line : closing) {
+        write(200, baseline, line);
+        baseline += 90;
+    }
+    baseline += 260;
+    write(1300, baseline, QStringLiteral("行政部负责人：王建国"));
+    write(1300, baseline + 100, QStringLiteral("二〇二四年五月十日"));
+    // The seal, stamped in red ink over the signature: the ink darkens what lies
+    // beneath it, as a stamp on printed paper does.
+    const QColor red(205, 35, 40);
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    const QPointF centre(1650, baseline + 10);
+    painter.setPen(QPen(red, 14));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(centre, 220, 220);
+    font.setPixelSize(44);
+    painter.setFont(font);
+    painter.setPen(red);
+    painter.drawText(
+        QRectF(centre.x() - 170, centre.y() - 120, 340, 70), Qt::AlignCenter, QStringLiteral("行政管理部"));
+    QPolygonF star;
+    for (int i = 0; i < 10; ++i) {
+        const double angle = M_PI / 2 + i * M_PI / 5;
+        const double radius = i % 2 == 0 ? 70 : 28;
+        star << QPointF(centre.x() + radius * std::cos(angle), centre.y() + 20 - radius * std::sin(angle));
+    }
+    painter.setBrush(red);
+    painter.setPen(Qt::NoPen);
+    painter.drawPolygon(star);
+    painter.end();
+    // Grain, as a scanner's sensor adds it.
+    std::mt19937 random(seed);
+    std::normal_distribution<double> normal(0, 6);
+    for (int y = 0; y < page.image.height(); ++y) {
+        auto *row = reinterpret_cast<QRgb *>(page.image.scanLine(y));
+        for (int x = 0; x < page.image.width(); ++x) {
+            const int n = int(normal(random));
+            row[x] = qRgb(qBound(0, qRed(row[x]) + n, 255), qBound(0, qGreen(row[x]) + n, 255),
+                qBound(0, qBlue(row[x]) + n, 255));
+        }
+    }
+    return page;
 }
 
 } // namespace TextPages

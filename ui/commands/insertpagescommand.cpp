@@ -1,7 +1,5 @@
 #include "ui/commands/insertpagescommand.h"
 
-#include <algorithm>
-
 InsertPagesCommand::InsertPagesCommand(
     DocumentManager *document, int index, const QVector<QImage> &images, const QString &text, PageCommand *parent)
     : PageCommand(document, text, parent)
@@ -20,7 +18,7 @@ InsertPagesCommand::InsertPagesCommand(
 
 InsertPagesCommand::~InsertPagesCommand()
 {
-    releaseKept();
+    taken.release(document);
 }
 
 void InsertPagesCommand::apply()
@@ -39,9 +37,7 @@ void InsertPagesCommand::apply()
         }
         images.clear();
     } else {
-        for (auto it = taken.crbegin(); it != taken.crend(); ++it)
-            document->restorePage(it->index, it->page);
-        taken.clear();
+        taken.restore(document);
     }
     if (!inserted.isEmpty())
         document->setCurrentPage(document->indexOf(inserted.constFirst()));
@@ -49,22 +45,11 @@ void InsertPagesCommand::apply()
 
 bool InsertPagesCommand::revert()
 {
-    QVector<int> indices;
-    for (PageId page : qAsConst(inserted)) {
-        const int at = document->indexOf(page);
-        if (at >= 0)
-            indices.append(at);
-    }
-    std::sort(indices.begin(), indices.end(), std::greater<int>());
-    taken.clear();
-    for (int at : qAsConst(indices))
-        taken.append({ at, document->takePage(at) });
+    taken.take(document, inserted);
     return true;
 }
 
 void InsertPagesCommand::releaseKept()
 {
-    for (const Taken &entry : qAsConst(taken))
-        document->releaseParked(entry.page.content);
-    taken.clear();
+    taken.release(document);
 }

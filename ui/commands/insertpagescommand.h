@@ -4,6 +4,7 @@
 #include <QVector>
 
 #include "ui/commands/pagecommand.h"
+#include "ui/commands/takenpages.h"
 
 // Pages that came into the document as one step (imported files, the parts of a
 // split, a merged page): undo takes them out, redo puts them back in their places.
@@ -27,16 +28,10 @@ protected:
     void releaseKept() override;
 
 private:
-    struct Taken
-    {
-        int index = -1;
-        DocumentManager::ParkedPage page;
-    };
-
     int index = -1;
     QVector<QImage> images;
     QVector<PageId> inserted;
     bool alreadyApplied = false;
-    // Filled while undone, from the last place to the first.
-    QVector<Taken> taken;
+    // Filled while undone.
+    TakenPages taken;
 };

@@ -3,6 +3,7 @@
 #include <QVector>
 
 #include "ui/commands/pagecommand.h"
+#include "ui/commands/takenpages.h"
 
 // Deletes pages (one, a selection, or all of them); undo puts each back at the
 // place it had, with its id, and makes the first of them current.
@@ -19,13 +20,6 @@ protected:
     void releaseKept() override;
 
 private:
-    struct Taken
-    {
-        int index = -1;
-        DocumentManager::ParkedPage page;
-    };
-
-    QVector<PageId> pages;
-    // In the order taken: from the last place to the first.
-    QVector<Taken> taken;
+    const QVector<PageId> pages;
+    TakenPages taken;
 };
