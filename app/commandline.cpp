@@ -3,6 +3,8 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
+#include "app/interfacelanguage.h"
+
 namespace {
 
 QCommandLineOption option(const QString &name, const QString &description, const QString &valueName = QString())
@@ -12,8 +14,13 @@ QCommandLineOption option(const QString &name, const QString &description, const
 
 } // namespace
 
-bool CommandLine::wantsCommandLineRun(const QStringList &arguments)
+bool CommandLine::wantsCommandLineRun(const QStringList &commandLine)
 {
+    // "--language en|zh" alone is the window's too; a wrong value goes to the
+    // command line, which says what it accepts.
+    const QStringList arguments = InterfaceLanguage::isChoice(InterfaceLanguage::commandLineChoice(commandLine))
+        ? InterfaceLanguage::withoutLanguageOption(commandLine)
+        : commandLine;
     for (int i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (argument.startsWith(QLatin1String("--")) || argument == QLatin1String("-h")
@@ -69,6 +76,7 @@ QString CommandLine::helpText()
               "  quirra --convert 文件... --output 路径 [--compact] [--max-size 2MB]\n"
               "         [--ocr chi_sim+eng] [--deskew] [--split none|page|every:N|blank|barcode]\n"
               "                                将图像、多页 TIFF 和 PDF 合成一个 PDF，或分割后存入文件夹\n"
+              "  quirra --language en|zh ...   本次运行使用英文或中文界面\n"
               "  quirra --help                 显示本帮助\n"
               "  quirra --version              显示版本\n"
               "\n"
@@ -104,10 +112,15 @@ CommandLine::Request CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption ocr = option(QStringLiteral("ocr"), QString(), QStringLiteral("languages"));
     const QCommandLineOption deskew = option(QStringLiteral("deskew"), QString());
     const QCommandLineOption split = option(QStringLiteral("split"), QString(), QStringLiteral("rule"));
+    // Already applied by the time this runs (the translators are installed first);
+    // only its value is checked here.
+    const QCommandLineOption language = option(QStringLiteral("language"), QString(), QStringLiteral("language"));
     parser.addOptions({ help, version, listDevices, scan, convert, profile, device, source, resolution, mode, pageSize,
-        output, compact, maxSize, ocr, deskew, split });
+        output, compact, maxSize, ocr, deskew, split, language });
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
+    if (parser.isSet(language) && !InterfaceLanguage::isChoice(parser.value(language)))
+        return refuse(tr("无法识别的界面语言: %1（可用 en、zh）").arg(parser.value(language)));
 
     if (parser.isSet(help)) {
         request.mode = Mode::Help;
@@ -124,7 +137,7 @@ CommandLine::Request CommandLine::parse(const QStringList &arguments)
     const QCommandLineOption scanOnly[] = { profile, device, source, resolution, mode, pageSize };
     const QCommandLineOption convertOnly[] = { compact, maxSize, ocr, deskew };
     if (parser.isSet(listDevices)) {
-        if (!parser.positionalArguments().isEmpty() || parser.optionNames().size() > 1)
+        if (!parser.positionalArguments().isEmpty() || parser.optionNames().size() > 1 + int(parser.isSet(language)))
             return refuse(tr("--list-devices 不接受其他参数"));
         request.mode = Mode::ListDevices;
         return request;

@@ -45,7 +45,8 @@ public:
     };
 
     // Whether the arguments ask for a run without a window: any "--" option or
-    // -h/-v. The window's own arguments (Qt's single-dash ones, a file) do not.
+    // -h/-v. The window's own arguments (Qt's single-dash ones, a file, --language en|zh)
+    // do not.
     static bool wantsCommandLineRun(const QStringList &arguments);
     // arguments include the program name, as QCoreApplication::arguments() has it.
     static Request parse(const QStringList &arguments);

@@ -46,12 +46,17 @@ bool installCatalogue(const QString &name, const QString &folder)
 InterfaceLanguage::Language InterfaceLanguage::decide(
     const QString &stored, const QString &override, const QLocale &locale)
 {
-    const QString choice = override == QLatin1String("en") || override == QLatin1String("zh") ? override : stored;
+    const QString choice = isChoice(override) ? override : stored;
     if (choice == QLatin1String("en"))
         return Language::English;
     if (choice == QLatin1String("system") && locale.language() == QLocale::English)
         return Language::English;
     return Language::Chinese;
+}
+
+bool InterfaceLanguage::isChoice(const QString &value)
+{
+    return value == QLatin1String("en") || value == QLatin1String("zh");
 }
 
 QString InterfaceLanguage::commandLineChoice(const QStringList &arguments)

@@ -16,6 +16,9 @@ public:
     // --language for this run (empty when not given) and wins when it names a language.
     static Language decide(const QString &stored, const QString &override, const QLocale &locale);
 
+    // Whether value names a language --language accepts: "en" or "zh".
+    static bool isChoice(const QString &value);
+
     // The value of "--language X" or "--language=X" in argv, empty when absent. Kept
     // apart from any other command-line handling so it can run before the window exists.
     static QString commandLineChoice(const QStringList &arguments);

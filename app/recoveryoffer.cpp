@@ -10,11 +10,6 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("RecoveryOffer", text);
-}
-
 // "3、7、12": one line however many pages a damaged disk took; a long run is cut short.
 QString damagedPageNumbers(const RecoverableFolder &folder)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class DocumentManager;
@@ -11,6 +12,8 @@ class RecoverableFolder;
 // removes the folder, "以后再说" keeps it for the next start.
 class RecoveryOffer
 {
+    Q_DECLARE_TR_FUNCTIONS(RecoveryOffer)
+
 public:
     enum Choice { Recover, Discard, Later };
 

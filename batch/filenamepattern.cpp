@@ -1,6 +1,7 @@
 #include "batch/filenamepattern.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 namespace {
@@ -21,6 +22,17 @@ QString cleaned(QString name)
     return name;
 }
 
+// The English interface shows its fields in English; both names work in either
+// language, so a pattern keeps working when the language changes.
+QString chineseFieldName(const QString &name)
+{
+    static const QHash<QString, QString> english { { QStringLiteral("date"), QStringLiteral("日期") },
+        { QStringLiteral("time"), QStringLiteral("时间") }, { QStringLiteral("number"), QStringLiteral("序号") },
+        { QStringLiteral("barcode"), QStringLiteral("条码") }, { QStringLiteral("profile"), QStringLiteral("方案") },
+        { QStringLiteral("pages"), QStringLiteral("页数") } };
+    return english.value(name, name);
+}
+
 } // namespace
 
 QString FileNamePattern::defaultPattern()
@@ -38,7 +50,7 @@ QString FileNamePattern::expand(const QString &pattern, const Fields &fields)
         const QRegularExpressionMatch match = matches.next();
         result += pattern.midRef(last, match.capturedStart() - last);
         last = match.capturedEnd();
-        const QString name = match.captured(1);
+        const QString name = chineseFieldName(match.captured(1));
         if (name == QStringLiteral("日期"))
             result += fields.when.toString(QStringLiteral("yyyyMMdd"));
         else if (name == QStringLiteral("时间"))
@@ -62,7 +74,7 @@ QString FileNamePattern::expand(const QString &pattern, const Fields &fields)
 QString FileNamePattern::freePath(
     const QString &folder, const QString &pattern, const QString &extension, Fields fields, int *sequenceUsed)
 {
-    const bool counts = pattern.contains(QStringLiteral("{序号}"));
+    const bool counts = pattern.contains(QStringLiteral("{序号}")) || pattern.contains(QStringLiteral("{number}"));
     const QString suffix = extension.isEmpty() ? QString() : QLatin1Char('.') + extension;
     QString path;
     for (int attempt = 1;; ++attempt) {

@@ -7,8 +7,9 @@
 // File names made from a pattern such as "扫描_{日期}_{序号}": the fields
 // {日期} (yyyyMMdd), {时间} (HHmmss), {序号} (the running number, three digits
 // at least), {条码} (the separator sheet's code), {方案} (the profile's name) and
-// {页数} (the document's pages) are filled in; a brace that names no field stays
-// as text. Characters a file system refuses become "_".
+// {页数} (the document's pages) are filled in, as are their English names {date},
+// {time}, {number}, {barcode}, {profile} and {pages}; a brace that names no field
+// stays as text. Characters a file system refuses become "_".
 class FileNamePattern
 {
     Q_DECLARE_TR_FUNCTIONS(FileNamePattern)

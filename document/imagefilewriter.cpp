@@ -9,18 +9,13 @@
 
 namespace {
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("ImageFileWriter", text);
-}
-
 } // namespace
 
 ImageFileWriter::Encoded ImageFileWriter::encode(const QImage &image, const QByteArray &format, int quality)
 {
     Encoded encoded;
     if (image.isNull()) {
-        encoded.errorText = translated("没有图像");
+        encoded.errorText = QCoreApplication::translate("ImageFileWriter", "没有图像");
         return encoded;
     }
     QBuffer buffer(&encoded.bytes);

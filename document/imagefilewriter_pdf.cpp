@@ -29,11 +29,6 @@
 
 namespace {
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("ImageFileWriter", text);
-}
-
 // A helper thread when one can be had, otherwise the work runs on the calling thread
 // when its result is asked for.
 constexpr std::launch helperThread = std::launch::async | std::launch::deferred;
@@ -149,9 +144,10 @@ private:
             return;
         if (m_file->write(m_buffer) != m_buffer.size()) {
             // A write cut short by a full disk may leave no error on the file.
-            throw std::runtime_error(
-                (m_file->error() != QFileDevice::NoError ? m_file->errorString() : translated("PDF文件未能完整写入"))
-                    .toStdString());
+            throw std::runtime_error((m_file->error() != QFileDevice::NoError
+                    ? m_file->errorString()
+                    : QCoreApplication::translate("ImageFileWriter", "PDF文件未能完整写入"))
+                                         .toStdString());
         }
         m_buffer.clear();
     }
@@ -337,10 +333,12 @@ bool assemblePages(QPDF &pdf, PageSpool &spool, int pageCount, const ImageFileWr
         if (!prepared.fetched) {
             // A page that cannot be read would otherwise become a blank page of a
             // file reported as written.
-            *errorText = translated("第%1页无法读取").arg(i + 1);
+            *errorText = QCoreApplication::translate("ImageFileWriter", "第%1页无法读取").arg(i + 1);
             complete = false;
         } else if (!encoded.errorText.isEmpty()) {
-            *errorText = translated("第%1页无法编码: %2").arg(i + 1).arg(encoded.errorText);
+            *errorText = QCoreApplication::translate("ImageFileWriter", "第%1页无法编码: %2")
+                             .arg(i + 1)
+                             .arg(encoded.errorText);
             complete = false;
         } else if (!spool.append(encoded.bytes, &at.mask, errorText)
             || !spool.append(encoded.background.bytes, &at.background, errorText)
@@ -384,7 +382,9 @@ bool writePass(QFile &file, int pageCount, const ImageFileWriter::PageProvider &
         *errorText = file.error() != QFileDevice::NoError ? file.errorString() : QString::fromLocal8Bit(failure.what());
     }
     if (written && !FileReplacement::isCompletePdf(&file)) {
-        *errorText = file.error() != QFileDevice::NoError ? file.errorString() : translated("PDF文件未能完整写入");
+        *errorText = file.error() != QFileDevice::NoError
+            ? file.errorString()
+            : QCoreApplication::translate("ImageFileWriter", "PDF文件未能完整写入");
         written = false;
     }
     return written;
@@ -508,7 +508,7 @@ bool writeParts(const ImageFileWriter::PageProvider &pageAt, const QString &path
             QFile::remove(file);
         report->layeredPages = 0;
     }
-    *errorText = translated("单独一页已超过大小上限 %1").arg(megabytes(limit));
+    *errorText = QCoreApplication::translate("ImageFileWriter", "单独一页已超过大小上限 %1").arg(megabytes(limit));
     return false;
 }
 
@@ -525,7 +525,7 @@ bool ImageFileWriter::writePdf(int pageCount, const PageProvider &pageAt, const 
         report = &unused;
     *report = PdfReport();
     if (pageCount <= 0) {
-        *errorText = translated("没有要保存的页面");
+        *errorText = QCoreApplication::translate("ImageFileWriter", "没有要保存的页面");
         return false;
     }
     const qint64 limit = layout.options.sizeLimit;
@@ -558,7 +558,7 @@ bool ImageFileWriter::writePdf(int pageCount, const PageProvider &pageAt, const 
     if (layout.options.overLimit == SaveOptions::OverLimit::Split && pageCount > 1)
         return writeParts(pageAt, path, layout, ladder.constLast(), result.pageBytes, report, errorText);
     report->overLimit = true;
-    *errorText = translated("即使压缩到最小，文件仍有 %1，超过了大小上限 %2")
+    *errorText = QCoreApplication::translate("ImageFileWriter", "即使压缩到最小，文件仍有 %1，超过了大小上限 %2")
                      .arg(megabytes(report->smallestBytes), megabytes(limit));
     return false;
 }

@@ -9,11 +9,6 @@
 
 namespace {
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("MrcEncoder", text);
-}
-
 // Measured on rendered office pages (bench/document_bench): the default keeps the
 // paper's tint and a photo region recognisable at about 100 kB a page; each later
 // rung takes roughly a fifth off, the last one the mask's resolution too.
@@ -211,11 +206,11 @@ MrcEncoder::Layers MrcEncoder::split(const QImage &source, double dpi, const Lev
     const int inkCell = std::max(2, int(std::lround(dpi / level.foregroundDpi)));
     const int paperCell = std::max(1, int(std::lround(dpi / level.backgroundDpi)));
     if (std::min(width, height) < std::max(smallestSide, 4 * inkCell)) {
-        layers.fallback = translated("页面太小");
+        layers.fallback = QCoreApplication::translate("MrcEncoder", "页面太小");
         return layers;
     }
     if (std::max(width, height) > longestSide) {
-        layers.fallback = translated("页面太长");
+        layers.fallback = QCoreApplication::translate("MrcEncoder", "页面太长");
         return layers;
     }
     const QImage page = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
@@ -286,11 +281,11 @@ MrcEncoder::Layers MrcEncoder::split(const QImage &source, double dpi, const Lev
     }
     const double pixels = double(width) * height;
     if (inkPixels < pixels * emptyShare) {
-        layers.fallback = translated("页面没有文字或线条");
+        layers.fallback = QCoreApplication::translate("MrcEncoder", "页面没有文字或线条");
         return layers;
     }
     if (inkPixels > pixels * inkShareLimit) {
-        layers.fallback = translated("页面大部分是深色");
+        layers.fallback = QCoreApplication::translate("MrcEncoder", "页面大部分是深色");
         return layers;
     }
 
@@ -342,7 +337,7 @@ MrcEncoder::Layers MrcEncoder::split(const QImage &source, double dpi, const Lev
         }
     }
     if (detailed > double(paperAcross) * paperDown * photoShare) {
-        layers.fallback = translated("页面以图片为主");
+        layers.fallback = QCoreApplication::translate("MrcEncoder", "页面以图片为主");
         return layers;
     }
 

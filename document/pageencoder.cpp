@@ -16,11 +16,6 @@
 
 namespace {
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("PageEncoder", text);
-}
-
 bool isTwoLevel(const QImage &page)
 {
     if (page.format() != QImage::Format_Mono && page.format() != QImage::Format_MonoLSB)
@@ -222,7 +217,7 @@ PageEncoder::Encoded PageEncoder::encode(const QImage &source, const Settings &s
             encoded.inkColour = layers.uniformInk;
             return encoded;
         }
-        fallback = translated("文字层压缩效果不佳");
+        fallback = QCoreApplication::translate("PageEncoder", "文字层压缩效果不佳");
     }
     // Continuous tone, at the compact resolution and quality for photographs.
     Encoded encoded = encode(downsampled(page, level.photoDpi), qMin(settings.jpegQuality, level.photoQuality));
@@ -249,7 +244,7 @@ PageEncoder::Encoded PageEncoder::encode(const QImage &page, int jpegQuality)
 {
     Encoded encoded;
     if (page.isNull()) {
-        encoded.errorText = translated("没有图像");
+        encoded.errorText = QCoreApplication::translate("PageEncoder", "没有图像");
         return encoded;
     }
     encoded.kind = kindOf(page);
@@ -299,7 +294,8 @@ QByteArray PageEncoder::ccittG4(const QImage &twoLevel, QString *errorText)
         mapNothing, unmapNothing, options);
     TIFFOpenOptionsFree(options);
     if (!tiff) {
-        *errorText = memory.error.isEmpty() ? translated("无法编码黑白页面") : memory.error;
+        *errorText
+            = memory.error.isEmpty() ? QCoreApplication::translate("PageEncoder", "无法编码黑白页面") : memory.error;
         return QByteArray();
     }
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, quint32(width));
@@ -323,6 +319,7 @@ QByteArray PageEncoder::ccittG4(const QImage &twoLevel, QString *errorText)
     }
     TIFFClose(tiff);
     if (coded.isEmpty())
-        *errorText = memory.error.isEmpty() ? translated("无法编码黑白页面") : memory.error;
+        *errorText
+            = memory.error.isEmpty() ? QCoreApplication::translate("PageEncoder", "无法编码黑白页面") : memory.error;
     return coded;
 }

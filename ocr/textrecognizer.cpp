@@ -15,11 +15,6 @@ namespace {
 // paper or a brownish print.
 constexpr int redInkMargin = 60;
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("TextRecognizer", text);
-}
-
 QString utf8Text(tesseract::ResultIterator &iterator, tesseract::PageIteratorLevel level)
 {
     const std::unique_ptr<char[]> text(iterator.GetUTF8Text(level));
@@ -114,10 +109,11 @@ QString TextRecognizer::missingDataMessage(const QString &languages, const QStri
             packages.append(packageFor(code));
     }
     if (codes.isEmpty())
-        return translated("未选择文字识别语言");
+        return QCoreApplication::translate("TextRecognizer", "未选择文字识别语言");
     if (packages.isEmpty())
         return QString();
-    return translated("缺少文字识别语言数据（%1），请安装软件包 %2").arg(dataPath, packages.join(QLatin1Char(' ')));
+    return QCoreApplication::translate("TextRecognizer", "缺少文字识别语言数据（%1），请安装软件包 %2")
+        .arg(dataPath, packages.join(QLatin1Char(' ')));
 }
 
 bool TextRecognizer::load(const QString &languages, const QString &dataPath, QString *errorText)
@@ -140,7 +136,7 @@ bool TextRecognizer::load(const QString &languages, const QString &dataPath, QSt
     const QByteArray path = QDir(dataPath).absolutePath().toLocal8Bit() + '/';
     if (api->Init(path.constData(), languages.toLatin1().constData(), tesseract::OEM_LSTM_ONLY) != 0) {
         if (errorText)
-            *errorText = translated("无法加载文字识别语言数据: %1").arg(languages);
+            *errorText = QCoreApplication::translate("TextRecognizer", "无法加载文字识别语言数据: %1").arg(languages);
         return false;
     }
     // Words are joined by the reader of the result, never by the engine.

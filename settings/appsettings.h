@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
@@ -48,7 +49,11 @@ inline const Setting<int> jpegQuality { "save/jpegQuality", 90 };
 inline const Setting<SplitRule> splitRule { "save/splitRule", SplitRule::None };
 inline const Setting<int> splitEvery { "save/splitEvery", 2 };
 inline const Setting<bool> keepSeparator { "save/keepSeparator", false };
-inline const Setting<QString> fileNamePattern { "save/fileNamePattern", QStringLiteral("扫描_{日期}_{序号}") };
+// FileNamePattern's default, in the interface's language.
+inline const Setting<QString> fileNamePattern { "save/fileNamePattern", [] {
+                                                   return QCoreApplication::translate(
+                                                       "FileNamePattern", "扫描_{日期}_{序号}");
+                                               } };
 // Text recognition of every page, and its languages as the engine names them
 inline const Setting<bool> textRecognition { "save/textRecognition", false };
 inline const Setting<QString> textLanguages { "save/textLanguages", QStringLiteral("chi_sim+eng") };

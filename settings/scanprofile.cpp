@@ -40,11 +40,6 @@ template<typename T, size_t N> bool valueOf(const Words<T> (&words)[N], const QS
     return false;
 }
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("ScanProfile", text);
-}
-
 QJsonValue toJson(const QString &value)
 {
     return value;
@@ -197,7 +192,7 @@ bool ScanProfile::fromJson(const QJsonObject &object, ScanProfile *profile, QStr
             refused = QLatin1String(key);
     });
     if (!refused.isEmpty()) {
-        *errorText = translated("方案中的“%1”无法读取").arg(refused);
+        *errorText = QCoreApplication::translate("ScanProfile", "方案中的“%1”无法读取").arg(refused);
         return false;
     }
     *profile = read;

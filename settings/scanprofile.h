@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QJsonObject>
 #include <QMetaType>
 #include <QRectF>
@@ -65,7 +66,7 @@ struct ScanProfile
     qint64 maxFileBytes = 0; // 0: no limit
     int saveResolution = 0; // dpi of the saved pages; 0: as scanned
     QString folder; // empty: the user's documents folder
-    QString fileNamePattern = QStringLiteral("扫描_{日期}_{序号}");
+    QString fileNamePattern = QCoreApplication::translate("FileNamePattern", "扫描_{日期}_{序号}");
     SplitRule splitRule = SplitRule::None;
     int splitEvery = 2;
     bool keepSeparator = false;

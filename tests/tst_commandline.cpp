@@ -24,6 +24,8 @@ private slots:
     void feederRunSplitEveryThreePages();
     void conversionSplitAtQrAndCode128Sheets();
     void scanWithAStoredProfile();
+    void helpAndErrorsInTheInterfaceLanguage_data();
+    void helpAndErrorsInTheInterfaceLanguage();
 
 private:
     struct Run
@@ -32,7 +34,8 @@ private:
         QString out;
         QString err;
     };
-    Run run(const QStringList &arguments);
+    // environment: "NAME=value" entries set for this run only.
+    Run run(const QStringList &arguments, const QStringList &environment = {});
     // Page counts of the PDFs in folder, in name order.
     static QList<int> pdfPageCounts(const QString &folder);
 
@@ -41,7 +44,7 @@ private:
     QString page;
 };
 
-CommandLineTest::Run CommandLineTest::run(const QStringList &arguments)
+CommandLineTest::Run CommandLineTest::run(const QStringList &arguments, const QStringList &environment)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -49,6 +52,8 @@ CommandLineTest::Run CommandLineTest::run(const QStringList &arguments)
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), work.filePath(QStringLiteral("config")));
+    for (const QString &setting : environment)
+        env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(QUIRRA_BINARY), arguments);
     Run result;
@@ -204,6 +209,59 @@ void CommandLineTest::scanWithAStoredProfile()
     QVERIFY2(result.exitCode == 0, qPrintable(result.err));
     QCOMPARE(QDir(folder).entryList(QDir::Files, QDir::Name),
         (QStringList { QStringLiteral("发票_001_5页.pdf"), QStringLiteral("发票_002_5页.pdf") }));
+}
+
+// The help and the errors speak the interface's language: the stored choice, the
+// locale when it says to follow the system, or --language for the one run.
+void CommandLineTest::helpAndErrorsInTheInterfaceLanguage_data()
+{
+    QTest::addColumn<QString>("stored"); // the 界面语言 setting, empty when never chosen
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("says"); // on standard output when the run succeeds, on standard error when it fails
+    const QString en = QStringLiteral("en_US.UTF-8");
+    const QString zh = QStringLiteral("zh_CN.UTF-8");
+    const QStringList english { QStringLiteral("Usage:"), QStringLiteral("use the English or Chinese interface") };
+    QTest::newRow("Chinese by default under an English locale")
+        << QString() << en << QStringList { "--help" } << 0 << QStringList { "用法:", "显示本帮助" };
+    QTest::newRow("--language en") << QString() << zh << QStringList { "--language", "en", "--help" } << 0 << english;
+    QTest::newRow("English chosen in the settings") << "en" << zh << QStringList { "-h" } << 0 << english;
+    QTest::newRow("following an English system") << "system" << en << QStringList { "--help" } << 0 << english;
+    QTest::newRow("following a Chinese system")
+        << "system" << zh << QStringList { "--help" } << 0 << QStringList { "用法:" };
+    QTest::newRow("--language=zh over the setting")
+        << "en" << en << QStringList { "--language=zh", "--help" } << 0 << QStringList { "用法:" };
+    QTest::newRow("English error and help")
+        << QString() << zh << QStringList { "--language", "en", "--convert", "--output", "x.pdf" } << 1
+        << QStringList { "--convert needs at least one input file", "Usage:" };
+    QTest::newRow("Qt's own parser error in English")
+        << "en" << zh << QStringList { "--fly" } << 1 << QStringList { "Unknown option 'fly'", "Usage:" };
+    QTest::newRow("unknown language") << QString() << en << QStringList { "--language", "fr", "--help" } << 1
+                                      << QStringList { "无法识别的界面语言: fr" };
+    QTest::newRow("listing devices beside --language")
+        << QString() << zh << QStringList { "--list-devices", "--language", "en" } << 0 << QStringList { "test:0" };
+}
+
+void CommandLineTest::helpAndErrorsInTheInterfaceLanguage()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, locale);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, says);
+    const QString config = work.filePath(QStringLiteral("language-%1").arg(QTest::currentDataTag()));
+    if (!stored.isEmpty()) {
+        QSettings store(config + QStringLiteral("/Tovenko/Quirra.conf"), QSettings::IniFormat);
+        store.setValue(QStringLiteral("interfaceLanguage"), stored);
+    }
+    const Run result = run(arguments,
+        { QStringLiteral("XDG_CONFIG_HOME=") + config, QStringLiteral("LC_ALL=") + locale,
+            QStringLiteral("LANG=") + locale, QStringLiteral("LANGUAGE=") });
+    QVERIFY2(result.exitCode == exitCode, qPrintable(QStringLiteral("%1\n%2").arg(result.exitCode).arg(result.err)));
+    const QString said = exitCode == 0 ? result.out : result.err;
+    for (const QString &text : says)
+        QVERIFY2(said.contains(text), qPrintable(said));
 }
 
 QTEST_MAIN(CommandLineTest)

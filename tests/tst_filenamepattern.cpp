@@ -44,6 +44,8 @@ void FileNamePatternTest::expandsFields_data()
     QTest::newRow("refused characters") << QStringLiteral("a:b*c?\"d<e>f|g\\h") << QStringLiteral("a_b_c__d_e_f_g_h");
     QTest::newRow("trailing dots and blanks") << QStringLiteral("报告. . ") << QStringLiteral("报告");
     QTest::newRow("nothing left") << QStringLiteral("...") << QStringLiteral("扫描_20261210_007");
+    QTest::newRow("English field names") << QStringLiteral("{profile}-{date}{time}-{pages}p-{barcode}")
+                                         << QStringLiteral("发票-20261210090507-3p-INV-2026_0042");
     QTest::newRow("unclosed brace") << QStringLiteral("{日期") << QStringLiteral("{日期");
 }
 
@@ -64,6 +66,9 @@ void FileNamePatternTest::neverOverwrites_data()
     QTest::newRow("counter goes on") << QStringLiteral("扫描_{序号}")
                                      << QStringList { QStringLiteral("扫描_007.pdf"), QStringLiteral("扫描_008.pdf") }
                                      << QStringLiteral("扫描_009.pdf") << 9;
+    QTest::newRow("English counter goes on")
+        << QStringLiteral("Scan_{number}") << QStringList { QStringLiteral("Scan_007.pdf") }
+        << QStringLiteral("Scan_008.pdf") << 8;
     QTest::newRow("no counter in the pattern")
         << QStringLiteral("{方案}") << QStringList { QStringLiteral("发票.pdf"), QStringLiteral("发票_2.pdf") }
         << QStringLiteral("发票_3.pdf") << 7;

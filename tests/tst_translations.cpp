@@ -10,6 +10,7 @@
 #include <QTranslator>
 #include <QtTest>
 
+#include "app/commandline.h"
 #include "app/interfacelanguage.h"
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
@@ -84,6 +85,26 @@ private slots:
         QCOMPARE(InterfaceLanguage::withoutLanguageOption(arguments), rest);
     }
 
+    // --language with a language is the window's as much as the command line's;
+    // anything else after "--" is a run without a window.
+    void languageOptionKeepsTheWindow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("commandLine");
+        QTest::newRow("language alone") << QStringList { "quirra", "--language", "en" } << false;
+        QTest::newRow("language and a file") << QStringList { "quirra", "--language=zh", "a.pdf" } << false;
+        QTest::newRow("unknown language") << QStringList { "quirra", "--language", "fr" } << true;
+        QTest::newRow("language without value") << QStringList { "quirra", "--language" } << true;
+        QTest::newRow("language and help") << QStringList { "quirra", "--language", "en", "--help" } << true;
+    }
+
+    void languageOptionKeepsTheWindow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, commandLine);
+        QCOMPARE(CommandLine::wantsCommandLineRun(arguments), commandLine);
+    }
+
     // A missing or damaged catalogue keeps the Chinese source texts, never empty ones.
     void badCatalogueKeepsChinese_data()
     {
@@ -133,11 +154,18 @@ private slots:
         QTemporaryDir dir;
         const QString ts = dir.filePath(QStringLiteral("quirra_en.ts"));
         QVERIFY(QFile::copy(QStringLiteral(QUIRRA_SOURCE_DIR "/translations/quirra_en.ts"), ts));
+        // The same folders the script brings in step, so the two cannot drift apart.
+        QFile script(QStringLiteral(QUIRRA_SOURCE_DIR "/scripts/update-translations"));
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        const QRegularExpressionMatch folders
+            = QRegularExpression(QStringLiteral("^sources=\\(([^)]*)\\)$"), QRegularExpression::MultilineOption)
+                  .match(QString::fromUtf8(script.readAll()));
+        QVERIFY(folders.hasMatch());
+        QStringList arguments { "-silent", "-no-obsolete", "-locations", "none", "-extensions", "cpp,h", "-I", "." };
+        arguments << folders.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts) << QStringLiteral("-ts") << ts;
         QProcess lupdate;
         lupdate.setWorkingDirectory(QStringLiteral(QUIRRA_SOURCE_DIR));
-        lupdate.start(QStringLiteral(QUIRRA_LUPDATE),
-            { "-silent", "-no-obsolete", "-locations", "none", "-extensions", "cpp,h", "app", "ui", "settings",
-                "scanner", "escl", "document", "imaging", "ocr", "annotation", "resources", "-ts", ts });
+        lupdate.start(QStringLiteral(QUIRRA_LUPDATE), arguments);
         QVERIFY(lupdate.waitForFinished(120000));
         QCOMPARE(lupdate.exitCode(), 0);
 

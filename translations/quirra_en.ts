@@ -386,6 +386,100 @@ Every operation can be undone (up to 10 steps).</translation>
     </message>
 </context>
 <context>
+    <name>AutoSaver</name>
+    <message>
+        <source>扫描文档</source>
+        <translation>Scanned document</translation>
+    </message>
+</context>
+<context>
+    <name>BatchRunner</name>
+    <message>
+        <source>扫描仪初始化失败</source>
+        <translation>Could not initialize the scanners</translation>
+    </message>
+    <message>
+        <source>没有名为“%1”的扫描方案</source>
+        <translation>No scan profile named &quot;%1&quot;</translation>
+    </message>
+    <message>
+        <source>命令行只能使用 SANE 扫描仪: %1</source>
+        <translation>The command line can only use SANE scanners: %1</translation>
+    </message>
+    <message>
+        <source>没有找到扫描仪</source>
+        <translation>No scanner found</translation>
+    </message>
+    <message>
+        <source>找不到扫描仪: %1</source>
+        <translation>Scanner not found: %1</translation>
+    </message>
+    <message>
+        <source>无法打开扫描仪: %1</source>
+        <translation>Cannot open the scanner: %1</translation>
+    </message>
+    <message>
+        <source>已扫描第 %1 页</source>
+        <translation>Scanned page %1</translation>
+    </message>
+    <message>
+        <source>正在使用 %1 扫描...</source>
+        <translation>Scanning with %1...</translation>
+    </message>
+    <message>
+        <source>扫描错误: %1</source>
+        <translation>Scan error: %1</translation>
+    </message>
+    <message>
+        <source>没有扫描到页面</source>
+        <translation>No pages were scanned</translation>
+    </message>
+    <message>
+        <source>此版本尚不支持 --compact 和 --max-size</source>
+        <translation>This version does not support --compact and --max-size yet</translation>
+    </message>
+    <message>
+        <source>无法读取输入文件: %1</source>
+        <translation>Cannot read the input file: %1</translation>
+    </message>
+    <message>
+        <source>输入文件中没有页面</source>
+        <translation>The input files hold no pages</translation>
+    </message>
+    <message>
+        <source>正在查找分隔页...</source>
+        <translation>Looking for separator sheets...</translation>
+    </message>
+    <message>
+        <source>正在识别文字 %1/%2</source>
+        <translation>Recognizing text %1/%2</translation>
+    </message>
+    <message>
+        <source>分割后没有页面</source>
+        <translation>No pages left after splitting</translation>
+    </message>
+    <message>
+        <source>正在写入 %1 (%2/%3)</source>
+        <translation>Writing %1 (%2/%3)</translation>
+    </message>
+    <message>
+        <source>已写入 %1 个文件</source>
+        <translation>Wrote %1 files</translation>
+    </message>
+    <message>
+        <source>输出路径是一个文件夹: %1</source>
+        <translation>The output path is a folder: %1</translation>
+    </message>
+    <message>
+        <source>正在写入 %1</source>
+        <translation>Writing %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1: %2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+</context>
+<context>
     <name>BlankPageSettingsDialog</name>
     <message>
         <source>空白页参数设置</source>
@@ -455,6 +549,99 @@ Every operation can be undone (up to 10 steps).</translation>
 使背景更加白净。适用于有轻微底色的文档。</source>
         <translation>Whitening removes the background tint of scanned documents
 for a whiter page. Suited to documents with a light tint.</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>用法:
+  quirra [文件]                 打开窗口
+  quirra --list-devices         列出扫描仪（SANE 设备及已知的 eSCL 设备）
+  quirra --scan [--profile 名称] [--device 名称] [--source flatbed|adf|duplex]
+         [--resolution DPI] [--mode color|gray|bw] [--page-size A4] --output 路径
+                                按扫描方案扫描并保存（PDF，或按分割规则存入文件夹）
+  quirra --convert 文件... --output 路径 [--compact] [--max-size 2MB]
+         [--ocr chi_sim+eng] [--deskew] [--split none|page|every:N|blank|barcode]
+                                将图像、多页 TIFF 和 PDF 合成一个 PDF，或分割后存入文件夹
+  quirra --language en|zh ...   本次运行使用英文或中文界面
+  quirra --help                 显示本帮助
+  quirra --version              显示版本
+
+进度和错误写到标准错误输出。退出码：0 完成，1 用法错误，2 输入无法读取或输出无法写入，3 扫描仪错误。
+失败时不写入任何文件。
+</source>
+        <translation>Usage:
+  quirra [file]                 open the window
+  quirra --list-devices         list the scanners (SANE devices and known eSCL devices)
+  quirra --scan [--profile name] [--device name] [--source flatbed|adf|duplex]
+         [--resolution DPI] [--mode color|gray|bw] [--page-size A4] --output path
+                                scan with a profile and save (a PDF, or a folder when split)
+  quirra --convert file... --output path [--compact] [--max-size 2MB]
+         [--ocr chi_sim+eng] [--deskew] [--split none|page|every:N|blank|barcode]
+                                join images, multi-page TIFFs and PDFs into one PDF, or split into a folder
+  quirra --language en|zh ...   use the English or Chinese interface for this run
+  quirra --help                 show this help
+  quirra --version              show the version
+
+Progress and errors go to standard error. Exit codes: 0 done, 1 wrong usage, 2 input unreadable or output unwritable, 3 scanner error.
+Nothing is written when a run fails.
+</translation>
+    </message>
+    <message>
+        <source>无法识别的界面语言: %1（可用 en、zh）</source>
+        <translation>Unknown interface language: %1 (use en or zh)</translation>
+    </message>
+    <message>
+        <source>请指定 --list-devices、--scan 或 --convert 中的一个</source>
+        <translation>Give one of --list-devices, --scan or --convert</translation>
+    </message>
+    <message>
+        <source>--list-devices 不接受其他参数</source>
+        <translation>--list-devices takes no other arguments</translation>
+    </message>
+    <message>
+        <source>缺少 --output 路径</source>
+        <translation>Missing --output path</translation>
+    </message>
+    <message>
+        <source>无法识别的分割规则: %1</source>
+        <translation>Unknown split rule: %1</translation>
+    </message>
+    <message>
+        <source>--%1 只能与 --convert 一起使用</source>
+        <translation>--%1 only works with --convert</translation>
+    </message>
+    <message>
+        <source>--scan 不接受文件参数: %1</source>
+        <translation>--scan takes no file arguments: %1</translation>
+    </message>
+    <message>
+        <source>无法识别的纸张来源: %1（可用 flatbed、adf、duplex）</source>
+        <translation>Unknown paper source: %1 (use flatbed, adf or duplex)</translation>
+    </message>
+    <message>
+        <source>无效的分辨率: %1</source>
+        <translation>Invalid resolution: %1</translation>
+    </message>
+    <message>
+        <source>无法识别的颜色模式: %1（可用 color、gray、bw）</source>
+        <translation>Unknown color mode: %1 (use color, gray or bw)</translation>
+    </message>
+    <message>
+        <source>--%1 只能与 --scan 一起使用</source>
+        <translation>--%1 only works with --scan</translation>
+    </message>
+    <message>
+        <source>--convert 需要至少一个输入文件</source>
+        <translation>--convert needs at least one input file</translation>
+    </message>
+    <message>
+        <source>无效的文件大小: %1</source>
+        <translation>Invalid file size: %1</translation>
+    </message>
+    <message>
+        <source>--ocr 需要语言，例如 chi_sim+eng</source>
+        <translation>--ocr needs languages, for example chi_sim+eng</translation>
     </message>
 </context>
 <context>
@@ -642,6 +829,44 @@ Note: a removed device must be added again before use.</translation>
     </message>
 </context>
 <context>
+    <name>FileNamePattern</name>
+    <message>
+        <source>扫描_{日期}_{序号}</source>
+        <translation>Scan_{date}_{number}</translation>
+    </message>
+</context>
+<context>
+    <name>ImageFileWriter</name>
+    <message>
+        <source>没有图像</source>
+        <translation>No image</translation>
+    </message>
+    <message>
+        <source>PDF文件未能完整写入</source>
+        <translation>The PDF file was not written completely</translation>
+    </message>
+    <message>
+        <source>第%1页无法读取</source>
+        <translation>Page %1 cannot be read</translation>
+    </message>
+    <message>
+        <source>第%1页无法编码: %2</source>
+        <translation>Page %1 cannot be encoded: %2</translation>
+    </message>
+    <message>
+        <source>单独一页已超过大小上限 %1</source>
+        <translation>A single page is already over the size limit of %1</translation>
+    </message>
+    <message>
+        <source>没有要保存的页面</source>
+        <translation>No pages to save</translation>
+    </message>
+    <message>
+        <source>即使压缩到最小，文件仍有 %1，超过了大小上限 %2</source>
+        <translation>Even at the strongest compression the file is %1, over the size limit of %2</translation>
+    </message>
+</context>
+<context>
     <name>ImportProgressDialog</name>
     <message>
         <source>导入文件</source>
@@ -788,6 +1013,29 @@ Note: a removed device must be added again before use.</translation>
     <message>
         <source>调整参数（拖动滑块实时预览）</source>
         <translation>Settings (drag a slider to preview)</translation>
+    </message>
+</context>
+<context>
+    <name>MailSender</name>
+    <message>
+        <source>文档</source>
+        <translation>Document</translation>
+    </message>
+    <message>
+        <source>未找到 xdg-email，无法打开邮件程序。请安装 xdg-utils。</source>
+        <translation>xdg-email was not found, so no mail program can be opened. Please install xdg-utils.</translation>
+    </message>
+    <message>
+        <source>无法创建邮件附件的临时文件夹：%1</source>
+        <translation>Cannot create a temporary folder for the attachment: %1</translation>
+    </message>
+    <message>
+        <source>无法生成邮件附件：%1</source>
+        <translation>Cannot create the attachment: %1</translation>
+    </message>
+    <message>
+        <source>无法启动邮件程序 %1。</source>
+        <translation>Cannot start the mail program %1.</translation>
     </message>
 </context>
 <context>
@@ -1389,92 +1637,6 @@ Check that its format is supported.</translation>
         <translation>Importing, please wait</translation>
     </message>
     <message>
-        <source>无法检测到2个独立的内容区域。
-
-可能原因：
-• 图片中只有1个内容
-• 图片中有3个或更多内容
-• 内容重叠或连接
-
-建议：
-• 确保图片中有2个明显分离的内容
-• 内容应该%1分布</source>
-        <translation>Could not find 2 separate content areas.
-
-Possible causes:
-• The image holds only 1 item
-• The image holds 3 or more items
-• The items overlap or touch
-
-Suggestions:
-• Make sure the image holds 2 clearly separate items
-• The items should be laid out %1</translation>
-    </message>
-    <message>
-        <source>正在左右拆分图片...</source>
-        <translation>Splitting the image left/right...</translation>
-    </message>
-    <message>
-        <source>左右拆分成功</source>
-        <translation>Split left/right</translation>
-    </message>
-    <message>
-        <source>已提取左侧部分，右侧部分已自动丢弃。
-
-是否用左侧部分替换原图？
-• 是：替换原图
-• 否：在原图后添加左侧部分</source>
-        <translation>The left part was taken; the right part was dropped.
-
-Replace the original with the left part?
-• Yes: replace the original
-• No: add the left part after the original</translation>
-    </message>
-    <message>
-        <source>左右拆分完成，已保留左侧部分</source>
-        <translation>Split finished; the left part was kept</translation>
-    </message>
-    <message>
-        <source>左右拆分完成，左侧部分已添加</source>
-        <translation>Split finished; the left part was added</translation>
-    </message>
-    <message>
-        <source>左右</source>
-        <translation>side by side</translation>
-    </message>
-    <message>
-        <source>正在上下拆分图片...</source>
-        <translation>Splitting the image top/bottom...</translation>
-    </message>
-    <message>
-        <source>上下拆分成功</source>
-        <translation>Split top/bottom</translation>
-    </message>
-    <message>
-        <source>已提取上部分，下部分已自动丢弃。
-
-是否用上部分替换原图？
-• 是：替换原图
-• 否：在原图后添加上部分</source>
-        <translation>The top part was taken; the bottom part was dropped.
-
-Replace the original with the top part?
-• Yes: replace the original
-• No: add the top part after the original</translation>
-    </message>
-    <message>
-        <source>上下拆分完成，已保留上部分</source>
-        <translation>Split finished; the top part was kept</translation>
-    </message>
-    <message>
-        <source>上下拆分完成，上部分已添加</source>
-        <translation>Split finished; the top part was added</translation>
-    </message>
-    <message>
-        <source>上下</source>
-        <translation>one above the other</translation>
-    </message>
-    <message>
         <source>请选择2张图片进行合并（按住 Ctrl 或 Shift 键可以选择多张图片）</source>
         <translation>Select 2 images to merge (hold Ctrl or Shift to select several)</translation>
     </message>
@@ -1501,10 +1663,6 @@ Replace the original with the top part?
     <message>
         <source>合并完成！尺寸: %1 × %2 像素</source>
         <translation>Merged! Size: %1 × %2 pixels</translation>
-    </message>
-    <message>
-        <source>拆分失败</source>
-        <translation>Split failed</translation>
     </message>
     <message>
         <source>左右拆分</source>
@@ -1864,6 +2022,150 @@ Example: %1</translation>
         <source>图片合并完成，原始图片已删除 - %1</source>
         <translation>Images merged; the originals were deleted - %1</translation>
     </message>
+    <message>
+        <source>%1；%2</source>
+        <translation>%1; %2</translation>
+    </message>
+    <message>
+        <source>左右拆分完成，左右两部分已插入到本页之后</source>
+        <translation>Split left/right; both halves were inserted after this page</translation>
+    </message>
+    <message>
+        <source>上下拆分完成，上下两部分已插入到本页之后</source>
+        <translation>Split top/bottom; both halves were inserted after this page</translation>
+    </message>
+    <message>
+        <source>拆分多张原稿</source>
+        <translation>Separate Originals</translation>
+    </message>
+    <message>
+        <source>把此页上的每张原稿（收据、卡片、照片）拆成单独的页面</source>
+        <translation>Make each original on this page (receipt, card, photo) a page of its own</translation>
+    </message>
+    <message>
+        <source>按规则分割文档</source>
+        <translation>Split Document by Rule</translation>
+    </message>
+    <message>
+        <source>按扫描设置中的分割规则把文档保存为多个文件</source>
+        <translation>Save the document as several files by the split rule in the scan settings</translation>
+    </message>
+    <message>
+        <source>预览完成：拖动选择要扫描的区域，然后点击“扫描”</source>
+        <translation>Preview ready: drag to select the area to scan, then click &quot;Scan&quot;</translation>
+    </message>
+    <message>
+        <source>已清除选区，按页面大小扫描</source>
+        <translation>Selection cleared; scanning the page size</translation>
+    </message>
+    <message>
+        <source>正在查找多张原稿...</source>
+        <translation>Looking for separate originals...</translation>
+    </message>
+    <message>
+        <source>（%1 处过小、%2 处相互接触的原稿未拆分）</source>
+        <translation> (%1 too small and %2 touching originals were not separated)</translation>
+    </message>
+    <message>
+        <source>此页上没有找到多张原稿，页面保持不变%1</source>
+        <translation>No separate originals found on this page; the page is unchanged%1</translation>
+    </message>
+    <message>
+        <source>已拆分出 %1 张原稿%2</source>
+        <translation>Separated %1 originals%2</translation>
+    </message>
+    <message>
+        <source>没有可打印的页面</source>
+        <translation>No pages to print</translation>
+    </message>
+    <message>
+        <source>缩放</source>
+        <translation>Scaling</translation>
+    </message>
+    <message>
+        <source>正在打印...</source>
+        <translation>Printing...</translation>
+    </message>
+    <message>
+        <source>打印失败</source>
+        <translation>Printing failed</translation>
+    </message>
+    <message>
+        <source>已打印 %1 页</source>
+        <translation>Printed %1 pages</translation>
+    </message>
+    <message>
+        <source>打印已取消</source>
+        <translation>Printing cancelled</translation>
+    </message>
+    <message>
+        <source>没有可发送的页面</source>
+        <translation>No pages to send</translation>
+    </message>
+    <message>
+        <source>无法写入PDF附件: %1</source>
+        <translation>Cannot write the PDF attachment: %1</translation>
+    </message>
+    <message>
+        <source>发送邮件</source>
+        <translation>Send by Email</translation>
+    </message>
+    <message>
+        <source>已打开邮件程序，附件: %1</source>
+        <translation>Mail program opened, attachment: %1</translation>
+    </message>
+    <message>
+        <source>扫描方案:</source>
+        <translation>Profile:</translation>
+    </message>
+    <message>
+        <source>保存为方案</source>
+        <translation>Save as Profile</translation>
+    </message>
+    <message>
+        <source>方案名称:</source>
+        <translation>Profile name:</translation>
+    </message>
+    <message>
+        <source>已有名为“%1”的方案，要替换它吗？</source>
+        <translation>A profile named &quot;%1&quot; exists. Replace it?</translation>
+    </message>
+    <message>
+        <source>已保存扫描方案“%1”</source>
+        <translation>Scan profile &quot;%1&quot; saved</translation>
+    </message>
+    <message>
+        <source>正在按规则分割文档...</source>
+        <translation>Splitting the document by rule...</translation>
+    </message>
+    <message>
+        <source>已取消分割文档</source>
+        <translation>Document split cancelled</translation>
+    </message>
+    <message>
+        <source>分割文档失败：%1</source>
+        <translation>Splitting the document failed: %1</translation>
+    </message>
+    <message>
+        <source>已分割为 %1 个文件</source>
+        <translation>Split into %1 files</translation>
+    </message>
+    <message>
+        <source>请先在“分割文档:”中选择分割规则</source>
+        <translation>Choose a rule under &quot;Split:&quot; first</translation>
+    </message>
+    <message>
+        <source>网络扫描仪暂不支持在窗口中预览</source>
+        <translation>Network scanners cannot be previewed in the window yet</translation>
+    </message>
+    <message>
+        <source>已自动保存 %1 页为PDF: %2，其中 %3 页文字识别失败，保存时没有文字层</source>
+        <translation>Auto-saved %1 pages as PDF: %2; text recognition failed on %3 pages, saved without a text layer</translation>
+    </message>
+    <message>
+        <source>自动保存将在文字识别完成后写入: %1</source>
+        <translation>Auto-save will write once text recognition is done: %1</translation>
+    </message>
 </context>
 <context>
     <name>MergeDialog</name>
@@ -1949,6 +2251,44 @@ Example: %1</translation>
     </message>
 </context>
 <context>
+    <name>MrcEncoder</name>
+    <message>
+        <source>页面太小</source>
+        <translation>The page is too small</translation>
+    </message>
+    <message>
+        <source>页面太长</source>
+        <translation>The page is too long</translation>
+    </message>
+    <message>
+        <source>页面没有文字或线条</source>
+        <translation>The page has no text or lines</translation>
+    </message>
+    <message>
+        <source>页面大部分是深色</source>
+        <translation>The page is mostly dark</translation>
+    </message>
+    <message>
+        <source>页面以图片为主</source>
+        <translation>The page is mostly pictures</translation>
+    </message>
+</context>
+<context>
+    <name>PageEncoder</name>
+    <message>
+        <source>文字层压缩效果不佳</source>
+        <translation>The text layers compress poorly</translation>
+    </message>
+    <message>
+        <source>没有图像</source>
+        <translation>No image</translation>
+    </message>
+    <message>
+        <source>无法编码黑白页面</source>
+        <translation>Cannot encode the black-and-white page</translation>
+    </message>
+</context>
+<context>
     <name>PageFileReader</name>
     <message>
         <source>文件不存在: %1</source>
@@ -1989,6 +2329,10 @@ Example: %1</translation>
     <message>
         <source>PDF文件第%1页无法渲染: %2</source>
         <translation>Page %1 of the PDF file cannot be rendered: %2</translation>
+    </message>
+    <message>
+        <source>文件已损坏或不完整: %1</source>
+        <translation>The file is damaged or incomplete: %1</translation>
     </message>
 </context>
 <context>
@@ -2038,6 +2382,25 @@ Example: %1</translation>
     </message>
 </context>
 <context>
+    <name>PagePrinter</name>
+    <message>
+        <source>无法开始打印到“%1”：打印机不可用或无法写入。</source>
+        <translation>Cannot start printing to &quot;%1&quot;: the printer is unavailable or cannot be written to.</translation>
+    </message>
+    <message>
+        <source>无法读取第 %1 页，打印已停止。</source>
+        <translation>Cannot read page %1; printing stopped.</translation>
+    </message>
+    <message>
+        <source>打印机在第 %1 页出错，打印已停止。</source>
+        <translation>The printer failed on page %1; printing stopped.</translation>
+    </message>
+    <message>
+        <source>打印机未能完成打印“%1”。</source>
+        <translation>The printer could not finish printing &quot;%1&quot;.</translation>
+    </message>
+</context>
+<context>
     <name>PreferencesDialog</name>
     <message>
         <source>首选项</source>
@@ -2054,6 +2417,105 @@ Example: %1</translation>
     <message>
         <source>界面语言将在重新启动后生效</source>
         <translation>The language changes after a restart</translation>
+    </message>
+</context>
+<context>
+    <name>PrintFitOptions</name>
+    <message>
+        <source>页面缩放</source>
+        <translation>Page scaling</translation>
+    </message>
+    <message>
+        <source>适合纸张</source>
+        <translation>Fit to paper</translation>
+    </message>
+    <message>
+        <source>不勾选时按扫描时的实际尺寸打印，大于纸张的页面缩小到纸张大小。</source>
+        <translation>When off, pages print at their scanned size; pages larger than the paper are shrunk to fit.</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileManagerDialog</name>
+    <message>
+        <source>管理扫描方案</source>
+        <translation>Manage Scan Profiles</translation>
+    </message>
+    <message>
+        <source>重命名…</source>
+        <translation>Rename…</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Duplicate</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>导出…</source>
+        <translation>Export…</translation>
+    </message>
+    <message>
+        <source>导入…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>重命名方案</source>
+        <translation>Rename Profile</translation>
+    </message>
+    <message>
+        <source>新名称:</source>
+        <translation>New name:</translation>
+    </message>
+    <message>
+        <source>删除方案</source>
+        <translation>Delete Profile</translation>
+    </message>
+    <message>
+        <source>确定删除方案“%1”吗？</source>
+        <translation>Delete the profile &quot;%1&quot;?</translation>
+    </message>
+    <message>
+        <source>导出方案</source>
+        <translation>Export Profile</translation>
+    </message>
+    <message>
+        <source>扫描方案 (*.json)</source>
+        <translation>Scan profiles (*.json)</translation>
+    </message>
+    <message>
+        <source>导入方案</source>
+        <translation>Import Profile</translation>
+    </message>
+    <message>
+        <source>无法导入方案:
+%1</source>
+        <translation>Cannot import the profile:
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>ProfileSelector</name>
+    <message>
+        <source>选择扫描方案，扫描设置随之改变</source>
+        <translation>Choose a scan profile; the scan settings follow it</translation>
+    </message>
+    <message>
+        <source>默认</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>保存为方案…</source>
+        <translation>Save as Profile…</translation>
+    </message>
+    <message>
+        <source>管理方案…</source>
+        <translation>Manage Profiles…</translation>
+    </message>
+    <message>
+        <source>%1 *</source>
+        <translation>%1 *</translation>
     </message>
 </context>
 <context>
@@ -2111,6 +2573,101 @@ Example: %1</translation>
     <message>
         <source>已保存 %1 页，%2</source>
         <translation>Saved %1 pages, %2</translation>
+    </message>
+</context>
+<context>
+    <name>SavedNotice</name>
+    <message>
+        <source>打开文件夹</source>
+        <translation>Open Folder</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>ScanArea</name>
+    <message>
+        <source>名片</source>
+        <translation>Business card</translation>
+    </message>
+    <message>
+        <source>身份证</source>
+        <translation>ID card</translation>
+    </message>
+    <message>
+        <source>整个扫描区域</source>
+        <translation>Whole scan area</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>Custom</translation>
+    </message>
+</context>
+<context>
+    <name>ScanAreaSelector</name>
+    <message>
+        <source>%1 × %2 mm</source>
+        <translation>%1 × %2 mm</translation>
+    </message>
+    <message>
+        <source>%1 (%2)</source>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
+    <name>ScanProfile</name>
+    <message>
+        <source>方案中的“%1”无法读取</source>
+        <translation>&quot;%1&quot; in the profile cannot be read</translation>
+    </message>
+</context>
+<context>
+    <name>ScanProfileStore</name>
+    <message>
+        <source>方案名称不能为空</source>
+        <translation>The profile name cannot be empty</translation>
+    </message>
+    <message>
+        <source>方案“%1”不存在</source>
+        <translation>The profile &quot;%1&quot; does not exist</translation>
+    </message>
+    <message>
+        <source>已有名为“%1”的方案</source>
+        <translation>A profile named &quot;%1&quot; already exists</translation>
+    </message>
+    <message>
+        <source>%1 副本</source>
+        <translation>%1 copy</translation>
+    </message>
+    <message>
+        <source>文件不是 Quirra 扫描方案，或已损坏</source>
+        <translation>The file is not a Quirra scan profile, or it is damaged</translation>
+    </message>
+    <message>
+        <source>扫描方案文件已损坏：缺少格式版本</source>
+        <translation>The profile file is damaged: the format version is missing</translation>
+    </message>
+    <message>
+        <source>扫描方案来自较新版本的 Quirra（格式版本 %1），请先升级本程序</source>
+        <translation>The profile comes from a newer Quirra (format version %1); please update this program first</translation>
+    </message>
+    <message>
+        <source>扫描方案文件已损坏：缺少名称或设置</source>
+        <translation>The profile file is damaged: the name or settings are missing</translation>
+    </message>
+    <message>
+        <source>扫描方案文件已损坏：%1</source>
+        <translation>The profile file is damaged: %1</translation>
+    </message>
+    <message>
+        <source>无法写入 %1：%2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>无法读取 %1：%2</source>
+        <translation>Cannot read %1: %2</translation>
     </message>
 </context>
 <context>
@@ -2428,6 +2985,90 @@ Example: %1</translation>
         <source>选择扫描模式：单面或双面</source>
         <translation>Choose single- or double-sided scanning</translation>
     </message>
+    <message>
+        <source>黑白</source>
+        <translation>Black &amp; white</translation>
+    </message>
+    <message>
+        <source>扫描后拆分多张原稿</source>
+        <translation>Separate originals after scanning</translation>
+    </message>
+    <message>
+        <source>启用后，平板上同时放的多张原稿（收据、卡片、照片）各成一页</source>
+        <translation>When on, several originals laid on the flatbed together (receipts, cards, photos) each become a page</translation>
+    </message>
+    <message>
+        <source>分割与命名</source>
+        <translation>Splitting and Naming</translation>
+    </message>
+    <message>
+        <source>不分割</source>
+        <translation>No split</translation>
+    </message>
+    <message>
+        <source>每页一个文件</source>
+        <translation>One file per page</translation>
+    </message>
+    <message>
+        <source>每 N 页</source>
+        <translation>Every N pages</translation>
+    </message>
+    <message>
+        <source>遇到空白页</source>
+        <translation>At blank pages</translation>
+    </message>
+    <message>
+        <source>遇到条码页</source>
+        <translation>At barcode sheets</translation>
+    </message>
+    <message>
+        <source>进纸器扫描的一叠纸如何分成多个文件</source>
+        <translation>How a stack scanned from the feeder is split into files</translation>
+    </message>
+    <message>
+        <source> 页</source>
+        <translation> pages</translation>
+    </message>
+    <message>
+        <source>每个文件的页数</source>
+        <translation>Pages per file</translation>
+    </message>
+    <message>
+        <source>保留分隔页</source>
+        <translation>Keep separator sheets</translation>
+    </message>
+    <message>
+        <source>条码页作为新文件的第一页保存，而不是丢弃</source>
+        <translation>Save the barcode sheet as the first page of the new file instead of dropping it</translation>
+    </message>
+    <message>
+        <source>可用字段: {日期} {时间} {序号} {条码} {方案} {页数}；已有的文件不会被覆盖</source>
+        <translation>Fields: {date} {time} {number} {barcode} {profile} {pages}; existing files are never overwritten</translation>
+    </message>
+    <message>
+        <source>分割文档:</source>
+        <translation>Split:</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>以低分辨率扫描整个稿台，在预览上选择要扫描的区域</source>
+        <translation>Scan the whole bed at low resolution, then select the area to scan on the preview</translation>
+    </message>
+    <message>
+        <source>清除选区</source>
+        <translation>Clear Selection</translation>
+    </message>
+    <message>
+        <source>清除预览上的选区，按页面大小扫描</source>
+        <translation>Clear the selection on the preview and scan the page size</translation>
+    </message>
 </context>
 <context>
     <name>ScanWorker</name>
@@ -2458,6 +3099,18 @@ Example: %1</translation>
     <message>
         <source>开始扫描失败: %1</source>
         <translation>Could not start scanning: %1</translation>
+    </message>
+    <message>
+        <source>扫描仪不能设置扫描区域，已按其默认区域扫描</source>
+        <translation>The scanner cannot set a scan area; scanned its default area</translation>
+    </message>
+    <message>
+        <source>扫描仪不接受所选的扫描区域，已按它能接受的区域扫描</source>
+        <translation>The scanner refused the selected area; scanned the area it accepts</translation>
+    </message>
+    <message>
+        <source>所选区域超出扫描范围，已改为 %1 × %2 毫米</source>
+        <translation>The selected area exceeds the scan range; changed to %1 × %2 mm</translation>
     </message>
 </context>
 <context>
@@ -2512,6 +3165,60 @@ Example: %1</translation>
     <message>
         <source>仅eSCL</source>
         <translation>eSCL only</translation>
+    </message>
+</context>
+<context>
+    <name>SplitDialog</name>
+    <message>
+        <source>左右拆分</source>
+        <translation>Split Left/Right</translation>
+    </message>
+    <message>
+        <source>上下拆分</source>
+        <translation>Split Top/Bottom</translation>
+    </message>
+    <message>
+        <source>拖动红色分割线选择拆分位置。
+左右两部分都会作为新页面插入到本页之后，本页保持不变。</source>
+        <translation>Drag the red line to choose where to split.
+Both halves are inserted as new pages after this page, which stays unchanged.</translation>
+    </message>
+    <message>
+        <source>拖动红色分割线选择拆分位置。
+上下两部分都会作为新页面插入到本页之后，本页保持不变。</source>
+        <translation>Drag the red line to choose where to split.
+Both halves are inserted as new pages after this page, which stays unchanged.</translation>
+    </message>
+    <message>
+        <source>拆分</source>
+        <translation>Split</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>分割线位置: 距左边 %1 像素</source>
+        <translation>Split line: %1 px from the left</translation>
+    </message>
+    <message>
+        <source>分割线位置: 距上边 %1 像素</source>
+        <translation>Split line: %1 px from the top</translation>
+    </message>
+</context>
+<context>
+    <name>TextRecognizer</name>
+    <message>
+        <source>未选择文字识别语言</source>
+        <translation>No text recognition language chosen</translation>
+    </message>
+    <message>
+        <source>缺少文字识别语言数据（%1），请安装软件包 %2</source>
+        <translation>Text recognition language data is missing (%1); please install the packages %2</translation>
+    </message>
+    <message>
+        <source>无法加载文字识别语言数据: %1</source>
+        <translation>Cannot load the text recognition language data: %1</translation>
     </message>
 </context>
 <context>

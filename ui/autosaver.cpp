@@ -1,5 +1,6 @@
 #include "ui/autosaver.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -59,8 +60,8 @@ bool AutoSaver::writeImage(const QImage &image, const QString &path, const QStri
         return false;
     QString errorText;
     if (format == QLatin1String("PDF")) {
-        ImageFileWriter::PdfLayout layout
-            = a4Layout(ImageFileWriter::Placement::Stretch, QStringLiteral("扫描文档"), quality);
+        ImageFileWriter::PdfLayout layout = a4Layout(
+            ImageFileWriter::Placement::Stretch, QCoreApplication::translate("AutoSaver", "扫描文档"), quality);
         layout.decoratePage = decorator;
         return ImageFileWriter::writePdf({ image }, path, layout, &errorText);
     }

@@ -126,7 +126,7 @@ void MainWindow::onImportFinished(const PageImporter::Report &report)
                       .arg(QFileInfo(importPaths.first()).fileName());
     else
         message = tr("已导入 %1 页").arg(report.pagesAdded);
-    statusBarWidget->showMessage(note.isEmpty() ? message : message + QStringLiteral("；") + note, 3000);
+    statusBarWidget->showMessage(note.isEmpty() ? message : tr("%1；%2").arg(message, note), 3000);
     // Added pictures are no scans: "扫描后自动保存" leaves them alone.
 }
 

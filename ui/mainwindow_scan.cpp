@@ -88,16 +88,17 @@ void MainWindow::startSaneScan()
     const ScanSession::Hold hold(session());
     // A feeder scan is a run from the start: the button then waits for the
     // run's end instead of forgetting the sheets still on their way.
-    session()->begin(OptionVocabulary::isFeederTarget(paperSourceCombo->currentText()) ? ScanSession::Kind::FeederRun
-                                                                                       : ScanSession::Kind::SinglePage,
-        OptionVocabulary::isLineartRequest(colorModeCombo->currentText()));
+    session()->begin(OptionVocabulary::isFeederTarget(paperSourceCombo->currentData().toString())
+            ? ScanSession::Kind::FeederRun
+            : ScanSession::Kind::SinglePage,
+        OptionVocabulary::isLineartRequest(colorModeCombo->currentData().toString()));
     syncScanState();
     updateStatusBar();
     statusBarWidget->showMessage(tr("正在扫描..."));
     startDeterminateProgress();
     scannerController->setScanRegion(currentScanArea());
-    scannerController->startScan(device, colorModeCombo->currentText(), resolutionCombo->currentText().toInt(),
-        paperSourceCombo->currentText(), QStringLiteral("Simplex"));
+    scannerController->startScan(device, colorModeCombo->currentData().toString(),
+        resolutionCombo->currentText().toInt(), paperSourceCombo->currentData().toString(), QStringLiteral("Simplex"));
 }
 
 void MainWindow::onPreviewButtonClicked()
@@ -137,7 +138,7 @@ void MainWindow::runESCLScan(const QString &url)
     qDebug() << "使用 eSCL 扫描:" << url;
     releaseEsclClient();
     esclScanner = new ESCLScanner(url, this);
-    const EsclScanMapping mapping(colorModeCombo->currentText(), paperSourceCombo->currentText());
+    const EsclScanMapping mapping(colorModeCombo->currentData().toString(), paperSourceCombo->currentData().toString());
     ESCLScanSettings settings;
     settings.colorMode = mapping.colorMode;
     settings.resolution = resolutionCombo->currentText().toInt();
@@ -422,13 +423,15 @@ void MainWindow::forceScanWithADF()
         id = name.mid(open + 1, close - open - 1);
     if (id.isEmpty())
         return;
-    session()->begin(ScanSession::Kind::FeederRun, OptionVocabulary::isLineartRequest(colorModeCombo->currentText()));
+    session()->begin(
+        ScanSession::Kind::FeederRun, OptionVocabulary::isLineartRequest(colorModeCombo->currentData().toString()));
     syncScanState();
     updateStatusBar();
     statusBarWidget->showMessage(tr("强制启动ADF扫描..."));
     startDeterminateProgress();
-    emit scannerController->startScanWorker(id, colorModeCombo->currentText(), resolutionCombo->currentText().toInt(),
-        false, paperSourceCombo->currentText(), QStringLiteral("Simplex"), 215.9, 279.4);
+    emit scannerController->startScanWorker(id, colorModeCombo->currentData().toString(),
+        resolutionCombo->currentText().toInt(), false, paperSourceCombo->currentData().toString(),
+        QStringLiteral("Simplex"), 215.9, 279.4);
 }
 
 void MainWindow::onMultiPageScanStarted()

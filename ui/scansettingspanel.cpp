@@ -98,7 +98,10 @@ QWidget *ScanSettingsPanel::createParameterGroup(QWidget *parent)
     resolutionCombo->setToolTip(tr("设置扫描分辨率(DPI) - 数值越大图像质量越高"));
     colorModeCombo = new QComboBox(group);
     colorModeCombo->setObjectName(QStringLiteral("colorModeCombo"));
-    colorModeCombo->addItems({ tr("彩色"), tr("灰度"), tr("黑白") });
+    // The data is the request the scanner's vocabulary knows, whatever the interface language.
+    colorModeCombo->addItem(tr("彩色"), QStringLiteral("彩色"));
+    colorModeCombo->addItem(tr("灰度"), QStringLiteral("灰度"));
+    colorModeCombo->addItem(tr("黑白"), QStringLiteral("黑白"));
     colorModeCombo->setToolTip(tr("设置扫描颜色模式 - 彩色/灰度/黑白"));
     pageSizeCombo = new QComboBox(group);
     pageSizeCombo->setObjectName(QStringLiteral("pageSizeCombo"));
