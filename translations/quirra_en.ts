@@ -49,7 +49,7 @@
     </message>
     <message>
         <source>保留彩色，突出内容，去除背景</source>
-        <translation>Keep colour, bring out the content, remove the background</translation>
+        <translation>Keep color, bring out the content, remove the background</translation>
     </message>
     <message>
         <source>去除边框</source>
@@ -113,7 +113,7 @@
     </message>
     <message>
         <source>自动拉伸各颜色通道的色阶范围</source>
-        <translation>Stretch the levels of each colour channel automatically</translation>
+        <translation>Stretch the levels of each color channel automatically</translation>
     </message>
     <message>
         <source>识别文字</source>
@@ -247,7 +247,7 @@ Every operation can be undone (up to 10 steps).</translation>
     </message>
     <message>
         <source>字体颜色</source>
-        <translation>Font colour</translation>
+        <translation>Font color</translation>
     </message>
     <message>
         <source>透明度</source>
@@ -335,7 +335,7 @@ Every operation can be undone (up to 10 steps).</translation>
     </message>
     <message>
         <source>颜色</source>
-        <translation>Colour</translation>
+        <translation>Color</translation>
     </message>
     <message>
         <source>线宽</source>
@@ -701,7 +701,7 @@ Nothing is written when a run fails.
     </message>
     <message>
         <source>点击&apos;查找设备&apos;初始化扫描仪</source>
-        <translation>Click &apos;Find devices&apos; to set up a scanner</translation>
+        <translation>Click &apos;Find devices&apos; first</translation>
     </message>
     <message>
         <source>正在查找扫描仪（%1模式）...</source>
@@ -1460,7 +1460,7 @@ It must be added again before use.</translation>
     </message>
     <message>
         <source>正在进行文档增强处理（保留彩色，突出内容）...</source>
-        <translation>Enhancing the document (keeping colour, bringing out content)...</translation>
+        <translation>Enhancing the document (keeping color, bringing out content)...</translation>
     </message>
     <message>
         <source>文档增强</source>
@@ -1468,7 +1468,7 @@ It must be added again before use.</translation>
     </message>
     <message>
         <source>文档增强完成，已保留彩色并突出内容</source>
-        <translation>Document enhanced; colour kept and content brought out</translation>
+        <translation>Document enhanced; color kept and content brought out</translation>
     </message>
     <message>
         <source>去除边框</source>
@@ -2507,11 +2507,11 @@ Example: %1</translation>
     </message>
     <message>
         <source>保存为方案…</source>
-        <translation>Save as Profile…</translation>
+        <translation>Save As…</translation>
     </message>
     <message>
         <source>管理方案…</source>
-        <translation>Manage Profiles…</translation>
+        <translation>Manage…</translation>
     </message>
     <message>
         <source>%1 *</source>
@@ -2791,7 +2791,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>设置扫描颜色模式 - 彩色/灰度/黑白</source>
-        <translation>Colour mode - colour/gray/black &amp; white</translation>
+        <translation>Color mode - color/gray/black &amp; white</translation>
     </message>
     <message>
         <source>设置扫描页面大小</source>
@@ -2827,7 +2827,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>颜色模式:</source>
-        <translation>Colour mode:</translation>
+        <translation>Color mode:</translation>
     </message>
     <message>
         <source>页面大小:</source>
@@ -3514,6 +3514,41 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     <message>
         <source>界面语言等设置</source>
         <translation>Language and other settings</translation>
+    </message>
+    <message>
+        <source>多页保存</source>
+        <comment>tool bar</comment>
+        <translation>Save All</translation>
+    </message>
+    <message>
+        <source>左旋转</source>
+        <comment>tool bar</comment>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>右旋转</source>
+        <comment>tool bar</comment>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>扫描设置</source>
+        <comment>tool bar</comment>
+        <translation>Devices</translation>
+    </message>
+    <message>
+        <source>合并图片</source>
+        <comment>tool bar</comment>
+        <translation>Merge</translation>
+    </message>
+    <message>
+        <source>高级设置</source>
+        <comment>tool bar</comment>
+        <translation>Tools</translation>
+    </message>
+    <message>
+        <source>批注标记</source>
+        <comment>tool bar</comment>
+        <translation>Markup</translation>
     </message>
 </context>
 </TS>

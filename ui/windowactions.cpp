@@ -149,6 +149,15 @@ void WindowActions::fillToolBar(QMainWindow *window)
     toolBar->addSeparator();
     toolBar->addActions({ rotateLeft, rotateRight, advanced, scanSettings, layout, merge, annotate, crop, deletePages,
         clearAll, about });
+    // The words under the icons, where the menus' longer English would push the
+    // profile box off a 1024-pixel-wide bar; the Chinese stays the menus' own.
+    saveMulti->setIconText(tr("多页保存", "tool bar"));
+    rotateLeft->setIconText(tr("左旋转", "tool bar"));
+    rotateRight->setIconText(tr("右旋转", "tool bar"));
+    advanced->setIconText(tr("高级设置", "tool bar"));
+    scanSettings->setIconText(tr("扫描设置", "tool bar"));
+    merge->setIconText(tr("合并图片", "tool bar"));
+    annotate->setIconText(tr("批注标记", "tool bar"));
 }
 
 void WindowActions::setUndoText(const QString &step)
