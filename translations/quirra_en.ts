@@ -101,7 +101,7 @@
     </message>
     <message>
         <source>黑白</source>
-        <translation>Black &amp; white</translation>
+        <translation>Black &amp;&amp; white</translation>
     </message>
     <message>
         <source>按自动计算的阈值将图像转换为黑白两色</source>
@@ -547,8 +547,7 @@ Every operation can be undone (up to 10 steps).</translation>
     <message>
         <source>图片漂白功能可以去除扫描文档的底色，
 使背景更加白净。适用于有轻微底色的文档。</source>
-        <translation>Whitening removes the background tint of scanned documents
-for a whiter page. Suited to documents with a light tint.</translation>
+        <translation>Whitening removes the background tint of scanned documents for a whiter page. Suited to documents with a light tint.</translation>
     </message>
 </context>
 <context>
@@ -2036,7 +2035,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>拆分多张原稿</source>
-        <translation>Separate Originals</translation>
+        <translation>Separate originals</translation>
     </message>
     <message>
         <source>把此页上的每张原稿（收据、卡片、照片）拆成单独的页面</source>
@@ -2044,7 +2043,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>按规则分割文档</source>
-        <translation>Split Document by Rule</translation>
+        <translation>Split document by rule</translation>
     </message>
     <message>
         <source>按扫描设置中的分割规则把文档保存为多个文件</source>
@@ -2108,7 +2107,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>发送邮件</source>
-        <translation>Send by Email</translation>
+        <translation>Send by email</translation>
     </message>
     <message>
         <source>已打开邮件程序，附件: %1</source>
@@ -2124,7 +2123,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>方案名称:</source>
-        <translation>Profile name:</translation>
+        <translation>Name for the new profile:</translation>
     </message>
     <message>
         <source>已有名为“%1”的方案，要替换它吗？</source>
@@ -2466,7 +2465,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>新名称:</source>
-        <translation>New name:</translation>
+        <translation>New name for the profile:</translation>
     </message>
     <message>
         <source>删除方案</source>
@@ -2545,7 +2544,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>上次运行时有 %1 页扫描结果尚未保存（%2）。</source>
-        <translation>The last session left %1 scanned pages unsaved (%2).</translation>
+        <translation>Scanned pages the last session left unsaved: %1 (%2).</translation>
     </message>
     <message>
         <source>是否恢复这些页面？</source>
@@ -2579,7 +2578,7 @@ Example: %1</translation>
     <name>SavedNotice</name>
     <message>
         <source>打开文件夹</source>
-        <translation>Open Folder</translation>
+        <translation>Open folder</translation>
     </message>
     <message>
         <source>关闭</source>
@@ -3063,7 +3062,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>清除选区</source>
-        <translation>Clear Selection</translation>
+        <translation>Clear selection</translation>
     </message>
     <message>
         <source>清除预览上的选区，按页面大小扫描</source>
@@ -3249,7 +3248,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>多页保存</source>
-        <translation>Save Pages</translation>
+        <translation>Save All Pages</translation>
     </message>
     <message>
         <source>保存多页文档</source>
@@ -3301,7 +3300,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>左旋转</source>
-        <translation>Rotate left</translation>
+        <translation>Rotate Left</translation>
     </message>
     <message>
         <source>向左旋转90度</source>
@@ -3309,7 +3308,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>右旋转</source>
-        <translation>Rotate right</translation>
+        <translation>Rotate Right</translation>
     </message>
     <message>
         <source>向右旋转90度</source>
@@ -3341,7 +3340,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>合并图片</source>
-        <translation>Merge images</translation>
+        <translation>Merge Images</translation>
     </message>
     <message>
         <source>将选中的图片合并为一张</source>
@@ -3349,7 +3348,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>左右拆分</source>
-        <translation>Split left/right</translation>
+        <translation>Split Left/Right</translation>
     </message>
     <message>
         <source>从中间左右拆分，适合左右排列的证件</source>
@@ -3357,7 +3356,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>上下拆分</source>
-        <translation>Split top/bottom</translation>
+        <translation>Split Top/Bottom</translation>
     </message>
     <message>
         <source>从中间上下拆分，适合上下排列的证件</source>
@@ -3365,7 +3364,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>上移</source>
-        <translation>Move up</translation>
+        <translation>Move Up</translation>
     </message>
     <message>
         <source>将此页面向上移动一位</source>
@@ -3373,7 +3372,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>下移</source>
-        <translation>Move down</translation>
+        <translation>Move Down</translation>
     </message>
     <message>
         <source>将此页面向下移动一位</source>
@@ -3445,7 +3444,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>延时扫描</source>
-        <translation>Delay scan</translation>
+        <translation>Delay Scan</translation>
     </message>
     <message>
         <source>循环延时扫描，适合平板扫描仪多张扫描</source>
@@ -3453,7 +3452,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>查找设备</source>
-        <translation>Find devices</translation>
+        <translation>Find Devices</translation>
     </message>
     <message>
         <source>查找可用的扫描仪设备</source>

@@ -12,7 +12,9 @@ BleachDialog::BleachDialog(QWidget *parent)
 {
     setObjectName(QStringLiteral("bleachDialog"));
     setWindowTitle(tr("图片漂白设置"));
-    resize(350, 200);
+    // Only a width: the height follows the wrapped note, which a fixed size would
+    // squeeze the spin boxes for.
+    setMinimumWidth(350);
     QVBoxLayout *layout = new QVBoxLayout(this);
 
     QGroupBox *group = new QGroupBox(tr("漂白参数"), this);

@@ -11,6 +11,8 @@ PreferencesDialog::PreferencesDialog(const QString &language, QWidget *parent)
 {
     setWindowTitle(tr("首选项"));
     QVBoxLayout *layout = new QVBoxLayout(this);
+    // The dialog follows its contents, so the restart note gets its room when it appears.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     QFormLayout *form = new QFormLayout;
     layout->addLayout(form);
 
