@@ -2119,7 +2119,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>保存为方案</source>
-        <translation>Save as Profile</translation>
+        <translation>Save Profile</translation>
     </message>
     <message>
         <source>方案名称:</source>
@@ -2461,7 +2461,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>重命名方案</source>
-        <translation>Rename Profile</translation>
+        <translation>Rename</translation>
     </message>
     <message>
         <source>新名称:</source>
