@@ -15,6 +15,7 @@
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
 #include "ui/mainwindow.h"
+#include "ui/savesummary.h"
 
 namespace {
 
@@ -146,6 +147,27 @@ private slots:
         QCOMPARE(label->text(), QStringLiteral("Resolution:"));
         // Qt's own texts follow, not its Chinese catalogue.
         QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    }
+
+    // Counts read naturally in English: one page, several pages.
+    void savedSummaryCountsPages_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("one page") << true << 1 << QStringLiteral("Saved 1 page, 2 KB");
+        QTest::newRow("three pages") << true << 3 << QStringLiteral("Saved 3 pages, 2 KB");
+        QTest::newRow("Chinese") << false << 1 << QStringLiteral("已保存 1 页，2 KB");
+    }
+
+    void savedSummaryCountsPages()
+    {
+        QFETCH(bool, english);
+        QFETCH(int, pages);
+        QFETCH(QString, summary);
+        if (english)
+            QVERIFY(InterfaceLanguage::install(InterfaceLanguage::Language::English));
+        QCOMPARE(SaveSummary::text(pages, 2000), summary);
     }
 
     // Every text lupdate finds in the sources has a finished English translation

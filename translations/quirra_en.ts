@@ -464,7 +464,7 @@ Every operation can be undone (up to 10 steps).</translation>
     </message>
     <message>
         <source>已写入 %1 个文件</source>
-        <translation>Wrote %1 files</translation>
+        <translation>Files written: %1</translation>
     </message>
     <message>
         <source>输出路径是一个文件夹: %1</source>
@@ -1191,7 +1191,7 @@ Save them?</translation>
     </message>
     <message>
         <source>延时扫描完成！共扫描 %1 张图片。</source>
-        <translation>Delay scan finished! %1 images scanned.</translation>
+        <translation>Delay scan finished! Images scanned: %1.</translation>
     </message>
     <message>
         <source>延时扫描完成</source>
@@ -1523,7 +1523,7 @@ It must be added again before use.</translation>
     </message>
     <message>
         <source>已撤销操作（剩余 %1 步可撤销）</source>
-        <translation>Undone (%1 steps left to undo)</translation>
+        <translation>Undone (steps left to undo: %1)</translation>
     </message>
     <message>
         <source>没有可重做的操作</source>
@@ -1611,7 +1611,7 @@ It must be added again before use.</translation>
     </message>
     <message>
         <source>已导入 %1 页</source>
-        <translation>Imported %1 pages</translation>
+        <translation>Pages imported: %1</translation>
     </message>
     <message>
         <source>错误</source>
@@ -1685,7 +1685,7 @@ Check that its format is supported.</translation>
     </message>
     <message>
         <source>文字识别已取消，%1页保存时没有文字层</source>
-        <translation>Text recognition cancelled; %1 pages saved without a text layer</translation>
+        <translation>Text recognition cancelled; pages saved without a text layer: %1</translation>
     </message>
     <message>
         <source>请先选择一个页面</source>
@@ -1785,7 +1785,7 @@ Check that its format is supported.</translation>
     </message>
     <message>
         <source>已删除 %1 页（Ctrl+Z 可撤销）</source>
-        <translation>Deleted %1 pages (Ctrl+Z undoes)</translation>
+        <translation>Pages deleted: %1 (Ctrl+Z undoes)</translation>
     </message>
     <message>
         <source>页面已上移</source>
@@ -1857,7 +1857,7 @@ Check that its format is supported.</translation>
     </message>
     <message>
         <source>已保存 %1 页到 %2</source>
-        <translation>Saved %1 pages to %2</translation>
+        <translation>Saved to %2 (pages: %1)</translation>
     </message>
     <message>
         <source>导出格式</source>
@@ -1913,7 +1913,7 @@ Please add the device again.</translation>
     </message>
     <message>
         <source>✅ 扫描完成！共 %1 页</source>
-        <translation>✅ Scan finished! %1 pages</translation>
+        <translation>✅ Scan finished! Pages: %1</translation>
     </message>
     <message>
         <source>检测到空白页，已自动跳过</source>
@@ -1975,7 +1975,7 @@ Make sure paper is in the feeder, then choose:</translation>
     </message>
     <message>
         <source>多页扫描完成，共扫描 %1 页</source>
-        <translation>Multipage scan finished, %1 pages scanned</translation>
+        <translation>Multipage scan finished; pages scanned: %1</translation>
     </message>
     <message>
         <source>已自动保存为 %1 格式到: %2</source>
@@ -1991,7 +1991,7 @@ Make sure paper is in the feeder, then choose:</translation>
     </message>
     <message>
         <source>已自动保存 %1 页为PDF: %2</source>
-        <translation>Auto-saved %1 pages as PDF: %2</translation>
+        <translation>Auto-saved as PDF (pages: %1): %2</translation>
     </message>
     <message>
         <source>无法保存多页PDF到: %1</source>
@@ -1999,7 +1999,7 @@ Make sure paper is in the feeder, then choose:</translation>
     </message>
     <message>
         <source>已自动保存 %1 页为 %2 格式</source>
-        <translation>Auto-saved %1 pages as %2</translation>
+        <translation>Auto-saved as %2 (pages: %1)</translation>
     </message>
     <message>
         <source>多页自动保存失败：无法保存任何图像文件</source>
@@ -2007,7 +2007,7 @@ Make sure paper is in the feeder, then choose:</translation>
     </message>
     <message>
         <source>已自动保存 %1 个文件</source>
-        <translation>Auto-saved %1 files</translation>
+        <translation>Files auto-saved: %1</translation>
     </message>
     <message>
         <source>URL 必须以 http:// 或 https:// 开头
@@ -2063,7 +2063,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>（%1 处过小、%2 处相互接触的原稿未拆分）</source>
-        <translation> (%1 too small and %2 touching originals were not separated)</translation>
+        <translation> (not separated: %1 too small, %2 touching)</translation>
     </message>
     <message>
         <source>此页上没有找到多张原稿，页面保持不变%1</source>
@@ -2071,7 +2071,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>已拆分出 %1 张原稿%2</source>
-        <translation>Separated %1 originals%2</translation>
+        <translation>Originals separated: %1%2</translation>
     </message>
     <message>
         <source>没有可打印的页面</source>
@@ -2091,7 +2091,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>已打印 %1 页</source>
-        <translation>Printed %1 pages</translation>
+        <translation>Pages printed: %1</translation>
     </message>
     <message>
         <source>打印已取消</source>
@@ -2147,7 +2147,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>已分割为 %1 个文件</source>
-        <translation>Split into %1 files</translation>
+        <translation>Files written: %1</translation>
     </message>
     <message>
         <source>请先在“分割文档:”中选择分割规则</source>
@@ -2159,7 +2159,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>已自动保存 %1 页为PDF: %2，其中 %3 页文字识别失败，保存时没有文字层</source>
-        <translation>Auto-saved %1 pages as PDF: %2; text recognition failed on %3 pages, saved without a text layer</translation>
+        <translation>Auto-saved as PDF (pages: %1): %2; pages without a text layer after failed recognition: %3</translation>
     </message>
     <message>
         <source>自动保存将在文字识别完成后写入: %1</source>
@@ -2569,9 +2569,12 @@ Example: %1</translation>
 </context>
 <context>
     <name>SaveSummary</name>
-    <message>
-        <source>已保存 %1 页，%2</source>
-        <translation>Saved %1 pages, %2</translation>
+    <message numerus="yes">
+        <source>已保存 %n 页，%1</source>
+        <translation>
+            <numerusform>Saved %n page, %1</numerusform>
+            <numerusform>Saved %n pages, %1</numerusform>
+        </translation>
     </message>
 </context>
 <context>
