@@ -2107,7 +2107,7 @@ Example: %1</translation>
     </message>
     <message>
         <source>发送邮件</source>
-        <translation>Send by email</translation>
+        <translation>Send by Email</translation>
     </message>
     <message>
         <source>已打开邮件程序，附件: %1</source>
@@ -3283,7 +3283,7 @@ Both halves are inserted as new pages after this page, which stays unchanged.</t
     </message>
     <message>
         <source>发送邮件...</source>
-        <translation>Send by Mail...</translation>
+        <translation>Send by Email...</translation>
     </message>
     <message>
         <source>把文档作为PDF附件发送</source>
