@@ -12,8 +12,10 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QtTest>
 
+#include "app/interfacelanguage.h"
 #include "document/documentmanager.h"
 #include "escl/esclregistry.h"
 #include "escl/esclscanner.h"
@@ -118,6 +120,8 @@ private slots:
     {
         answerer.reset(); // before the window it answers for
         window.reset();
+        // A test that chose English leaves the next one the Chinese source texts.
+        qDeleteAll(QCoreApplication::instance()->findChildren<QTranslator *>());
         settings.clear();
         stacked = 0;
         QVERIFY(sane.isValid() && sane.writeTestConf(SaneTestConfig::defaultTestConf()));
@@ -204,14 +208,28 @@ private slots:
         QCOMPARE(stacked, 0);
     }
 
-    // "黑白" gives a two-level page, whether or not the device has a two-level mode.
+    // "黑白" gives a two-level page, whether or not the device has a two-level mode,
+    // and whatever the interface language calls it.
+    void blackAndWhiteScanIsTwoLevel_data()
+    {
+        QTest::addColumn<bool>("english");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Chinese") << false << QStringLiteral("黑白");
+        QTest::newRow("English") << true << QStringLiteral("Black & white");
+    }
+
     void blackAndWhiteScanIsTwoLevel()
     {
+        QFETCH(bool, english);
+        QFETCH(QString, shown);
+        if (english)
+            QVERIFY(InterfaceLanguage::install(InterfaceLanguage::Language::English));
         QVERIFY(sane.writeTestConf(SaneTestConfig::defaultTestConf() + "test-picture \"Color pattern\"\n"));
         AppSettings::autoSave.write(settings.store(), false);
         open();
         auto *modes = the<QComboBox>("colorModeCombo");
-        modes->setCurrentIndex(modes->findText(QStringLiteral("黑白")));
+        modes->setCurrentIndex(modes->findText(shown));
+        QCOMPARE(modes->currentIndex(), 2);
         click("scanButton");
         QTRY_COMPARE_WITH_TIMEOUT(pages(), 1, 60000);
         const QImage page = the<DocumentManager>("documentManager")->page(0);
