@@ -128,7 +128,8 @@ public:
     // How the PDFs this document writes are compressed, at what resolution and
     // under what size limit (the JPEG quality above is part of it); the multi-page
     // TIFF takes the save resolution. What the last PDF save wrote is in
-    // lastPdfReport().
+    // lastPdfReport(). A save refused for the size limit (OverLimit::Refuse) fails
+    // without documentError: lastPdfReport().overLimit and smallestBytes tell.
     void setSaveOptions(const SaveOptions &options);
     SaveOptions saveOptions() const;
     ImageFileWriter::PdfReport lastPdfReport() const;

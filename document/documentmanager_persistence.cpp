@@ -104,6 +104,10 @@ bool DocumentManager::saveAsPdf(const QString &path)
     m_lastPdfReport = ImageFileWriter::PdfReport();
     if (!ImageFileWriter::writePdf(all.size(), pageProvider(all), path, layout, &errorText, &m_lastPdfReport)) {
         qDebug() << "无法写入PDF文件: " << path << errorText;
+        // Over the size limit nothing went wrong: the caller that set the limit
+        // finds the smallest size in lastPdfReport() and asks what to do.
+        if (m_lastPdfReport.overLimit)
+            return false;
         emit documentError(tr("保存PDF文件失败: %1").arg(path) + QLatin1Char('\n') + errorText);
         return false;
     }

@@ -26,6 +26,7 @@
 #include "settings/version.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/mainwindow.h"
+#include "ui/scansettingspanel.h"
 
 namespace {
 
@@ -283,6 +284,9 @@ void MainWindowTest::settingsWrittenAtOnceAndReadBack()
         part<QSlider>(window, "jpegQualitySlider")->setValue(70);
         part<QCheckBox>(window, "autoSaveCheck")->setChecked(false);
         part<QComboBox>(window, "textLanguageCombo")->setCurrentIndex(2);
+        part<QComboBox>(window, "compressionCombo")->setCurrentIndex(1);
+        part<QComboBox>(window, "saveResolutionCombo")->setCurrentIndex(2);
+        part<ScanSettingsPanel>(window, "scanSettingsPanel")->setSizeLimit(3500000);
 
         const QSettings stored = store();
         QCOMPARE(stored.value(QStringLiteral("resolution")).toString(), QStringLiteral("600"));
@@ -294,6 +298,9 @@ void MainWindowTest::settingsWrittenAtOnceAndReadBack()
         QCOMPARE(stored.value(QStringLiteral("save/jpegQuality")).toInt(), 70);
         QCOMPARE(stored.value(QStringLiteral("save/autoSave")).toBool(), false);
         QCOMPARE(stored.value(QStringLiteral("save/textLanguages")).toString(), QStringLiteral("eng"));
+        QCOMPARE(stored.value(QStringLiteral("save/pdfCompact")).toBool(), true);
+        QCOMPARE(stored.value(QStringLiteral("save/saveResolution")).toInt(), 200);
+        QCOMPARE(stored.value(QStringLiteral("save/maxFileBytes")).toLongLong(), qint64(3500000));
     }
     MainWindow window;
     QCOMPARE(part<QComboBox>(window, "resolutionCombo")->currentText(), QStringLiteral("600"));
@@ -305,6 +312,14 @@ void MainWindowTest::settingsWrittenAtOnceAndReadBack()
     QCOMPARE(part<QSlider>(window, "jpegQualitySlider")->value(), 70);
     QVERIFY(!part<QCheckBox>(window, "autoSaveCheck")->isChecked());
     QCOMPARE(part<QComboBox>(window, "textLanguageCombo")->currentData().toString(), QStringLiteral("eng"));
+    QCOMPARE(part<QComboBox>(window, "compressionCombo")->currentText(), QStringLiteral("紧凑"));
+    QCOMPARE(part<QComboBox>(window, "saveResolutionCombo")->currentText(), QStringLiteral("200 dpi"));
+    // A limit that is not listed comes back as the custom entry.
+    QCOMPARE(part<QComboBox>(window, "sizeLimitCombo")->currentText(), QStringLiteral("3.5 MB"));
+    const SaveOptions options = part<DocumentManager>(window, "documentManager")->saveOptions();
+    QCOMPARE(options.compression, SaveOptions::Compression::Compact);
+    QCOMPARE(options.saveDpi, 200);
+    QCOMPARE(options.sizeLimit, qint64(3500000));
 }
 
 // The wheel over a dock control without focus scrolls the dock; it changes

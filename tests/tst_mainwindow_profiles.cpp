@@ -10,6 +10,7 @@
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
 #include "ui/mainwindow.h"
+#include "ui/scansettingspanel.h"
 
 // Scan profiles in the window: the tool bar's list, the dock following it, the
 // changed mark, saving the dock's state as a profile.
@@ -40,6 +41,9 @@ void MainWindowProfilesTest::choosingAProfileFillsTheDockAndMarksChanges()
     invoices.splitRule = SplitRule::Barcode;
     invoices.keepSeparator = true;
     invoices.fileNamePattern = QStringLiteral("发票_{条码}");
+    invoices.compact = true;
+    invoices.maxFileBytes = 2000000;
+    invoices.saveResolution = 150;
     QVERIFY(ScanProfileStore(settings.store()).save(QStringLiteral("发票"), invoices));
 
     MainWindow window;
@@ -53,7 +57,15 @@ void MainWindowProfilesTest::choosingAProfileFillsTheDockAndMarksChanges()
     QCOMPARE(part<QComboBox>(window, "splitCombo")->currentData().toInt(), int(SplitRule::Barcode));
     QVERIFY(part<QCheckBox>(window, "keepSeparatorCheck")->isChecked());
     QCOMPARE(part<QLineEdit>(window, "fileNamePatternEdit")->text(), QStringLiteral("发票_{条码}"));
+    QCOMPARE(part<QComboBox>(window, "compressionCombo")->currentText(), QStringLiteral("紧凑"));
+    QCOMPARE(part<QComboBox>(window, "sizeLimitCombo")->currentText(), QStringLiteral("2 MB"));
+    QCOMPARE(part<QComboBox>(window, "saveResolutionCombo")->currentText(), QStringLiteral("150 dpi"));
     QCOMPARE(profiles->currentText(), QStringLiteral("发票"));
+
+    // A size limit is a change of the profile like any other.
+    part<ScanSettingsPanel>(window, "scanSettingsPanel")->setSizeLimit(5000000);
+    QCOMPARE(profiles->currentText(), QStringLiteral("发票 *"));
+    part<ScanSettingsPanel>(window, "scanSettingsPanel")->setSizeLimit(2000000);
 
     part<QComboBox>(window, "resolutionCombo")->setCurrentText(QStringLiteral("300"));
     QCOMPARE(profiles->currentText(), QStringLiteral("发票 *"));

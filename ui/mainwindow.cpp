@@ -298,7 +298,8 @@ void MainWindow::createConnections()
     // title must not keep claiming unsaved changes.
     connect(documentManager, &DocumentManager::documentSaved, this, &MainWindow::updateWindowTitle);
     connect(documentManager, &DocumentManager::documentSaved, this, &MainWindow::onDocumentSaved);
-    connect(jpegQualitySlider, &QSlider::valueChanged, documentManager, &DocumentManager::setJpegQuality);
+    connect(panel, &ScanSettingsPanel::saveOptionsChanged, this,
+        [this]() { documentManager->setSaveOptions(panel->saveOptions()); });
     connect(documentManager, &DocumentManager::documentLoaded, this, &MainWindow::updateWindowTitle);
     connect(documentManager, &DocumentManager::documentError, this, &MainWindow::showDocumentError);
     // Scanning goes on with the page in memory; the user is told once.
@@ -381,7 +382,7 @@ void MainWindow::loadSettings()
     blankPageThreshold = AppSettings::blankPageThreshold.read(store);
     blankPageRatio = AppSettings::blankPageRatio.read(store);
     searchMode = AppSettings::searchMode.read(store);
-    documentManager->setJpegQuality(jpegQualitySlider->value());
+    documentManager->setSaveOptions(panel->saveOptions());
     recognitionQueue->setLanguages(textLanguageCombo->currentData().toString());
     if (textRecognitionCheck->isChecked())
         onRecognitionToggled(true);

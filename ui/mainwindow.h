@@ -14,6 +14,7 @@
 #include "scanner/scanarea.h"
 #include "document/imagefilewriter.h"
 #include "document/pageimporter.h"
+#include "document/saveoptions.h"
 #include "settings/appsettings.h"
 #include "ui/scansession.h"
 
@@ -222,6 +223,12 @@ private:
     // background (RecognisedPdfSave); false when recognition is off.
     bool autoSavePdfWithText(const QVector<int> &indices, const QString &path);
     // format: "pdf", "png", "jpg", "bmp" or "tiff"; empty for the dock's.
+    // The dock's save options for saves nobody is asked about: over the size
+    // limit they keep the smallest file.
+    SaveOptions automaticSaveOptions() const;
+    // The document's save to path; over the size limit the user chooses to save
+    // anyway, split into parts or save nothing.
+    bool saveDocumentTo(const QString &path);
     bool saveImageToFile(const QImage &image, const QString &path,
         const ImageFileWriter::PageDecorator &decorator = ImageFileWriter::PageDecorator(),
         const QString &format = QString());

@@ -117,7 +117,7 @@ bool MainWindow::saveSplitDocuments(const QVector<int> &pages)
         options.folder = profile.folder.isEmpty() ? AppSettings::documentsFolder() : profile.folder;
         options.pattern = profile.fileNamePattern;
         options.profileName = profileSelector->currentName();
-        options.jpegQuality = profile.jpegQuality;
+        options.save = automaticSaveOptions();
         options.decoratorFor = [this](const QVector<int> &indices) {
             return textLayerFor(indices);
         };
