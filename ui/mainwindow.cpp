@@ -317,6 +317,9 @@ void MainWindow::createConnections()
     });
     connect(pageSizeCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::onPageSizeChosen);
     connect(panel->previewButton, &QPushButton::clicked, this, &MainWindow::onPreviewButtonClicked);
+    // The selection made on a preview comes back with its device and source.
+    connect(scannerCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::recallScanArea);
+    connect(paperSourceCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::recallScanArea);
     connect(panel->clearSelectionButton, &QPushButton::clicked, this, &MainWindow::onClearSelectionClicked);
 
     // Both docks beside an 800 x 600 view do not fit the 1024 x 768 window

@@ -49,6 +49,7 @@ class PageCommand;
 class SavedNotice;
 class ScanSettingsPanel;
 class ScanAreaSelector;
+class EsclPreview;
 class WindowActions;
 class ProfileSelector;
 class QSettings;
@@ -188,6 +189,13 @@ private:
     // What a scan covers: the preview's selection, else the page size.
     ScanArea currentScanArea() const;
     void applyEsclArea(ESCLScanSettings *settings) const;
+    // The selector of the view, made on first use with its selection kept per
+    // device and source.
+    ScanAreaSelector *scanAreaSelector();
+    // The selection kept for the chosen device and source, or none; a feeder
+    // has no preview.
+    void recallScanArea();
+    void startEsclPreview(const QString &url);
     void showPreviewInView(bool preview);
     // One page per original found on the page at row, after it, as one step.
     void splitOriginals(int row, bool sayWhenNone);
@@ -426,6 +434,7 @@ private:
     CroppableImageWidget *imageWidget = nullptr;
     // The glass and its selection, shown in the view after a preview.
     ScanAreaSelector *areaSelector = nullptr;
+    EsclPreview *esclPreview = nullptr;
     QScrollArea *scrollArea = nullptr;
     QStatusBar *statusBarWidget = nullptr;
     QProgressBar *progressBar = nullptr;

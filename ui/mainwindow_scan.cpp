@@ -103,7 +103,12 @@ void MainWindow::startSaneScan()
 void MainWindow::onPreviewButtonClicked()
 {
     if (scannerCombo->currentText().startsWith(QLatin1String("eSCL-"))) {
-        statusBarWidget->showMessage(tr("网络扫描仪暂不支持在窗口中预览"), 5000);
+        QSettings store = AppSettings::openStore();
+        const QString url = EsclRegistry(store).esclUrlForDisplayName(scannerCombo->currentText());
+        if (url.isEmpty())
+            statusBarWidget->showMessage(tr("无法找到 eSCL 设备的 URL，请尝试重新添加设备"), 5000);
+        else
+            startEsclPreview(url);
         return;
     }
     if (!ensureScannerReady())

@@ -502,7 +502,9 @@ void ScanSettingsPanel::bindSettings()
 
 void ScanSettingsPanel::choosePaperSource(const QString &label)
 {
-    const int index = paperSourceCombo->findText(label, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    // Earlier versions named the duplex feeder "双面自动进纸器"; a stored choice keeps working.
+    const QString shown = label == QStringLiteral("双面自动进纸器") ? tr("双面进纸器") : label;
+    const int index = paperSourceCombo->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index >= 0)
         paperSourceCombo->setCurrentIndex(index);
 }
