@@ -386,8 +386,14 @@ void ScanSettingsPanel::bindSplitSettings()
 QWidget *ScanSettingsPanel::createButtons(QWidget *parent)
 {
     QWidget *buttons = new QWidget(parent);
-    QHBoxLayout *layout = new QHBoxLayout(buttons);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // The preview's buttons get a row of their own: "清除选区" coming and going
+    // would otherwise widen and narrow the whole dock.
+    QVBoxLayout *rows = new QVBoxLayout(buttons);
+    rows->setContentsMargins(0, 0, 0, 0);
+    QHBoxLayout *previewRow = new QHBoxLayout();
+    QHBoxLayout *layout = new QHBoxLayout();
+    rows->addLayout(previewRow);
+    rows->addLayout(layout);
     delayScanButton = new QPushButton(tr("延时扫描"), buttons);
     delayScanButton->setObjectName(QStringLiteral("delayScanButton"));
     delayScanButton->setToolTip(tr("循环延时扫描，适合平板扫描仪多张扫描"));
@@ -407,8 +413,8 @@ QWidget *ScanSettingsPanel::createButtons(QWidget *parent)
     clearSelectionButton->setObjectName(QStringLiteral("clearSelectionButton"));
     clearSelectionButton->setToolTip(tr("清除预览上的选区，按页面大小扫描"));
     clearSelectionButton->hide();
-    layout->addWidget(previewButton);
-    layout->addWidget(clearSelectionButton);
+    previewRow->addWidget(previewButton);
+    previewRow->addWidget(clearSelectionButton);
     layout->addWidget(delayScanButton);
     layout->addWidget(scanButton);
     layout->addWidget(finishDelayScanButton);
