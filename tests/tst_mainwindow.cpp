@@ -197,7 +197,8 @@ void MainWindowTest::toolBarActions_data()
         { QStringLiteral("关于"), QStringLiteral("关于本软件") },
     };
     for (int i = 0; i < rows.size(); ++i) {
-        const int position = i < 3 ? i : i + 1;
+        // The scan profile (separator, label, box) follows the three scan and save buttons.
+        const int position = i < 3 ? i : i + 4;
         QTest::newRow(qPrintable(rows.at(i).first)) << position << rows.at(i).first << rows.at(i).second;
     }
 }
@@ -209,8 +210,8 @@ void MainWindowTest::toolBarActions()
     QFETCH(QString, toolTip);
     MainWindow window;
     const QList<QAction *> actions = part<QToolBar>(window, "mainToolBar")->actions();
-    QCOMPARE(actions.size(), 18); // the scan profiles follow at the end
-    QVERIFY(actions.at(3)->isSeparator());
+    QCOMPARE(actions.size(), 18);
+    QVERIFY(actions.at(3)->isSeparator() && actions.at(6)->isSeparator());
     QAction *action = actions.at(position);
     QCOMPARE(action->text(), text);
     QCOMPARE(action->toolTip(), toolTip);
