@@ -133,6 +133,12 @@ public:
     void setSaveOptions(const SaveOptions &options);
     SaveOptions saveOptions() const;
     ImageFileWriter::PdfReport lastPdfReport() const;
+    // Told on the calling thread after each page of a PDF or multi-page TIFF
+    // save; false stops the save, which then writes nothing, emits no
+    // documentError and leaves lastSaveCancelled() true.
+    using SaveProgress = std::function<bool(int pagesDone, int pageCount)>;
+    void setSaveProgress(SaveProgress progress);
+    bool lastSaveCancelled() const;
     // Asked, on the GUI thread, for the decorator of every PDF this document
     // writes, with the indices of the pages going into it (an invisible text layer).
     using PdfDecoratorSource = std::function<ImageFileWriter::PageDecorator(const QVector<int> &indices)>;
@@ -168,6 +174,8 @@ private:
     QString m_title;
     bool m_modified = false;
     SaveOptions m_saveOptions;
+    SaveProgress m_saveProgress;
+    bool m_lastSaveCancelled = false;
     ImageFileWriter::PdfReport m_lastPdfReport;
     PdfDecoratorSource m_pdfDecorator;
     QStringList m_supportedFormats;

@@ -18,6 +18,7 @@
 #include "ui/dialogs/sizelimitquestion.h"
 #include "ui/folderpaths.h"
 #include "ui/savednotice.h"
+#include "ui/saveprogress.h"
 #include "ui/savesummary.h"
 #include "ui/savetarget.h"
 #include "ui/scansettingspanel.h"
@@ -91,7 +92,15 @@ void MainWindow::onDocumentSaved(const QString &path)
 
 bool MainWindow::saveDocumentTo(const QString &path)
 {
-    if (documentManager->saveDocument(path))
+    const auto save = [this, &path]() {
+        const SaveProgress progress(documentManager, this);
+        if (documentManager->saveDocument(path))
+            return true;
+        if (documentManager->lastSaveCancelled())
+            statusBarWidget->showMessage(tr("已取消保存，没有写入文件"), 5000);
+        return false;
+    };
+    if (save())
         return true;
     const ImageFileWriter::PdfReport refused = documentManager->lastPdfReport();
     if (!refused.overLimit)
@@ -105,7 +114,7 @@ bool MainWindow::saveDocumentTo(const QString &path)
     }
     // The answer holds for this save only; the next one asks again.
     documentManager->setSaveOptions(options);
-    const bool saved = documentManager->saveDocument(path);
+    const bool saved = save();
     documentManager->setSaveOptions(panel->saveOptions());
     return saved;
 }
