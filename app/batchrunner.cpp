@@ -18,6 +18,7 @@
 #include "settings/appsettings.h"
 #include "settings/scanprofilestore.h"
 #include "settings/version.h"
+#include "ui/savesummary.h"
 
 namespace {
 
@@ -191,8 +192,6 @@ int BatchRunner::scan(const CommandLine::Request &request)
 
 int BatchRunner::convert(const CommandLine::Request &request)
 {
-    if (request.compact || request.maxFileBytes > 0)
-        return fail(CommandLine::WrongUsage, tr("此版本尚不支持 --compact 和 --max-size"));
     for (const QString &input : request.inputs) {
         const QFileInfo info(input);
         if (!info.isFile() || !info.isReadable())
@@ -229,6 +228,8 @@ int BatchRunner::convert(const CommandLine::Request &request)
     };
 
     ScanProfile profile;
+    profile.compact = request.compact;
+    profile.maxFileBytes = request.maxFileBytes;
     profile.splitRule = request.split.value_or(SplitRule::None);
     if (request.splitEvery > 0)
         profile.splitEvery = request.splitEvery;
@@ -270,7 +271,7 @@ int BatchRunner::save(const DocumentSetWriter::ProviderFor &providerFor,
         options.folder = output;
         options.pattern = profile.fileNamePattern;
         options.profileName = profileName;
-        options.jpegQuality = profile.jpegQuality;
+        options.save = DocumentSetWriter::saveOptionsOf(profile);
         options.decoratorFor = decoratorFor;
         options.progress = [this](int file, int fileCount, const QString &path) {
             err << tr("正在写入 %1 (%2/%3)").arg(QDir::toNativeSeparators(path)).arg(file).arg(fileCount) << Qt::endl;
@@ -278,7 +279,8 @@ int BatchRunner::save(const DocumentSetWriter::ProviderFor &providerFor,
         const DocumentSetWriter::Result result = DocumentSetWriter::write(providerFor, documents, options);
         if (!result.errorText.isEmpty())
             return fail(CommandLine::BadInputOrOutput, result.errorText);
-        err << tr("已写入 %1 个文件").arg(result.written.size()) << Qt::endl;
+        err << tr("已写入 %1 个文件，共 %2").arg(result.written.size()).arg(SaveSummary::sizeText(result.bytes))
+            << Qt::endl;
         return CommandLine::Done;
     }
 
@@ -293,8 +295,10 @@ int BatchRunner::save(const DocumentSetWriter::ProviderFor &providerFor,
     QString errorText;
     const ImageFileWriter::PageDecorator decorator
         = decoratorFor ? decoratorFor(indices) : ImageFileWriter::PageDecorator();
-    if (!DocumentSetWriter::writePdf(
-            indices.size(), providerFor(indices), output, decorator, profile.jpegQuality, &errorText))
+    ImageFileWriter::PdfReport report;
+    if (!DocumentSetWriter::writePdf(indices.size(), providerFor(indices), output, decorator,
+            DocumentSetWriter::saveOptionsOf(profile), &errorText, &report))
         return fail(CommandLine::BadInputOrOutput, tr("无法写入 %1: %2").arg(output, errorText));
+    err << tr("已写入 %1 页，%2").arg(indices.size()).arg(SaveSummary::sizeText(report.bytes)) << Qt::endl;
     return CommandLine::Done;
 }

@@ -38,13 +38,15 @@ std::optional<qint64> CommandLine::parseSize(const QString &text)
     if (!match.hasMatch())
         return std::nullopt;
     const QString unit = match.captured(2).toUpper();
+    // Decimal units, as the window shows sizes: a file under "2MB" passes an
+    // upload limit of 2 000 000 bytes as well as one of 2 MiB.
     double factor = 1;
     if (unit.startsWith(QLatin1Char('K')))
-        factor = 1024;
+        factor = 1e3;
     else if (unit.startsWith(QLatin1Char('M')))
-        factor = 1024.0 * 1024;
+        factor = 1e6;
     else if (unit.startsWith(QLatin1Char('G')))
-        factor = 1024.0 * 1024 * 1024;
+        factor = 1e9;
     const double bytes = match.captured(1).toDouble() * factor;
     if (bytes < 1 || bytes > 1e15)
         return std::nullopt;

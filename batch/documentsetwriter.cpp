@@ -7,14 +7,25 @@
 #include "batch/filenamepattern.h"
 
 bool DocumentSetWriter::writePdf(int pageCount, const ImageFileWriter::PageProvider &pages, const QString &path,
-    const ImageFileWriter::PageDecorator &decorator, int jpegQuality, QString *errorText)
+    const ImageFileWriter::PageDecorator &decorator, const SaveOptions &save, QString *errorText,
+    ImageFileWriter::PdfReport *report)
 {
     ImageFileWriter::PdfLayout layout;
-    layout.options.jpegQuality = jpegQuality;
+    layout.options = save;
     layout.title = QFileInfo(path).completeBaseName();
     layout.creator = QStringLiteral("Quirra");
     layout.decoratePage = decorator;
-    return ImageFileWriter::writePdf(pageCount, pages, path, layout, errorText);
+    return ImageFileWriter::writePdf(pageCount, pages, path, layout, errorText, report);
+}
+
+SaveOptions DocumentSetWriter::saveOptionsOf(const ScanProfile &profile)
+{
+    SaveOptions save;
+    save.compression = profile.compact ? SaveOptions::Compression::Compact : SaveOptions::Compression::Standard;
+    save.jpegQuality = profile.jpegQuality;
+    save.saveDpi = profile.saveResolution;
+    save.sizeLimit = profile.maxFileBytes;
+    return save;
 }
 
 DocumentSetWriter::Result DocumentSetWriter::write(
@@ -54,12 +65,14 @@ DocumentSetWriter::Result DocumentSetWriter::write(
         QString errorText;
         const ImageFileWriter::PageDecorator decorator
             = options.decoratorFor ? options.decoratorFor(indices) : ImageFileWriter::PageDecorator();
-        if (!writePdf(indices.size(), providerFor(indices), path, decorator, options.jpegQuality, &errorText)) {
+        ImageFileWriter::PdfReport report;
+        if (!writePdf(indices.size(), providerFor(indices), path, decorator, options.save, &errorText, &report)) {
             result.errorText = tr("无法写入 %1: %2").arg(path, errorText);
             undo();
             return result;
         }
-        result.written.append(path);
+        result.written.append(report.paths);
+        result.bytes += report.bytes;
         result.nextSequence = used + 1;
     }
     return result;

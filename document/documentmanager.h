@@ -128,10 +128,17 @@ public:
     // How the PDFs this document writes are compressed, at what resolution and
     // under what size limit (the JPEG quality above is part of it); the multi-page
     // TIFF takes the save resolution. What the last PDF save wrote is in
-    // lastPdfReport().
+    // lastPdfReport(). A save refused for the size limit (OverLimit::Refuse) fails
+    // without documentError: lastPdfReport().overLimit and smallestBytes tell.
     void setSaveOptions(const SaveOptions &options);
     SaveOptions saveOptions() const;
     ImageFileWriter::PdfReport lastPdfReport() const;
+    // Told on the calling thread after each page of a PDF or multi-page TIFF
+    // save; false stops the save, which then writes nothing, emits no
+    // documentError and leaves lastSaveCancelled() true.
+    using SaveProgress = std::function<bool(int pagesDone, int pageCount)>;
+    void setSaveProgress(SaveProgress progress);
+    bool lastSaveCancelled() const;
     // Asked, on the GUI thread, for the decorator of every PDF this document
     // writes, with the indices of the pages going into it (an invisible text layer).
     using PdfDecoratorSource = std::function<ImageFileWriter::PageDecorator(const QVector<int> &indices)>;
@@ -167,6 +174,8 @@ private:
     QString m_title;
     bool m_modified = false;
     SaveOptions m_saveOptions;
+    SaveProgress m_saveProgress;
+    bool m_lastSaveCancelled = false;
     ImageFileWriter::PdfReport m_lastPdfReport;
     PdfDecoratorSource m_pdfDecorator;
     QStringList m_supportedFormats;

@@ -96,14 +96,21 @@ bool DocumentManager::saveAsPdf(const QString &path)
     layout.options = m_saveOptions;
     layout.title = m_title;
     layout.creator = tr("Quirra");
+    layout.progress = m_saveProgress;
     QVector<int> all(pageCount());
     std::iota(all.begin(), all.end(), 0);
     if (m_pdfDecorator)
         layout.decoratePage = m_pdfDecorator(all);
     QString errorText;
     m_lastPdfReport = ImageFileWriter::PdfReport();
+    m_lastSaveCancelled = false;
     if (!ImageFileWriter::writePdf(all.size(), pageProvider(all), path, layout, &errorText, &m_lastPdfReport)) {
         qDebug() << "无法写入PDF文件: " << path << errorText;
+        // Over the size limit or stopped by the user nothing went wrong: the
+        // caller finds the smallest size in lastPdfReport() and asks what to do.
+        m_lastSaveCancelled = m_lastPdfReport.cancelled;
+        if (m_lastPdfReport.overLimit || m_lastPdfReport.cancelled)
+            return false;
         emit documentError(tr("保存PDF文件失败: %1").arg(path) + QLatin1Char('\n') + errorText);
         return false;
     }
@@ -134,6 +141,16 @@ SaveOptions DocumentManager::saveOptions() const
 ImageFileWriter::PdfReport DocumentManager::lastPdfReport() const
 {
     return m_lastPdfReport;
+}
+
+void DocumentManager::setSaveProgress(SaveProgress progress)
+{
+    m_saveProgress = std::move(progress);
+}
+
+bool DocumentManager::lastSaveCancelled() const
+{
+    return m_lastSaveCancelled;
 }
 
 void DocumentManager::setPdfDecoratorSource(PdfDecoratorSource source)

@@ -244,6 +244,7 @@ bool writePage(TIFF *tiff, const QImage &image, int pageIndex, int pageCount)
 
 bool DocumentManager::saveAsMultiPageTiff(const QString &path)
 {
+    m_lastSaveCancelled = false;
     if (pageCount() == 0) {
         emit documentError(tr("没有要保存的页面"));
         return false;
@@ -288,6 +289,12 @@ bool DocumentManager::saveAsMultiPageTiff(const QString &path)
             if (i == 0)
                 return discard(tr("保存TIFF文件失败: %1").arg(failure()));
             return discard(tr("保存TIFF文件第%1页失败: %2").arg(i + 1).arg(failure()));
+        }
+        if (m_saveProgress && !m_saveProgress(i + 1, pageCount())) {
+            TIFFClose(tiff);
+            FileReplacement::discard(&file);
+            m_lastSaveCancelled = true;
+            return false;
         }
     }
     TIFFClose(tiff);

@@ -43,6 +43,10 @@ public:
         QString title;
         QString creator;
         PageDecorator decoratePage; // optional, for an extra layer on each page
+        // Told on the calling thread after each page is in (a size limit may write
+        // the pages more than once); false stops the write: nothing is written and
+        // the report says cancelled. Optional.
+        std::function<bool(int pagesDone, int pageCount)> progress;
     };
 
     struct Encoded
@@ -81,6 +85,7 @@ public:
         bool overLimit = false; // refused: even the smallest file is over the limit
         qint64 smallestBytes = 0; // the smallest size reached when over the limit
         int layeredPages = 0; // pages written as mask and colour layers
+        bool cancelled = false; // stopped through the layout's progress
     };
     static bool writePdf(int pageCount, const PageProvider &pageAt, const QString &path, const PdfLayout &layout,
         QString *errorText, PdfReport *report = nullptr);

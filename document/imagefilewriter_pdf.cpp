@@ -292,6 +292,7 @@ struct PassResult
 {
     QVector<qint64> pageBytes; // compressed bytes of each page
     int layeredPages = 0;
+    bool cancelled = false; // layout.progress asked to stop
 };
 
 // Fetches, encodes and spools the pages in order and builds their PDF objects;
@@ -349,6 +350,11 @@ bool assemblePages(QPDF &pdf, PageSpool &spool, int pageCount, const ImageFileWr
             result->pageBytes.append(encoded.size());
             if (encoded.kind == PageEncoder::Kind::Layered)
                 ++result->layeredPages;
+            if (layout.progress && !layout.progress(i + 1, pageCount)) {
+                *errorText = QCoreApplication::translate("ImageFileWriter", "已取消保存");
+                result->cancelled = true;
+                complete = false;
+            }
         }
     }
     for (std::future<PreparedPage> &pending : next)
@@ -492,6 +498,7 @@ bool writeParts(const ImageFileWriter::PageProvider &pageAt, const QString &path
             if (!writeOne(count, partPages, target, partLayout, settings, &result, &bytes, errorText)) {
                 for (const QString &file : qAsConst(written))
                     QFile::remove(file);
+                report->cancelled = result.cancelled;
                 return false;
             }
             written.append(target);
@@ -539,6 +546,7 @@ bool ImageFileWriter::writePdf(int pageCount, const PageProvider &pageAt, const 
         result = PassResult();
         if (!writePass(file, pageCount, pageAt, layout, ladder.at(attempt), &result, errorText)) {
             FileReplacement::discard(&file);
+            report->cancelled = result.cancelled;
             return false;
         }
         const qint64 bytes = file.size();

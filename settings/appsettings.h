@@ -45,6 +45,11 @@ inline const Setting<QString> savePath { "save/path", &documentsFolder };
 inline const Setting<bool> autoSave { "save/autoSave", true };
 inline const Setting<int> saveCounter { "save/counter", 0 };
 inline const Setting<int> jpegQuality { "save/jpegQuality", 90 };
+// The PDF writer's choices: compact layers, a limit on the file's bytes (0: none)
+// and the resolution pages are written at (0: as scanned)
+inline const Setting<bool> pdfCompact { "save/pdfCompact", false };
+inline const Setting<qint64> maxFileBytes { "save/maxFileBytes", qint64(0) };
+inline const Setting<int> saveResolution { "save/saveResolution", 0 };
 // How a stack becomes documents, and the names of their files
 inline const Setting<SplitRule> splitRule { "save/splitRule", SplitRule::None };
 inline const Setting<int> splitEvery { "save/splitEvery", 2 };

@@ -107,9 +107,13 @@ void CommandLineTest::exitCodesAndFiles_data()
     QTest::newRow("bad split") << QStringList { QStringLiteral("--convert"), QStringLiteral("PAGE"),
         QStringLiteral("--split"), QStringLiteral("every:0"), QStringLiteral("--output"), QStringLiteral("b.pdf") }
                                << 1 << QStringLiteral("b.pdf") << QStringLiteral("every:0");
-    QTest::newRow("compact not yet") << QStringList { QStringLiteral("--convert"), QStringLiteral("PAGE"),
-        QStringLiteral("--compact"), QStringLiteral("--output"), QStringLiteral("c.pdf") }
-                                     << 1 << QStringLiteral("c.pdf") << QStringLiteral("--compact");
+    QTest::newRow("compact under a limit") << QStringList { QStringLiteral("--convert"), QStringLiteral("PAGE"),
+        QStringLiteral("--compact"), QStringLiteral("--max-size"), QStringLiteral("2MB"), QStringLiteral("--output"),
+        QStringLiteral("c.pdf") } << 0 << QStringLiteral("c.pdf")
+                                           << QString();
+    QTest::newRow("limit out of reach") << QStringList { QStringLiteral("--convert"), QStringLiteral("PAGE"),
+        QStringLiteral("--max-size"), QStringLiteral("1KB"), QStringLiteral("--output"), QStringLiteral("c2.pdf") }
+                                        << 2 << QStringLiteral("c2.pdf") << QStringLiteral("大小上限");
     QTest::newRow("missing input") << QStringList { QStringLiteral("--convert"), QStringLiteral("PAGE"), missing,
         QStringLiteral("--output"), QStringLiteral("d.pdf") }
                                    << 2 << QStringLiteral("d.pdf") << missing;

@@ -213,6 +213,8 @@ private slots:
     void upperCaseTifIsMultiPageTiff();
     void failedWritesKeepExistingFile_data();
     void failedWritesKeepExistingFile();
+    void cancelledSaveWritesNothing_data();
+    void cancelledSaveWritesNothing();
     void partlyWrittenSeriesIsNotSaved();
     void pageChangesWhileReportingAnError();
     void failedLoadKeepsPages_data();
@@ -618,6 +620,46 @@ void DocumentPersistenceTest::failedWritesKeepExistingFile()
     QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList { name });
     QVERIFY(document.isModified());
     QCOMPARE(document.filePath(), QString());
+}
+
+void DocumentPersistenceTest::cancelledSaveWritesNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("sizeLimit");
+    QTest::newRow("pdf") << "out.pdf" << qint64(0);
+    QTest::newRow("pdf under a size limit") << "out.pdf" << qint64(2000);
+    QTest::newRow("tiff") << "out.tif" << qint64(0);
+}
+
+// Stopped between two pages, a save leaves the file that was there as it was,
+// reports no error and keeps the document unsaved.
+void DocumentPersistenceTest::cancelledSaveWritesNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(qint64, sizeLimit);
+    const QString target = path(name);
+    writeFile(target, "the previous version");
+    DocumentManager document;
+    for (int i = 0; i < 3; ++i)
+        document.addPage(noise(300, 300, 20 + i));
+    SaveOptions options;
+    options.sizeLimit = sizeLimit;
+    options.overLimit = SaveOptions::OverLimit::Split;
+    document.setSaveOptions(options);
+    QList<int> told;
+    document.setSaveProgress([&told](int done, int count) {
+        told << done;
+        return !(done == 2 && count == 3);
+    });
+    Recorded recorded(&document);
+    QVERIFY(!document.saveDocument(target));
+    QVERIFY(document.lastSaveCancelled());
+    QCOMPARE(told.mid(0, 2), (QList<int> { 1, 2 }));
+    QVERIFY(recorded.errors.isEmpty());
+    QVERIFY(recorded.saved.isEmpty());
+    QCOMPARE(fileContents(target), QByteArray("the previous version"));
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList { name });
+    QVERIFY(document.isModified());
 }
 
 // Pages that fail are reported and the others still written; but the document does not

@@ -111,7 +111,7 @@ void ImageFileWriterTest::pageGeometry()
     QImage image(imageSize, QImage::Format_RGB32);
     image.fill(Qt::red);
     ImageFileWriter::PdfLayout layout;
-    QVERIFY(writer == "autoSingle"  ? AutoSaver::writeImage(image, path, "PDF", -1)
+    QVERIFY(writer == "autoSingle"  ? AutoSaver::writeImage(image, path, "PDF", SaveOptions())
             : writer == "autoMulti" ? AutoSaver::writePdf({ image }, path, "多页扫描文档")
                                     : ImageFileWriter::writePdf({ image }, path, layout, nullptr));
     QProcess pdftoppm;
@@ -246,7 +246,8 @@ void ImageFileWriterTest::pageSizeFromResolution()
     QFETCH(QStringList, sizes);
     QTemporaryDir scratch;
     const QString path = scratch.filePath(QStringLiteral("sizes.pdf"));
-    QVERIFY(writer == "autoSingle"  ? AutoSaver::writeImage(pages.first(), path, "PDF", 80)
+    QVERIFY(writer == "autoSingle"
+            ? AutoSaver::writeImage(pages.first(), path, "PDF", SaveOptions { SaveOptions::Compression::Standard, 80 })
             : writer == "autoMulti" ? AutoSaver::writePdf(pages, path, "多页扫描文档")
                                     : ImageFileWriter::writePdf(pages, path, {}, nullptr));
     QCOMPARE(pageSizes(path, pages.size()), sizes);

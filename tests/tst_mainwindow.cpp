@@ -26,6 +26,7 @@
 #include "settings/version.h"
 #include "ui/croppableimagewidget.h"
 #include "ui/mainwindow.h"
+#include "ui/scansettingspanel.h"
 
 namespace {
 
@@ -196,7 +197,8 @@ void MainWindowTest::toolBarActions_data()
         { QStringLiteral("关于"), QStringLiteral("关于本软件") },
     };
     for (int i = 0; i < rows.size(); ++i) {
-        const int position = i < 3 ? i : i + 1;
+        // The scan profile (separator, label, box) follows the three scan and save buttons.
+        const int position = i < 3 ? i : i + 4;
         QTest::newRow(qPrintable(rows.at(i).first)) << position << rows.at(i).first << rows.at(i).second;
     }
 }
@@ -208,8 +210,8 @@ void MainWindowTest::toolBarActions()
     QFETCH(QString, toolTip);
     MainWindow window;
     const QList<QAction *> actions = part<QToolBar>(window, "mainToolBar")->actions();
-    QCOMPARE(actions.size(), 18); // the scan profiles follow at the end
-    QVERIFY(actions.at(3)->isSeparator());
+    QCOMPARE(actions.size(), 18);
+    QVERIFY(actions.at(3)->isSeparator() && actions.at(6)->isSeparator());
     QAction *action = actions.at(position);
     QCOMPARE(action->text(), text);
     QCOMPARE(action->toolTip(), toolTip);
@@ -283,6 +285,9 @@ void MainWindowTest::settingsWrittenAtOnceAndReadBack()
         part<QSlider>(window, "jpegQualitySlider")->setValue(70);
         part<QCheckBox>(window, "autoSaveCheck")->setChecked(false);
         part<QComboBox>(window, "textLanguageCombo")->setCurrentIndex(2);
+        part<QComboBox>(window, "compressionCombo")->setCurrentIndex(1);
+        part<QComboBox>(window, "saveResolutionCombo")->setCurrentIndex(2);
+        part<ScanSettingsPanel>(window, "scanSettingsPanel")->setSizeLimit(3500000);
 
         const QSettings stored = store();
         QCOMPARE(stored.value(QStringLiteral("resolution")).toString(), QStringLiteral("600"));
@@ -294,6 +299,9 @@ void MainWindowTest::settingsWrittenAtOnceAndReadBack()
         QCOMPARE(stored.value(QStringLiteral("save/jpegQuality")).toInt(), 70);
         QCOMPARE(stored.value(QStringLiteral("save/autoSave")).toBool(), false);
         QCOMPARE(stored.value(QStringLiteral("save/textLanguages")).toString(), QStringLiteral("eng"));
+        QCOMPARE(stored.value(QStringLiteral("save/pdfCompact")).toBool(), true);
+        QCOMPARE(stored.value(QStringLiteral("save/saveResolution")).toInt(), 200);
+        QCOMPARE(stored.value(QStringLiteral("save/maxFileBytes")).toLongLong(), qint64(3500000));
     }
     MainWindow window;
     QCOMPARE(part<QComboBox>(window, "resolutionCombo")->currentText(), QStringLiteral("600"));
@@ -305,6 +313,14 @@ void MainWindowTest::settingsWrittenAtOnceAndReadBack()
     QCOMPARE(part<QSlider>(window, "jpegQualitySlider")->value(), 70);
     QVERIFY(!part<QCheckBox>(window, "autoSaveCheck")->isChecked());
     QCOMPARE(part<QComboBox>(window, "textLanguageCombo")->currentData().toString(), QStringLiteral("eng"));
+    QCOMPARE(part<QComboBox>(window, "compressionCombo")->currentText(), QStringLiteral("紧凑"));
+    QCOMPARE(part<QComboBox>(window, "saveResolutionCombo")->currentText(), QStringLiteral("200 dpi"));
+    // A limit that is not listed comes back as the custom entry.
+    QCOMPARE(part<QComboBox>(window, "sizeLimitCombo")->currentText(), QStringLiteral("3.5 MB"));
+    const SaveOptions options = part<DocumentManager>(window, "documentManager")->saveOptions();
+    QCOMPARE(options.compression, SaveOptions::Compression::Compact);
+    QCOMPARE(options.saveDpi, 200);
+    QCOMPARE(options.sizeLimit, qint64(3500000));
 }
 
 // The wheel over a dock control without focus scrolls the dock; it changes

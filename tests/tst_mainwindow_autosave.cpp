@@ -106,16 +106,16 @@ void AutoSaveTest::takenNamesGetACounter()
     const QString folder = scratch.filePath(QStringLiteral("taken"));
     QVERIFY(QDir().mkpath(folder));
     const QString first = AutoSaver::timestampedFileName(folder, QStringLiteral("png"), moment);
-    QVERIFY(AutoSaver::writeImage(page(Qt::red), first, QStringLiteral("PNG"), -1));
+    QVERIFY(AutoSaver::writeImage(page(Qt::red), first, QStringLiteral("PNG"), SaveOptions()));
     const QString second = AutoSaver::timestampedFileName(folder, QStringLiteral("png"), moment);
     QCOMPARE(second, folder + QStringLiteral("/20260304_050607_1.png"));
-    QVERIFY(AutoSaver::writeImage(page(Qt::green), second, QStringLiteral("PNG"), -1));
+    QVERIFY(AutoSaver::writeImage(page(Qt::green), second, QStringLiteral("PNG"), SaveOptions()));
     QCOMPARE(AutoSaver::timestampedFileName(folder, QStringLiteral("png"), moment),
         folder + QStringLiteral("/20260304_050607_2.png"));
     QCOMPARE(QImage(first).pixelColor(0, 0), QColor(Qt::red));
 
-    QVERIFY(AutoSaver::writeImage(
-        page(Qt::red), AutoSaver::pageFileName(folder, QStringLiteral("png"), 1, moment), QStringLiteral("PNG"), -1));
+    QVERIFY(AutoSaver::writeImage(page(Qt::red), AutoSaver::pageFileName(folder, QStringLiteral("png"), 1, moment),
+        QStringLiteral("PNG"), SaveOptions()));
     QCOMPARE(AutoSaver::pageFileName(folder, QStringLiteral("png"), 1, moment),
         folder + QStringLiteral("/20260304_050607_p001_1.png"));
 }
@@ -135,7 +135,7 @@ void AutoSaveTest::imageFormats()
     QFETCH(QString, format);
     QFETCH(QByteArray, readBack);
     const QString path = scratch.filePath(QStringLiteral("page.") + format.toLower());
-    QVERIFY(AutoSaver::writeImage(page(Qt::darkGreen), path, format, -1));
+    QVERIFY(AutoSaver::writeImage(page(Qt::darkGreen), path, format, SaveOptions()));
     QImageReader reader(path);
     QCOMPARE(reader.format(), readBack);
     const QImage image = reader.read();
@@ -153,15 +153,17 @@ void AutoSaveTest::jpegQualityIsApplied()
     }
     const QString low = scratch.filePath(QStringLiteral("low.jpg"));
     const QString high = scratch.filePath(QStringLiteral("high.jpg"));
-    QVERIFY(AutoSaver::writeImage(noisy, low, QStringLiteral("JPG"), 50));
-    QVERIFY(AutoSaver::writeImage(noisy, high, QStringLiteral("JPG"), 100));
+    QVERIFY(AutoSaver::writeImage(
+        noisy, low, QStringLiteral("JPG"), SaveOptions { SaveOptions::Compression::Standard, 50 }));
+    QVERIFY(AutoSaver::writeImage(
+        noisy, high, QStringLiteral("JPG"), SaveOptions { SaveOptions::Compression::Standard, 100 }));
     QVERIFY(QFileInfo(high).size() > QFileInfo(low).size());
 }
 
 void AutoSaveTest::singlePdfIsOneA4Page()
 {
     const QString path = scratch.filePath(QStringLiteral("single.pdf"));
-    QVERIFY(AutoSaver::writeImage(page(Qt::blue), path, QStringLiteral("PDF"), -1));
+    QVERIFY(AutoSaver::writeImage(page(Qt::blue), path, QStringLiteral("PDF"), SaveOptions()));
     const QMap<QString, QString> info = pdfInfo(path);
     QCOMPARE(info.value(QStringLiteral("Pages")), QStringLiteral("1"));
     QVERIFY2(info.value(QStringLiteral("Page size")).contains(QStringLiteral("(A4)")),
@@ -197,16 +199,17 @@ void AutoSaveTest::unwritableTargetsFail()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
     const QString path = blocker + QStringLiteral("/page.") + format.toLower();
-    QVERIFY(!AutoSaver::writeImage(page(Qt::red), path, format, -1));
+    QVERIFY(!AutoSaver::writeImage(page(Qt::red), path, format, SaveOptions()));
     QVERIFY(!QFile::exists(path));
-    QVERIFY(!AutoSaver::writeImage(QImage(), scratch.filePath(QStringLiteral("null.") + format.toLower()), format, -1));
+    QVERIFY(!AutoSaver::writeImage(
+        QImage(), scratch.filePath(QStringLiteral("null.") + format.toLower()), format, SaveOptions()));
 }
 
 void AutoSaveTest::existingFileSurvivesAFailedWrite()
 {
     const QString path = scratch.filePath(QStringLiteral("keep.png"));
-    QVERIFY(AutoSaver::writeImage(page(Qt::red), path, QStringLiteral("PNG"), -1));
-    QVERIFY(!AutoSaver::writeImage(page(Qt::green), path, QStringLiteral("NOSUCHFORMAT"), -1));
+    QVERIFY(AutoSaver::writeImage(page(Qt::red), path, QStringLiteral("PNG"), SaveOptions()));
+    QVERIFY(!AutoSaver::writeImage(page(Qt::green), path, QStringLiteral("NOSUCHFORMAT"), SaveOptions()));
     QCOMPARE(QImage(path).pixelColor(0, 0), QColor(Qt::red));
 }
 
@@ -227,7 +230,7 @@ void AutoSaveTest::fullDiskLeavesNoPartialFile()
     const QString path = folder + QStringLiteral("/scan.") + format.toLower();
     QImage small(8, 8, QImage::Format_RGB32);
     small.fill(Qt::red);
-    QVERIFY(AutoSaver::writeImage(small, path, format, -1));
+    QVERIFY(AutoSaver::writeImage(small, path, format, SaveOptions()));
     QFile before(path);
     QVERIFY(before.open(QIODevice::ReadOnly));
     const QByteArray earlier = before.readAll();
@@ -242,7 +245,7 @@ void AutoSaveTest::fullDiskLeavesNoPartialFile()
     }
     {
         FileSizeLimit limit(64 * 1024);
-        QVERIFY(!AutoSaver::writeImage(noisy, path, format, -1));
+        QVERIFY(!AutoSaver::writeImage(noisy, path, format, SaveOptions()));
     }
     QFile after(path);
     QVERIFY(after.open(QIODevice::ReadOnly));
@@ -256,7 +259,7 @@ void AutoSaveTest::countsFilesOfTheFormat()
     QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub.png")));
     for (const char *name : { "a.png", "b.png", "c.jpg" })
         QVERIFY(AutoSaver::writeImage(page(Qt::red), folder + QLatin1Char('/') + QLatin1String(name),
-            QString::fromLatin1(name).section(QLatin1Char('.'), 1).toUpper(), -1));
+            QString::fromLatin1(name).section(QLatin1Char('.'), 1).toUpper(), SaveOptions()));
     QCOMPARE(AutoSaver::countFiles(folder, QStringLiteral("png")), 2);
     QCOMPARE(AutoSaver::countFiles(folder, QStringLiteral("jpg")), 1);
     QCOMPARE(AutoSaver::countFiles(folder, QStringLiteral("pdf")), 0);

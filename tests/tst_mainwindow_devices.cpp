@@ -172,7 +172,7 @@ private slots:
         QTest::addColumn<bool>("source");
         QTest::addColumn<QString>("label");
         QTest::newRow("flatbed, any case") << "FLATBED" << true << "平板";
-        QTest::newRow("feeder, both sides") << "ADF Duplex" << true << "双面自动进纸器";
+        QTest::newRow("feeder, both sides") << "ADF Duplex" << true << "双面进纸器";
         QTest::newRow("unknown source as it is") << "Transparency Unit" << true << "Transparency Unit";
         QTest::newRow("boolean off") << "False" << false << "单面";
         QTest::newRow("one") << "1" << false << "双面";

@@ -12,6 +12,7 @@
 #include "ui/dialogs/splitdialog.h"
 #include "ui/mainwindow.h"
 #include "ui/pagelistwidget.h"
+#include "ui/scansettingspanel.h"
 
 namespace {
 
@@ -103,6 +104,8 @@ private slots:
     void multiPageTiffSavesAndOpensEveryPage();
     void multiPageSaveReportsPagesAndSize_data();
     void multiPageSaveReportsPagesAndSize();
+    void sizeLimitIsAskedAbout_data();
+    void sizeLimitIsAskedAbout();
     void closePromptLeadsThroughSaveAs_data();
     void closePromptLeadsThroughSaveAs();
     void exportAppendsTheFormatSuffix();
@@ -430,6 +433,58 @@ void MainWindowMergeSaveTest::multiPageSaveReportsPagesAndSize()
     QVERIFY2(qAbs(shown.captured(1).toDouble() * unit - bytes) <= unit / 2 + 1, qPrintable(QString::number(bytes)));
     if (name.endsWith(QLatin1String(".pdf")))
         QVERIFY2(quality == 50 ? bytes < 600 * 1000 / 2 : bytes > 600 * 1000 / 2, qPrintable(QString::number(bytes)));
+}
+
+void MainWindowMergeSaveTest::sizeLimitIsAskedAbout_data()
+{
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<QString>("button"); // what the question is answered with; empty: no question
+    QTest::addColumn<QStringList>("files");
+    QTest::newRow("fits: nothing asked") << qint64(10000000) << QString() << QStringList { "doc.pdf" };
+    QTest::newRow("saved anyway") << qint64(100000) << "saveAnywayButton" << QStringList { "doc.pdf" };
+    QTest::newRow("split into parts") << qint64(100000) << "splitIntoPartsButton"
+                                      << QStringList { "doc_1.pdf", "doc_2.pdf", "doc_3.pdf" };
+    QTest::newRow("cancelled: nothing written") << qint64(100000) << "cancel" << QStringList();
+}
+
+// Over the dock's size limit the save asks: keep the file anyway, split it into
+// parts under the limit, or write nothing; the answer holds for that save only.
+void MainWindowMergeSaveTest::sizeLimitIsAskedAbout()
+{
+    QFETCH(qint64, limit);
+    QFETCH(QString, button);
+    QFETCH(QStringList, files);
+    QImage noisy(600, 400, QImage::Format_RGB32);
+    quint32 seed = 11;
+    for (int y = 0; y < noisy.height(); ++y)
+        for (int x = 0; x < noisy.width(); ++x)
+            noisy.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    addPages({ noisy, noisy, noisy });
+    part<ScanSettingsPanel>(*window, "scanSettingsPanel")->setSizeLimit(limit);
+    QDir folder(scratch.filePath(QStringLiteral("limit")));
+    QVERIFY(folder.removeRecursively() && folder.mkpath(QStringLiteral(".")));
+    ModalAnswerer answerer;
+    answerer.handle(fileDialogAnswer(folder.filePath(QStringLiteral("doc.pdf"))));
+    if (!button.isEmpty()) {
+        answerer.handle(as<QMessageBox>([button](QMessageBox *box) {
+            QAbstractButton *chosen = button == QLatin1String("cancel") ? box->button(QMessageBox::Cancel)
+                                                                        : box->findChild<QAbstractButton *>(button);
+            QVERIFY(chosen);
+            chosen->click();
+        }));
+    }
+    triggerTool(QStringLiteral("多页保存"));
+    QTRY_COMPARE(answerer.pending(), 0);
+    QCOMPARE(answerer.seen().size(), button.isEmpty() ? 1 : 2);
+    QCOMPARE(folder.entryList(QDir::Files, QDir::Name), files);
+    QCOMPARE(document->isModified(), files.isEmpty());
+    for (const QString &file : qAsConst(files)) {
+        const qint64 bytes = QFileInfo(folder.filePath(file)).size();
+        QVERIFY2(button == QLatin1String("saveAnywayButton") ? bytes > limit : bytes <= limit,
+            qPrintable(QStringLiteral("%1: %2 bytes").arg(file).arg(bytes)));
+    }
+    // The next save is asked about again.
+    QCOMPARE(document->saveOptions().overLimit, SaveOptions::OverLimit::Refuse);
 }
 
 void MainWindowMergeSaveTest::closePromptLeadsThroughSaveAs_data()

@@ -9,7 +9,9 @@
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
+#include "ui/dialogs/profilemanagerdialog.h"
 #include "ui/mainwindow.h"
+#include "ui/scansettingspanel.h"
 
 // Scan profiles in the window: the tool bar's list, the dock following it, the
 // changed mark, saving the dock's state as a profile.
@@ -20,6 +22,8 @@ class MainWindowProfilesTest : public QObject
 private slots:
     void choosingAProfileFillsTheDockAndMarksChanges();
     void dockSavedAsProfileRoundTrips();
+    void managerChangesTheStore_data();
+    void managerChangesTheStore();
 
 private:
     static int entry(QComboBox *combo, const QString &text);
@@ -40,6 +44,9 @@ void MainWindowProfilesTest::choosingAProfileFillsTheDockAndMarksChanges()
     invoices.splitRule = SplitRule::Barcode;
     invoices.keepSeparator = true;
     invoices.fileNamePattern = QStringLiteral("发票_{条码}");
+    invoices.compact = true;
+    invoices.maxFileBytes = 2000000;
+    invoices.saveResolution = 150;
     QVERIFY(ScanProfileStore(settings.store()).save(QStringLiteral("发票"), invoices));
 
     MainWindow window;
@@ -53,7 +60,15 @@ void MainWindowProfilesTest::choosingAProfileFillsTheDockAndMarksChanges()
     QCOMPARE(part<QComboBox>(window, "splitCombo")->currentData().toInt(), int(SplitRule::Barcode));
     QVERIFY(part<QCheckBox>(window, "keepSeparatorCheck")->isChecked());
     QCOMPARE(part<QLineEdit>(window, "fileNamePatternEdit")->text(), QStringLiteral("发票_{条码}"));
+    QCOMPARE(part<QComboBox>(window, "compressionCombo")->currentText(), QStringLiteral("紧凑"));
+    QCOMPARE(part<QComboBox>(window, "sizeLimitCombo")->currentText(), QStringLiteral("2 MB"));
+    QCOMPARE(part<QComboBox>(window, "saveResolutionCombo")->currentText(), QStringLiteral("150 dpi"));
     QCOMPARE(profiles->currentText(), QStringLiteral("发票"));
+
+    // A size limit is a change of the profile like any other.
+    part<ScanSettingsPanel>(window, "scanSettingsPanel")->setSizeLimit(5000000);
+    QCOMPARE(profiles->currentText(), QStringLiteral("发票 *"));
+    part<ScanSettingsPanel>(window, "scanSettingsPanel")->setSizeLimit(2000000);
 
     part<QComboBox>(window, "resolutionCombo")->setCurrentText(QStringLiteral("300"));
     QCOMPARE(profiles->currentText(), QStringLiteral("发票 *"));
@@ -87,6 +102,68 @@ void MainWindowProfilesTest::dockSavedAsProfileRoundTrips()
     QCOMPARE(stored->splitRule, SplitRule::EveryNPages);
     QCOMPARE(stored->splitEvery, 3);
     QCOMPARE(stored->fileNamePattern, QStringLiteral("合同_{序号}"));
+}
+
+void MainWindowProfilesTest::managerChangesTheStore_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<bool>("done");
+    QTest::addColumn<QStringList>("names"); // in the store afterwards
+    QTest::newRow("rename") << "rename:收据" << true << QStringList { "合同", "收据" };
+    QTest::newRow("rename onto another") << "rename:合同" << false << QStringList { "发票", "合同" };
+    QTest::newRow("duplicate") << "duplicate" << true << QStringList { "发票", "发票 副本", "合同" };
+    QTest::newRow("delete") << "delete" << true << QStringList { "合同" };
+    QTest::newRow("export, delete, import") << "export" << true << QStringList { "发票", "合同" };
+    QTest::newRow("damaged file refused") << "import damaged" << false << QStringList { "发票", "合同" };
+}
+
+// "管理方案…" renames, duplicates, deletes, exports and imports the profile
+// chosen in its list, each written to the store at once; what the store
+// refuses changes nothing.
+void MainWindowProfilesTest::managerChangesTheStore()
+{
+    QFETCH(QString, operation);
+    QFETCH(bool, done);
+    QFETCH(QStringList, names);
+    settings.clear();
+    ScanProfileStore store(settings.store());
+    ScanProfile invoices;
+    invoices.resolution = 200;
+    invoices.compact = true;
+    QVERIFY(store.save(QStringLiteral("发票"), invoices));
+    QVERIFY(store.save(QStringLiteral("合同"), ScanProfile()));
+    ProfileManagerDialog dialog(store);
+    dialog.selectName(QStringLiteral("发票"));
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("发票.json"));
+    QString errorText;
+    bool result = false;
+    if (operation.startsWith(QLatin1String("rename:"))) {
+        result = dialog.renameCurrent(operation.section(QLatin1Char(':'), 1), &errorText);
+    } else if (operation == QLatin1String("duplicate")) {
+        result = !dialog.duplicateCurrent().isEmpty();
+    } else if (operation == QLatin1String("delete")) {
+        result = dialog.removeCurrent();
+    } else if (operation == QLatin1String("export")) {
+        result = dialog.exportCurrent(file, &errorText) && dialog.removeCurrent()
+            && dialog.importFile(file, &errorText) == QStringLiteral("发票");
+    } else {
+        QFile damaged(file);
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("{\"resolution\": \"high\"") > 0);
+        damaged.close();
+        result = !dialog.importFile(file, &errorText).isEmpty();
+    }
+    QCOMPARE(result, done);
+    QCOMPARE(errorText.isEmpty(), done);
+    QStringList stored = store.names();
+    stored.sort();
+    names.sort();
+    QCOMPARE(stored, names);
+    // The profile's values travel with it.
+    for (const QString &name : names) {
+        if (name.startsWith(QStringLiteral("发票")) || name == QStringLiteral("收据"))
+            QCOMPARE(store.profile(name)->resolution, 200);
+    }
 }
 
 QTEST_MAIN(MainWindowProfilesTest)

@@ -25,6 +25,7 @@
 #include "tests/support/sanetestconfig.h"
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
+#include "ui/esclpreview.h"
 #include "ui/mainwindow.h"
 #include "ui/scanareaselector.h"
 #include "ui/scansession.h"
@@ -67,8 +68,8 @@ class MainWindowScanTest : public QObject
         QVERIFY(controller());
     }
 
-    // Opens the window on a loopback eSCL scanner and starts a feeder job, its waits shortened.
-    void startEsclFeederJob(const QString &url)
+    // Opens the window with a loopback eSCL scanner chosen.
+    void openOnEscl(const QString &url)
     {
         EsclRegistry registry(settings.store());
         registry.setDevices({ url });
@@ -79,6 +80,12 @@ class MainWindowScanTest : public QObject
         QTRY_COMPARE(combo->count(), 1);
         combo->addItem(EsclRegistry::displayName(url, QStringLiteral("Loopback Scanner")));
         combo->setCurrentIndex(1);
+    }
+
+    // Opens the window on a loopback eSCL scanner and starts a feeder job, its waits shortened.
+    void startEsclFeederJob(const QString &url)
+    {
+        openOnEscl(url);
         the<QComboBox>("paperSourceCombo")->setCurrentIndex(1);
         click("scanButton");
         window->findChild<ESCLScanner *>()->setIntervals({ 30, 20, 20 });
@@ -156,9 +163,66 @@ private slots:
         QVERIFY(qAbs(page.height() - 874) <= 9);
         QVERIFY(view->widget() != selector);
 
+        // The selection belongs to the flatbed: a feeder has none and no preview,
+        // and going back brings it again.
+        auto *sources = the<QComboBox>("paperSourceCombo");
+        sources->setCurrentIndex(sources->findText(QStringLiteral("自动进纸器")));
+        QVERIFY(!selector->hasSelection());
+        QVERIFY(!the<QPushButton>("previewButton")->isEnabled());
+        sources->setCurrentIndex(sources->findText(QStringLiteral("平板")));
+        QCOMPARE(selector->selection(), QRectF(20, 30, 105, 148));
+        QCOMPARE(sizes->currentText(), QStringLiteral("自定义"));
+
         click("clearSelectionButton");
         QVERIFY(!selector->hasSelection());
         QCOMPARE(sizes->currentText(), QStringLiteral("A4"));
+        sources->setCurrentIndex(sources->findText(QStringLiteral("自动进纸器")));
+        sources->setCurrentIndex(sources->findText(QStringLiteral("平板")));
+        QVERIFY(!selector->hasSelection());
+    }
+
+    // A network scanner's preview is its whole platen at its lowest resolution;
+    // the selection on it is the region of the scan that follows (A5 in 1/300 in).
+    void esclPreviewThenScanTheSelection()
+    {
+        EsclTestServer server;
+        QVERIFY(server.start());
+        server.setStanding("GET", "/eSCL/ScannerCapabilities",
+            EsclTestServer::Response::text(EsclTestServer::capabilitiesXml(QSize(2550, 3508), { 75, 300 }, false)));
+        for (const QByteArray job : { "1", "2" }) {
+            const QByteArray path = "/eSCL/ScanJobs/" + job;
+            server.enqueue("POST", "/eSCL/ScanJobs", EsclTestServer::Response::created(path));
+            const QSize size = job == "1" ? QSize(638, 877) : QSize(175, 248);
+            server.enqueue("GET", path + "/NextDocument",
+                EsclTestServer::Response::document(EsclTestServer::encodedPage(size, "jpeg", Qt::white)));
+            server.enqueue("GET", path + "/NextDocument", EsclTestServer::Response::withStatus(404));
+            server.setStanding("DELETE", path, EsclTestServer::Response::withStatus(200));
+        }
+        openOnEscl(server.baseUrl());
+        click("previewButton");
+        window->findChild<EsclPreview *>()->client()->setIntervals({ 30, 20, 20 });
+        auto *view = the<QScrollArea>("imageScrollArea");
+        QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<ScanAreaSelector *>(view->widget()), 10000);
+        auto *selector = qobject_cast<ScanAreaSelector *>(view->widget());
+        QCOMPARE(pages(), 0);
+        QVERIFY(qAbs(selector->bedSize().width() - 216) < 1);
+
+        selector->setSelection(QRectF(0, 0, 148, 210));
+        click("scanButton");
+        window->findChild<ESCLScanner *>(QString(), Qt::FindDirectChildrenOnly)->setIntervals({ 30, 20, 20 });
+        QTRY_COMPARE_WITH_TIMEOUT(pages(), 1, 10000);
+        QStringList jobs;
+        for (const EsclTestServer::Request &request : server.requests()) {
+            if (request.method == "POST")
+                jobs << QString::fromUtf8(request.body);
+        }
+        QCOMPARE(jobs.size(), 2);
+        QVERIFY2(jobs.at(0).contains(QLatin1String("<scan:XResolution>75<"))
+                && jobs.at(0).contains(QLatin1String("<pwg:Width>2550<")),
+            qPrintable(jobs.at(0)));
+        QVERIFY2(jobs.at(1).contains(QLatin1String("<pwg:Width>1748<"))
+                && jobs.at(1).contains(QLatin1String("<pwg:Height>2480<")),
+            qPrintable(jobs.at(1)));
     }
 
     void scanFromSane_data()

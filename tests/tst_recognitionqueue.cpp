@@ -171,8 +171,8 @@ void TestRecognitionQueue::automaticSaveWaitsForText()
     document.addPage(first.image);
     document.addPage(second.image);
     const QString path = folder.filePath(QStringLiteral("scan.pdf"));
-    auto *save = new RecognisedPdfSave(
-        &document, &queue, { document.pageId(0), document.pageId(1) }, { path, QStringLiteral("scan"), 80 });
+    auto *save = new RecognisedPdfSave(&document, &queue, { document.pageId(0), document.pageId(1) },
+        { path, QStringLiteral("scan"), SaveOptions { SaveOptions::Compression::Standard, 80 } });
     QSignalSpy finished(save, &RecognisedPdfSave::finished);
     save->start();
     QVERIFY(!QFile::exists(path)); // the caller goes on; nothing waits here

@@ -128,16 +128,24 @@
         <translation>Undo last step</translation>
     </message>
     <message>
-        <source>撤销最近一次的图像处理操作（最多可撤销10步）</source>
-        <translation>Undo the latest image operation (up to 10 steps)</translation>
+        <source>拆分多张原稿</source>
+        <translation>Separate originals</translation>
+    </message>
+    <message>
+        <source>把平板上同时扫描的多张原稿（收据、卡片、照片）各拆成一页，摆正并裁切</source>
+        <translation>Make each original scanned together on the flatbed (receipt, card, photo) a page of its own, straightened and cropped</translation>
+    </message>
+    <message>
+        <source>撤销最近一次的操作（最多100步）</source>
+        <translation>Undo the latest operation (up to 100 steps)</translation>
     </message>
     <message>
         <source>提示：这些高级功能将应用于当前选中的图像。
 处理可能需要一些时间，请耐心等待。
-所有操作都支持撤销（最多10步）。</source>
+所有操作都支持撤销（最多100步）。</source>
         <translation>Note: these functions apply to the selected image.
 Processing may take a moment.
-Every operation can be undone (up to 10 steps).</translation>
+Every operation can be undone (up to 100 steps).</translation>
     </message>
 </context>
 <context>
@@ -435,10 +443,6 @@ Every operation can be undone (up to 10 steps).</translation>
         <translation>No pages were scanned</translation>
     </message>
     <message>
-        <source>此版本尚不支持 --compact 和 --max-size</source>
-        <translation>This version does not support --compact and --max-size yet</translation>
-    </message>
-    <message>
         <source>无法读取输入文件: %1</source>
         <translation>Cannot read the input file: %1</translation>
     </message>
@@ -463,10 +467,6 @@ Every operation can be undone (up to 10 steps).</translation>
         <translation>Writing %1 (%2/%3)</translation>
     </message>
     <message>
-        <source>已写入 %1 个文件</source>
-        <translation>Files written: %1</translation>
-    </message>
-    <message>
         <source>输出路径是一个文件夹: %1</source>
         <translation>The output path is a folder: %1</translation>
     </message>
@@ -477,6 +477,14 @@ Every operation can be undone (up to 10 steps).</translation>
     <message>
         <source>无法写入 %1: %2</source>
         <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>已写入 %1 个文件，共 %2</source>
+        <translation>Files written: %1, %2 in all</translation>
+    </message>
+    <message>
+        <source>已写入 %1 页，%2</source>
+        <translation>Pages written: %1, %2</translation>
     </message>
 </context>
 <context>
@@ -683,10 +691,6 @@ Nothing is written when a run fails.
         <translation>Flatbed</translation>
     </message>
     <message>
-        <source>双面自动进纸器</source>
-        <translation>Duplex feeder (ADF)</translation>
-    </message>
-    <message>
         <source>自动进纸器</source>
         <translation>Feeder (ADF)</translation>
     </message>
@@ -705,6 +709,10 @@ Nothing is written when a run fails.
     <message>
         <source>正在查找扫描仪（%1模式）...</source>
         <translation>Searching for scanners (%1)...</translation>
+    </message>
+    <message>
+        <source>双面进纸器</source>
+        <translation>Duplex feeder</translation>
     </message>
 </context>
 <context>
@@ -863,6 +871,10 @@ Note: a removed device must be added again before use.</translation>
     <message>
         <source>即使压缩到最小，文件仍有 %1，超过了大小上限 %2</source>
         <translation>Even at the strongest compression the file is %1, over the size limit of %2</translation>
+    </message>
+    <message>
+        <source>已取消保存</source>
+        <translation>Save cancelled</translation>
     </message>
 </context>
 <context>
@@ -2154,16 +2166,48 @@ Example: %1</translation>
         <translation>Choose a rule under &quot;Split:&quot; first</translation>
     </message>
     <message>
-        <source>网络扫描仪暂不支持在窗口中预览</source>
-        <translation>Network scanners cannot be previewed in the window yet</translation>
-    </message>
-    <message>
         <source>已自动保存 %1 页为PDF: %2，其中 %3 页文字识别失败，保存时没有文字层</source>
         <translation>Auto-saved as PDF (pages: %1): %2; pages without a text layer after failed recognition: %3</translation>
     </message>
     <message>
         <source>自动保存将在文字识别完成后写入: %1</source>
         <translation>Auto-save will write once text recognition is done: %1</translation>
+    </message>
+    <message>
+        <source>选区超出了扫描仪的稿台，已裁到稿台范围</source>
+        <translation>The selection went beyond the scanner&apos;s bed and was cut to it</translation>
+    </message>
+    <message>
+        <source>已取消预览</source>
+        <translation>Preview cancelled</translation>
+    </message>
+    <message>
+        <source>预览失败: %1</source>
+        <translation>Preview failed: %1</translation>
+    </message>
+    <message>
+        <source>正在预览...（再次点击“预览”可取消）</source>
+        <translation>Previewing... (click &quot;Preview&quot; again to cancel)</translation>
+    </message>
+    <message>
+        <source>%1，分为 %2 个文件</source>
+        <translation>%1, in %2 files</translation>
+    </message>
+    <message>
+        <source>已取消保存，没有写入文件</source>
+        <translation>Save cancelled; no file was written</translation>
+    </message>
+    <message>
+        <source>未保存：文件超过大小上限</source>
+        <translation>Not saved: the file is over the size limit</translation>
+    </message>
+    <message>
+        <source>无法找到 eSCL 设备的 URL，请尝试重新添加设备</source>
+        <translation>Cannot find the URL of the eSCL device; please add the device again</translation>
+    </message>
+    <message>
+        <source>已自动保存 %1 页为PDF: %2，%3</source>
+        <translation>Auto-saved as PDF (pages: %1): %2, %3</translation>
     </message>
 </context>
 <context>
@@ -2565,6 +2609,25 @@ Example: %1</translation>
     <message>
         <source>以后再说</source>
         <translation>Later</translation>
+    </message>
+</context>
+<context>
+    <name>SaveProgress</name>
+    <message>
+        <source>正在保存...</source>
+        <translation>Saving...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>正在保存第 %1 / %2 页...</source>
+        <translation>Saving page %1 / %2...</translation>
     </message>
 </context>
 <context>
@@ -3071,6 +3134,62 @@ Example: %1</translation>
         <source>清除预览上的选区，按页面大小扫描</source>
         <translation>Clear the selection on the preview and scan the page size</translation>
     </message>
+    <message>
+        <source>标准</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>紧凑</source>
+        <translation>Compact</translation>
+    </message>
+    <message>
+        <source>紧凑：文字页保存为清晰的文字层和低分辨率的颜色层，文件小得多，印章和签名保持颜色</source>
+        <translation>Compact: text pages are saved as a sharp text layer and a low-resolution color layer; files are much smaller, and stamps and signatures keep their color</translation>
+    </message>
+    <message>
+        <source>不限</source>
+        <translation>No limit</translation>
+    </message>
+    <message>
+        <source>自定义…</source>
+        <translation>Custom…</translation>
+    </message>
+    <message>
+        <source>保存的PDF不超过此大小，需要时降低颜色层的分辨率和质量</source>
+        <translation>Saved PDFs stay under this size, lowering the resolution and quality of the color layer when needed</translation>
+    </message>
+    <message>
+        <source>与扫描相同</source>
+        <translation>As scanned</translation>
+    </message>
+    <message>
+        <source>保存时页面缩小到此分辨率；文档中的页面保持扫描时的分辨率</source>
+        <translation>Pages are scaled down to this resolution when saved; the pages in the document keep their scan resolution</translation>
+    </message>
+    <message>
+        <source>PDF压缩:</source>
+        <translation>PDF compression:</translation>
+    </message>
+    <message>
+        <source>大小上限:</source>
+        <translation>Size limit:</translation>
+    </message>
+    <message>
+        <source>保存分辨率:</source>
+        <translation>Save resolution:</translation>
+    </message>
+    <message>
+        <source>大小上限</source>
+        <translation>Size Limit</translation>
+    </message>
+    <message>
+        <source>文件最大 (MB):</source>
+        <translation>Largest file (MB):</translation>
+    </message>
+    <message>
+        <source>双面进纸器</source>
+        <translation>Duplex feeder</translation>
+    </message>
 </context>
 <context>
     <name>ScanWorker</name>
@@ -3167,6 +3286,33 @@ Example: %1</translation>
     <message>
         <source>仅eSCL</source>
         <translation>eSCL only</translation>
+    </message>
+</context>
+<context>
+    <name>SizeLimitQuestion</name>
+    <message>
+        <source>超过大小上限</source>
+        <translation>Over the Size Limit</translation>
+    </message>
+    <message>
+        <source>即使压缩到最小，文件仍有 %1，超过了大小上限 %2。</source>
+        <translation>Even at the strongest compression the file is %1, over the size limit of %2.</translation>
+    </message>
+    <message>
+        <source>可以仍然保存这个文件，或分成几个不超过上限的文件（_1、_2 …）。</source>
+        <translation>You can save this file anyway, or split it into several files within the limit (_1, _2 …).</translation>
+    </message>
+    <message>
+        <source>单独一页无法再分割。</source>
+        <translation>A single page cannot be split further.</translation>
+    </message>
+    <message>
+        <source>仍然保存</source>
+        <translation>Save Anyway</translation>
+    </message>
+    <message>
+        <source>分成多个文件</source>
+        <translation>Split into Files</translation>
     </message>
 </context>
 <context>

@@ -15,14 +15,14 @@ QString timeStamp(const QDateTime &when)
 
 // Pages that know their resolution print at their size; a page without one goes
 // on A4.
-ImageFileWriter::PdfLayout a4Layout(ImageFileWriter::Placement placement, const QString &title, int jpegQuality)
+ImageFileWriter::PdfLayout a4Layout(
+    ImageFileWriter::Placement placement, const QString &title, const SaveOptions &options)
 {
     ImageFileWriter::PdfLayout layout;
     layout.unknownResolutionPage = QPageSize(QPageSize::A4);
     layout.placement = placement;
     layout.title = title;
-    if (jpegQuality >= 0)
-        layout.options.jpegQuality = jpegQuality;
+    layout.options = options;
     return layout;
 }
 
@@ -53,7 +53,7 @@ QString AutoSaver::firstFreeName(const QString &path)
     }
 }
 
-bool AutoSaver::writeImage(const QImage &image, const QString &path, const QString &format, int quality,
+bool AutoSaver::writeImage(const QImage &image, const QString &path, const QString &format, const SaveOptions &options,
     const ImageFileWriter::PageDecorator &decorator)
 {
     if (image.isNull())
@@ -61,31 +61,34 @@ bool AutoSaver::writeImage(const QImage &image, const QString &path, const QStri
     QString errorText;
     if (format == QLatin1String("PDF")) {
         ImageFileWriter::PdfLayout layout = a4Layout(
-            ImageFileWriter::Placement::Stretch, QCoreApplication::translate("AutoSaver", "扫描文档"), quality);
+            ImageFileWriter::Placement::Stretch, QCoreApplication::translate("AutoSaver", "扫描文档"), options);
         layout.decoratePage = decorator;
         return ImageFileWriter::writePdf({ image }, path, layout, &errorText);
     }
-    return ImageFileWriter::writeImage(image, path, format.toLatin1(), quality, &errorText);
+    const bool jpeg = format == QLatin1String("JPG") || format == QLatin1String("JPEG");
+    return ImageFileWriter::writeImage(image, path, format.toLatin1(), jpeg ? options.jpegQuality : -1, &errorText);
 }
 
-bool AutoSaver::writePdf(const QList<QImage> &images, const QString &path, const QString &title, int quality)
+bool AutoSaver::writePdf(
+    const QList<QImage> &images, const QString &path, const QString &title, const SaveOptions &options)
 {
     if (images.isEmpty())
         return false;
     QString errorText;
     return ImageFileWriter::writePdf(
-        images, path, a4Layout(ImageFileWriter::Placement::FitCentred, title, quality), &errorText);
+        images, path, a4Layout(ImageFileWriter::Placement::FitCentred, title, options), &errorText);
 }
 
 bool AutoSaver::writePdf(int pageCount, const ImageFileWriter::PageProvider &pageAt, const QString &path,
-    const QString &title, int quality, const ImageFileWriter::PageDecorator &decorator)
+    const QString &title, const SaveOptions &options, const ImageFileWriter::PageDecorator &decorator,
+    ImageFileWriter::PdfReport *report)
 {
     if (pageCount <= 0)
         return false;
     QString errorText;
-    ImageFileWriter::PdfLayout layout = a4Layout(ImageFileWriter::Placement::FitCentred, title, quality);
+    ImageFileWriter::PdfLayout layout = a4Layout(ImageFileWriter::Placement::FitCentred, title, options);
     layout.decoratePage = decorator;
-    return ImageFileWriter::writePdf(pageCount, pageAt, path, layout, &errorText);
+    return ImageFileWriter::writePdf(pageCount, pageAt, path, layout, &errorText, report);
 }
 
 int AutoSaver::countFiles(const QString &folder, const QString &ext)

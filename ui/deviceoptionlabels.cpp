@@ -6,7 +6,7 @@ QString DeviceOptionLabels::sourceLabel(const QString &source)
         return tr("平板");
     if (source.contains(QLatin1String("ADF")) || source.contains(QLatin1String("Feeder"))
         || source.contains(QLatin1String("Automatic"))) {
-        return source.contains(QLatin1String("Duplex")) ? tr("双面自动进纸器") : tr("自动进纸器");
+        return source.contains(QLatin1String("Duplex")) ? tr("双面进纸器") : tr("自动进纸器");
     }
     return source;
 }

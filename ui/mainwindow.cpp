@@ -301,7 +301,8 @@ void MainWindow::createConnections()
     // title must not keep claiming unsaved changes.
     connect(documentManager, &DocumentManager::documentSaved, this, &MainWindow::updateWindowTitle);
     connect(documentManager, &DocumentManager::documentSaved, this, &MainWindow::onDocumentSaved);
-    connect(jpegQualitySlider, &QSlider::valueChanged, documentManager, &DocumentManager::setJpegQuality);
+    connect(panel, &ScanSettingsPanel::saveOptionsChanged, this,
+        [this]() { documentManager->setSaveOptions(panel->saveOptions()); });
     connect(documentManager, &DocumentManager::documentLoaded, this, &MainWindow::updateWindowTitle);
     connect(documentManager, &DocumentManager::documentError, this, &MainWindow::showDocumentError);
     // Scanning goes on with the page in memory; the user is told once.
@@ -319,6 +320,9 @@ void MainWindow::createConnections()
     });
     connect(pageSizeCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::onPageSizeChosen);
     connect(panel->previewButton, &QPushButton::clicked, this, &MainWindow::onPreviewButtonClicked);
+    // The selection made on a preview comes back with its device and source.
+    connect(scannerCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::recallScanArea);
+    connect(paperSourceCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &MainWindow::recallScanArea);
     connect(panel->clearSelectionButton, &QPushButton::clicked, this, &MainWindow::onClearSelectionClicked);
 
     // Both docks beside an 800 x 600 view do not fit the 1024 x 768 window
@@ -384,7 +388,7 @@ void MainWindow::loadSettings()
     blankPageThreshold = AppSettings::blankPageThreshold.read(store);
     blankPageRatio = AppSettings::blankPageRatio.read(store);
     searchMode = AppSettings::searchMode.read(store);
-    documentManager->setJpegQuality(jpegQualitySlider->value());
+    documentManager->setSaveOptions(panel->saveOptions());
     recognitionQueue->setLanguages(textLanguageCombo->currentData().toString());
     if (textRecognitionCheck->isChecked())
         onRecognitionToggled(true);

@@ -14,6 +14,7 @@
 #include "scanner/scanarea.h"
 #include "document/imagefilewriter.h"
 #include "document/pageimporter.h"
+#include "document/saveoptions.h"
 #include "settings/appsettings.h"
 #include "ui/scansession.h"
 
@@ -48,6 +49,7 @@ class PageCommand;
 class SavedNotice;
 class ScanSettingsPanel;
 class ScanAreaSelector;
+class EsclPreview;
 class WindowActions;
 class ProfileSelector;
 class QSettings;
@@ -187,6 +189,13 @@ private:
     // What a scan covers: the preview's selection, else the page size.
     ScanArea currentScanArea() const;
     void applyEsclArea(ESCLScanSettings *settings) const;
+    // The selector of the view, made on first use with its selection kept per
+    // device and source.
+    ScanAreaSelector *scanAreaSelector();
+    // The selection kept for the chosen device and source, or none; a feeder
+    // has no preview.
+    void recallScanArea();
+    void startEsclPreview(const QString &url);
     void showPreviewInView(bool preview);
     // One page per original found on the page at row, after it, as one step.
     void splitOriginals(int row, bool sayWhenNone);
@@ -222,6 +231,12 @@ private:
     // background (RecognisedPdfSave); false when recognition is off.
     bool autoSavePdfWithText(const QVector<int> &indices, const QString &path);
     // format: "pdf", "png", "jpg", "bmp" or "tiff"; empty for the dock's.
+    // The dock's save options for saves nobody is asked about: over the size
+    // limit they keep the smallest file.
+    SaveOptions automaticSaveOptions() const;
+    // The document's save to path; over the size limit the user chooses to save
+    // anyway, split into parts or save nothing.
+    bool saveDocumentTo(const QString &path);
     bool saveImageToFile(const QImage &image, const QString &path,
         const ImageFileWriter::PageDecorator &decorator = ImageFileWriter::PageDecorator(),
         const QString &format = QString());
@@ -419,6 +434,7 @@ private:
     CroppableImageWidget *imageWidget = nullptr;
     // The glass and its selection, shown in the view after a preview.
     ScanAreaSelector *areaSelector = nullptr;
+    EsclPreview *esclPreview = nullptr;
     QScrollArea *scrollArea = nullptr;
     QStatusBar *statusBarWidget = nullptr;
     QProgressBar *progressBar = nullptr;

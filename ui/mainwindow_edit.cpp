@@ -121,6 +121,7 @@ void MainWindow::onAdvancedSettingsClicked()
         { Command::StraightenCommand, &MainWindow::onAutoStraightenClicked },
         { Command::CropPaperCommand, &MainWindow::onAutoCropPaperClicked },
         { Command::OrientCommand, &MainWindow::onAutoOrientClicked },
+        { Command::SplitOriginalsCommand, &MainWindow::onSplitOriginalsClicked },
     };
     if (const auto slot = commands.value(dialog.chosenCommand()))
         (this->*slot)();

@@ -6,15 +6,21 @@
 #include <QDebug>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSettings>
 #include <QStatusBar>
 
 #include "document/documentmanager.h"
 #include "escl/esclcapabilities.h"
 #include "imaging/originalsdetector.h"
 #include "imaging/paperdetector.h"
+#include "scanner/optionvocabulary.h"
 #include "scanner/scannercontroller.h"
+#include "settings/appsettings.h"
+#include "settings/scanareamemory.h"
 #include "ui/commands/insertpagescommand.h"
 #include "ui/croppableimagewidget.h"
+#include "ui/esclpreview.h"
+#include "ui/esclscanmapping.h"
 #include "ui/pagelistwidget.h"
 #include "ui/scanareaselector.h"
 #include "ui/scansession.h"
@@ -44,11 +50,73 @@ void MainWindow::applyEsclArea(ESCLScanSettings *settings) const
     // Without the scanner's capabilities the whole bed stays the A4 page it always was.
     if (area.isDeviceDefault() || area.kind == ScanArea::Kind::WholeBed)
         return;
-    const QRect region = EsclCapabilities::region(area.millimetres, EsclCapabilities::Input());
+    // A preview of this scanner told its platen; the region is clipped to it.
+    const bool known = esclPreview && esclScanner && esclPreview->url() == esclScanner->url()
+        && esclPreview->hasCapabilities() && settings->inputSource == 0;
+    bool clipped = false;
+    const QRect region = EsclCapabilities::region(
+        area.millimetres, known ? esclPreview->capabilities().platen : EsclCapabilities::Input(), &clipped);
+    if (clipped)
+        statusBarWidget->showMessage(tr("选区超出了扫描仪的稿台，已裁到稿台范围"), 5000);
     settings->xOffset = region.x();
     settings->yOffset = region.y();
     settings->width = region.width();
     settings->height = region.height();
+}
+
+ScanAreaSelector *MainWindow::scanAreaSelector()
+{
+    if (areaSelector)
+        return areaSelector;
+    areaSelector = new ScanAreaSelector(this);
+    areaSelector->setObjectName(QStringLiteral("scanAreaSelector"));
+    areaSelector->hide();
+    connect(areaSelector, &ScanAreaSelector::selectionChanged, this, [this](const QRectF &selection) {
+        panel->showCustomArea(!selection.isEmpty());
+        QSettings store = AppSettings::openStore();
+        ScanAreaMemory(store).remember(
+            scannerCombo->currentText(), paperSourceCombo->currentData().toString(), selection);
+    });
+    return areaSelector;
+}
+
+void MainWindow::recallScanArea()
+{
+    const bool feeder = OptionVocabulary::isFeederTarget(paperSourceCombo->currentData().toString());
+    panel->previewButton->setEnabled(!feeder);
+    QSettings store = AppSettings::openStore();
+    const QRectF kept = feeder
+        ? QRectF()
+        : ScanAreaMemory(store).recall(scannerCombo->currentText(), paperSourceCombo->currentData().toString());
+    if (!kept.isEmpty() || areaSelector)
+        scanAreaSelector()->setSelection(kept);
+    if (feeder)
+        showPreviewInView(false);
+}
+
+void MainWindow::startEsclPreview(const QString &url)
+{
+    if (esclPreview && esclPreview->client()) {
+        // A second click stops the preview; the last one stays as it was.
+        esclPreview->cancel();
+        endProgress();
+        statusBarWidget->showMessage(tr("已取消预览"), 3000);
+        return;
+    }
+    if (!esclPreview || esclPreview->url() != url) {
+        delete esclPreview;
+        esclPreview = new EsclPreview(url, this);
+        connect(esclPreview, &EsclPreview::finished, this, &MainWindow::onPreviewComplete);
+        connect(esclPreview, &EsclPreview::failed, this, [this](const QString &error) {
+            endProgress();
+            statusBarWidget->showMessage(tr("预览失败: %1").arg(error), 5000);
+        });
+    }
+    esclPreview->start(
+        EsclScanMapping(colorModeCombo->currentData().toString(), paperSourceCombo->currentData().toString())
+            .colorMode);
+    statusBarWidget->showMessage(tr("正在预览...（再次点击“预览”可取消）"));
+    startBusyProgress();
 }
 
 void MainWindow::onPreviewComplete(const QImage &preview)
@@ -56,12 +124,7 @@ void MainWindow::onPreviewComplete(const QImage &preview)
     session()->stopScanning();
     syncScanState();
     endProgress();
-    if (!areaSelector) {
-        areaSelector = new ScanAreaSelector(this);
-        areaSelector->setObjectName(QStringLiteral("scanAreaSelector"));
-        connect(areaSelector, &ScanAreaSelector::selectionChanged, this,
-            [this](const QRectF &selection) { panel->showCustomArea(!selection.isEmpty()); });
-    }
+    scanAreaSelector();
     const QSizeF bed = millimetresOf(preview);
     areaSelector->setPreview(preview, bed);
     // The sheet found on the glass is offered as the selection.

@@ -73,7 +73,7 @@ void MainWindow::onSendMailClicked()
                   all.append(i);
               // The attachment is searchable like every PDF the window writes.
               const bool written = AutoSaver::writePdf(all.size(), documentManager->pageProvider(all), path,
-                  documentManager->title(), jpegQualitySlider->value(), textLayerFor(all));
+                  documentManager->title(), automaticSaveOptions(), textLayerFor(all));
               if (!written)
                   *errorText = tr("无法写入PDF附件: %1").arg(path);
               return written;

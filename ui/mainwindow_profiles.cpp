@@ -1,6 +1,7 @@
 // Scan profiles in the tool bar and the dock, and stacks split into documents.
 #include "ui/mainwindow.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QInputDialog>
@@ -31,9 +32,18 @@ void MainWindow::createProfileSelector()
     profileSelector = new ProfileSelector(combo, *profileStore, this);
     auto *label = new QLabel(tr("扫描方案:"), toolBar);
     label->setContentsMargins(8, 0, 4, 0);
-    toolBar->addSeparator();
-    toolBar->addWidget(label);
-    toolBar->addWidget(combo);
+    // Right after the scan and save buttons: on a 1024-pixel screen the end of the
+    // tool bar goes into its overflow menu, and the profile must stay in sight.
+    QAction *before = nullptr;
+    for (QAction *action : toolBar->actions()) {
+        if (action->isSeparator()) {
+            before = action;
+            break;
+        }
+    }
+    toolBar->insertSeparator(before);
+    toolBar->insertWidget(before, label);
+    toolBar->insertWidget(before, combo);
     connect(profileSelector, &ProfileSelector::profileChosen, this, &MainWindow::onProfileChosen);
     connect(profileSelector, &ProfileSelector::saveAsRequested, this, &MainWindow::onSaveProfileAs);
     connect(profileSelector, &ProfileSelector::manageRequested, this, &MainWindow::onManageProfiles);
@@ -117,7 +127,7 @@ bool MainWindow::saveSplitDocuments(const QVector<int> &pages)
         options.folder = profile.folder.isEmpty() ? AppSettings::documentsFolder() : profile.folder;
         options.pattern = profile.fileNamePattern;
         options.profileName = profileSelector->currentName();
-        options.jpegQuality = profile.jpegQuality;
+        options.save = automaticSaveOptions();
         options.decoratorFor = [this](const QVector<int> &indices) {
             return textLayerFor(indices);
         };

@@ -15,10 +15,13 @@
 #include <QStatusBar>
 
 #include "document/documentmanager.h"
+#include "ui/dialogs/sizelimitquestion.h"
 #include "ui/folderpaths.h"
 #include "ui/savednotice.h"
+#include "ui/saveprogress.h"
 #include "ui/savesummary.h"
 #include "ui/savetarget.h"
+#include "ui/scansettingspanel.h"
 
 namespace {
 
@@ -78,8 +81,42 @@ void MainWindow::onDocumentSaved(const QString &path)
 {
     // An image series has no one file to measure; the document reports it per page.
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("pdf") || suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
-        statusBarWidget->showMessage(SaveSummary::forFile(documentManager->pageCount(), path), 5000);
+    const ImageFileWriter::PdfReport report = documentManager->lastPdfReport();
+    const int pages = documentManager->pageCount();
+    if (suffix == QLatin1String("pdf") && report.paths.size() > 1)
+        statusBarWidget->showMessage(
+            tr("%1，分为 %2 个文件").arg(SaveSummary::text(pages, report.bytes)).arg(report.paths.size()), 5000);
+    else if (suffix == QLatin1String("pdf") || suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
+        statusBarWidget->showMessage(SaveSummary::forFile(pages, path), 5000);
+}
+
+bool MainWindow::saveDocumentTo(const QString &path)
+{
+    const auto save = [this, &path]() {
+        const SaveProgress progress(documentManager, this);
+        if (documentManager->saveDocument(path))
+            return true;
+        if (documentManager->lastSaveCancelled())
+            statusBarWidget->showMessage(tr("已取消保存，没有写入文件"), 5000);
+        return false;
+    };
+    if (save())
+        return true;
+    const ImageFileWriter::PdfReport refused = documentManager->lastPdfReport();
+    if (!refused.overLimit)
+        return false;
+    SaveOptions options = documentManager->saveOptions();
+    options.overLimit
+        = SizeLimitQuestion::ask(this, refused.smallestBytes, options.sizeLimit, documentManager->pageCount() > 1);
+    if (options.overLimit == SaveOptions::OverLimit::Refuse) {
+        statusBarWidget->showMessage(tr("未保存：文件超过大小上限"), 5000);
+        return false;
+    }
+    // The answer holds for this save only; the next one asks again.
+    documentManager->setSaveOptions(options);
+    const bool saved = save();
+    documentManager->setSaveOptions(panel->saveOptions());
+    return saved;
 }
 
 void MainWindow::onSaveDocument()
@@ -87,7 +124,7 @@ void MainWindow::onSaveDocument()
     if (documentManager->filePath().isEmpty())
         onSaveAsDocument();
     else
-        documentManager->saveDocument(documentManager->filePath());
+        saveDocumentTo(documentManager->filePath());
 }
 
 void MainWindow::onSaveAsDocument()
@@ -96,7 +133,7 @@ void MainWindow::onSaveAsDocument()
         tr("PDF文件 (*.pdf);;TIFF图像 (*.tiff);;PNG图像 (*.png);;JPEG图像 (*.jpg);;BMP图像 (*.bmp);;所有文件 (*.*)"));
     if (path.isEmpty())
         return;
-    documentManager->saveDocument(path);
+    saveDocumentTo(path);
     updateWindowTitle();
 }
 
@@ -113,7 +150,7 @@ void MainWindow::onSaveMultiPageDocument()
     if (path.isEmpty())
         return;
     const bool series = ext != QLatin1String("pdf") && ext != QLatin1String("tiff");
-    const bool saved = series ? documentManager->saveAsImages(path) : documentManager->saveDocument(path);
+    const bool saved = series ? documentManager->saveAsImages(path) : saveDocumentTo(path);
     updateWindowTitle();
     if (saved)
         showSavedNotice(
@@ -134,7 +171,8 @@ void MainWindow::onExportDocument()
     if (path.isEmpty())
         return;
     // A name without ".jpeg" gets it appended, even one ending in ".jpg".
-    documentManager->saveDocumentAs(path, format.toLower());
+    const QString ending = QLatin1Char('.') + format.toLower();
+    saveDocumentTo(path.endsWith(ending, Qt::CaseInsensitive) ? path : path + ending);
 }
 
 void MainWindow::onOpenDocument()

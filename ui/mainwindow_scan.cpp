@@ -23,6 +23,7 @@
 #include "scanner/scannercontroller.h"
 #include "settings/appsettings.h"
 #include "ui/autosaver.h"
+#include "ui/savesummary.h"
 #include "ui/recognisedpdfsave.h"
 #include "ui/recognitionqueue.h"
 #include "ui/commands/documenthistory.h"
@@ -104,7 +105,12 @@ void MainWindow::startSaneScan()
 void MainWindow::onPreviewButtonClicked()
 {
     if (scannerCombo->currentText().startsWith(QLatin1String("eSCL-"))) {
-        statusBarWidget->showMessage(tr("网络扫描仪暂不支持在窗口中预览"), 5000);
+        QSettings store = AppSettings::openStore();
+        const QString url = EsclRegistry(store).esclUrlForDisplayName(scannerCombo->currentText());
+        if (url.isEmpty())
+            statusBarWidget->showMessage(tr("无法找到 eSCL 设备的 URL，请尝试重新添加设备"), 5000);
+        else
+            startEsclPreview(url);
         return;
     }
     if (!ensureScannerReady())
@@ -556,7 +562,7 @@ bool MainWindow::autoSavePdfWithText(const QVector<int> &indices, const QString 
     for (int index : indices)
         pages.append(documentManager->pageId(index));
     auto *save = new RecognisedPdfSave(documentManager, recognitionQueue, pages,
-        { path, pages.size() > 1 ? tr("多页扫描文档") : QString(), jpegQualitySlider->value() }, this);
+        { path, pages.size() > 1 ? tr("多页扫描文档") : QString(), automaticSaveOptions() }, this);
     connect(save, &RecognisedPdfSave::finished, this,
         [this](bool written, const QString &file, int pageCount, int withoutText) {
             if (!written) {
@@ -594,9 +600,12 @@ void MainWindow::autoSaveMultiPage(const QList<int> &pages)
         // The run's pages are read from the document one at a time while the PDF is
         // written: a long feeder run is never held in memory at once.
         const ImageFileWriter::PageDecorator textLayer = textLayerFor(pages.toVector());
+        ImageFileWriter::PdfReport report;
         if (AutoSaver::writePdf(pages.size(), documentManager->pageProvider(pages.toVector()), path, tr("多页扫描文档"),
-                jpegQualitySlider->value(), textLayer)) {
-            const QString saved = tr("已自动保存 %1 页为PDF: %2").arg(pages.size()).arg(QFileInfo(path).fileName());
+                automaticSaveOptions(), textLayer, &report)) {
+            const QString saved = tr("已自动保存 %1 页为PDF: %2，%3")
+                                      .arg(pages.size())
+                                      .arg(QFileInfo(path).fileName(), SaveSummary::sizeText(report.bytes));
             statusBarWidget->showMessage(saved, 5000);
             showSavedNotice(saved, path);
         } else {
@@ -629,17 +638,22 @@ bool MainWindow::saveImageToFile(const QImage &image, const QString &path,
 {
     const QString format
         = (chosenFormat.isEmpty() ? saveFormatCombo->currentData().toString() : chosenFormat).toUpper();
-    // A PDF's grey and colour pages are JPEG too, at the same quality.
-    const bool jpeg
-        = format == QLatin1String("JPG") || format == QLatin1String("JPEG") || format == QLatin1String("PDF");
-    const int quality = jpeg ? jpegQualitySlider->value() : -1;
     // A PDF that cannot be written is a failure like any other format.
-    if (!AutoSaver::writeImage(image, path, format, quality, decorator))
+    if (!AutoSaver::writeImage(image, path, format, automaticSaveOptions(), decorator))
         return false;
     ++autoSaveCounter;
     QSettings store = AppSettings::openStore();
     AppSettings::saveCounter.write(store, autoSaveCounter);
     return true;
+}
+
+SaveOptions MainWindow::automaticSaveOptions() const
+{
+    // Nobody is there to be asked during a scan: a file over the size limit is
+    // kept rather than a scanned page lost.
+    SaveOptions options = panel->saveOptions();
+    options.overLimit = SaveOptions::OverLimit::SaveAnyway;
+    return options;
 }
 
 void MainWindow::updateAutoSaveCounter()

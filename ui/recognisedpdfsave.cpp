@@ -47,8 +47,7 @@ void RecognisedPdfSave::writeWhenReady()
         withoutText += queue && queue->hasText(document->pageId(index)) ? 0 : 1;
     const bool written = !indices.isEmpty()
         && AutoSaver::writePdf(indices.size(), document->pageProvider(indices), options.path, options.title,
-            options.quality,
-            queue ? PdfTextLayer::decorator(queue->textsFor(indices)) : ImageFileWriter::PageDecorator());
+            options.save, queue ? PdfTextLayer::decorator(queue->textsFor(indices)) : ImageFileWriter::PageDecorator());
     emit finished(written, options.path, indices.size(), withoutText);
     deleteLater();
 }

@@ -5,6 +5,7 @@
 #include <QVector>
 
 #include "document/pageid.h"
+#include "document/saveoptions.h"
 
 class DocumentManager;
 class RecognitionQueue;
@@ -25,7 +26,7 @@ public:
     {
         QString path;
         QString title;
-        int quality = -1;
+        SaveOptions save;
     };
 
     RecognisedPdfSave(DocumentManager *document, RecognitionQueue *queue, const QVector<PageId> &pages,

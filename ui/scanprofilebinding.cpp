@@ -48,7 +48,11 @@ ScanProfile read(const ScanSettingsPanel &panel, const ScanProfile &hidden)
     profile.removeBlankPages = panel.removeBlankPagesCheck->isChecked();
     profile.autoSave = panel.autoSaveCheck->isChecked();
     profile.format = panel.saveFormatCombo->currentData().toString();
-    profile.jpegQuality = panel.jpegQualitySlider->value();
+    const SaveOptions save = panel.saveOptions();
+    profile.jpegQuality = save.jpegQuality;
+    profile.compact = save.compression == SaveOptions::Compression::Compact;
+    profile.maxFileBytes = save.sizeLimit;
+    profile.saveResolution = save.saveDpi;
     // The documents folder is where a profile without a folder saves.
     const QString folder = panel.savePathEdit->text();
     profile.folder = folder == AppSettings::documentsFolder() ? QString() : folder;
@@ -85,6 +89,9 @@ void apply(ScanSettingsPanel &panel, const ScanProfile &profile)
     panel.autoSaveCheck->setChecked(profile.autoSave);
     setComboData(panel.saveFormatCombo, profile.format);
     panel.jpegQualitySlider->setValue(profile.jpegQuality);
+    panel.compressionCombo->setCurrentIndex(profile.compact ? 1 : 0);
+    panel.setSizeLimit(profile.maxFileBytes);
+    setComboData(panel.saveResolutionCombo, profile.saveResolution);
     panel.savePathEdit->setText(profile.folder.isEmpty() ? AppSettings::documentsFolder() : profile.folder);
     panel.fileNamePatternEdit->setText(profile.fileNamePattern);
     setComboData(panel.splitCombo, int(profile.splitRule));
@@ -100,7 +107,8 @@ void watch(ScanSettingsPanel &panel, QObject *context, const std::function<void(
     for (QCheckBox *check : { panel.autoDeskewCheck, panel.autoCropCheck, panel.autoOrientCheck,
              panel.textRecognitionCheck, panel.removeBlankPagesCheck, panel.autoSaveCheck, panel.keepSeparatorCheck })
         QObject::connect(check, &QCheckBox::toggled, context, changed);
-    QObject::connect(panel.jpegQualitySlider, &QSlider::valueChanged, context, changed);
+    // Quality, compression, size limit and save resolution.
+    QObject::connect(&panel, &ScanSettingsPanel::saveOptionsChanged, context, changed);
     QObject::connect(panel.splitEverySpin, QOverload<int>::of(&QSpinBox::valueChanged), context, changed);
     for (QLineEdit *edit : { panel.savePathEdit, panel.fileNamePatternEdit })
         QObject::connect(edit, &QLineEdit::textChanged, context, changed);

@@ -6,6 +6,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -32,6 +33,16 @@ template<typename T> void writeValue(const Setting<T> &setting, const T &value)
 {
     QSettings store = AppSettings::openStore();
     setting.write(store, value);
+}
+
+// The data of "自定义…" in "大小上限:"; a limit chosen through it is an entry
+// of its own, marked by customLimitRole, until another one replaces it.
+constexpr qint64 askForLimit = -1;
+constexpr int customLimitRole = Qt::UserRole + 1;
+
+QString limitText(qint64 bytes)
+{
+    return QStringLiteral("%1 MB").arg(QString::number(double(bytes) / 1e6, 'g', 4));
 }
 
 } // namespace
@@ -169,8 +180,38 @@ QWidget *ScanSettingsPanel::createSaveGroup(QWidget *parent)
     jpegQualitySlider->setTickInterval(10);
     jpegQualitySlider->setTickPosition(QSlider::TicksBelow);
     jpegQualitySlider->setToolTip(tr("设置JPEG图像质量 (50-100)"));
+    compressionCombo = new QComboBox(formatGroup);
+    compressionCombo->setObjectName(QStringLiteral("compressionCombo"));
+    compressionCombo->addItem(tr("标准"), int(SaveOptions::Compression::Standard));
+    compressionCombo->addItem(tr("紧凑"), int(SaveOptions::Compression::Compact));
+    compressionCombo->setToolTip(
+        tr("紧凑：文字页保存为清晰的文字层和低分辨率的颜色层，文件小得多，印章和签名保持颜色"));
+    sizeLimitCombo = new QComboBox(formatGroup);
+    sizeLimitCombo->setObjectName(QStringLiteral("sizeLimitCombo"));
+    sizeLimitCombo->addItem(tr("不限"), qint64(0));
+    for (qint64 megabytes : { 1, 2, 5, 10 })
+        sizeLimitCombo->addItem(limitText(megabytes * 1000000), megabytes * 1000000);
+    sizeLimitCombo->addItem(tr("自定义…"), askForLimit);
+    sizeLimitCombo->setToolTip(tr("保存的PDF不超过此大小，需要时降低颜色层的分辨率和质量"));
+    saveResolutionCombo = new QComboBox(formatGroup);
+    saveResolutionCombo->setObjectName(QStringLiteral("saveResolutionCombo"));
+    saveResolutionCombo->addItem(tr("与扫描相同"), 0);
+    for (int dpi : { 300, 200, 150 })
+        saveResolutionCombo->addItem(QStringLiteral("%1 dpi").arg(dpi), dpi);
+    saveResolutionCombo->setToolTip(tr("保存时页面缩小到此分辨率；文档中的页面保持扫描时的分辨率"));
     formatLayout->addRow(tr("文件格式:"), saveFormatCombo);
     formatLayout->addRow(tr("JPEG质量:"), jpegQualitySlider);
+    formatLayout->addRow(tr("PDF压缩:"), compressionCombo);
+    formatLayout->addRow(tr("大小上限:"), sizeLimitCombo);
+    formatLayout->addRow(tr("保存分辨率:"), saveResolutionCombo);
+    // Compression and the size limit are the PDF writer's; other formats have neither.
+    auto showPdfChoices = [this]() {
+        const bool pdf = saveFormatCombo->currentData().toString() == QLatin1String("pdf");
+        compressionCombo->setEnabled(pdf);
+        sizeLimitCombo->setEnabled(pdf);
+    };
+    connect(saveFormatCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, showPdfChoices);
+    showPdfChoices();
     layout->addWidget(formatGroup);
     layout->addWidget(createSplitGroup(group));
 
@@ -259,6 +300,76 @@ QWidget *ScanSettingsPanel::createSplitGroup(QWidget *parent)
     return group;
 }
 
+void ScanSettingsPanel::bindSaveOptions()
+{
+    const QSettings store = AppSettings::openStore();
+    compressionCombo->setCurrentIndex(AppSettings::pdfCompact.read(store) ? 1 : 0);
+    setSizeLimit(AppSettings::maxFileBytes.read(store));
+    saveResolutionCombo->setCurrentIndex(
+        qMax(0, saveResolutionCombo->findData(AppSettings::saveResolution.read(store))));
+    connect(compressionCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this]() {
+        writeValue(AppSettings::pdfCompact, compressionCombo->currentIndex() == 1);
+        emit saveOptionsChanged();
+    });
+    connect(sizeLimitCombo, QOverload<int>::of(&QComboBox::activated), this, &ScanSettingsPanel::chooseSizeLimit);
+    connect(saveResolutionCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this]() {
+        writeValue(AppSettings::saveResolution, saveResolutionCombo->currentData().toInt());
+        emit saveOptionsChanged();
+    });
+    connect(jpegQualitySlider, &QSlider::valueChanged, this, &ScanSettingsPanel::saveOptionsChanged);
+}
+
+void ScanSettingsPanel::chooseSizeLimit(int index)
+{
+    const qint64 chosen = sizeLimitCombo->itemData(index).toLongLong();
+    if (chosen != askForLimit) {
+        setSizeLimit(chosen);
+        return;
+    }
+    bool ok = false;
+    const double megabytes = QInputDialog::getDouble(this, tr("大小上限"), tr("文件最大 (MB):"),
+        shownSizeLimit > 0 ? double(shownSizeLimit) / 1e6 : 2.0, 0.1, 100000, 1, &ok);
+    // A cancelled question leaves the limit that was shown before.
+    setSizeLimit(ok ? qint64(megabytes * 1e6) : shownSizeLimit);
+}
+
+void ScanSettingsPanel::setSizeLimit(qint64 bytes)
+{
+    bytes = qMax<qint64>(0, bytes);
+    const QSignalBlocker quiet(sizeLimitCombo);
+    int index = -1;
+    for (int i = 0; i < sizeLimitCombo->count() && index < 0; ++i) {
+        if (sizeLimitCombo->itemData(i).toLongLong() == bytes)
+            index = i;
+    }
+    if (index < 0) {
+        for (int i = sizeLimitCombo->count() - 1; i >= 0; --i) {
+            if (sizeLimitCombo->itemData(i, customLimitRole).toBool())
+                sizeLimitCombo->removeItem(i);
+        }
+        index = sizeLimitCombo->count() - 1; // just before "自定义…"
+        sizeLimitCombo->insertItem(index, limitText(bytes), bytes);
+        sizeLimitCombo->setItemData(index, true, customLimitRole);
+    }
+    sizeLimitCombo->setCurrentIndex(index);
+    if (bytes == shownSizeLimit)
+        return;
+    shownSizeLimit = bytes;
+    writeValue(AppSettings::maxFileBytes, bytes);
+    emit saveOptionsChanged();
+}
+
+SaveOptions ScanSettingsPanel::saveOptions() const
+{
+    SaveOptions options;
+    options.compression = compressionCombo->currentIndex() == 1 ? SaveOptions::Compression::Compact
+                                                                : SaveOptions::Compression::Standard;
+    options.jpegQuality = jpegQualitySlider->value();
+    options.saveDpi = saveResolutionCombo->currentData().toInt();
+    options.sizeLimit = shownSizeLimit;
+    return options;
+}
+
 void ScanSettingsPanel::bindSplitSettings()
 {
     const QSettings store = AppSettings::openStore();
@@ -278,8 +389,14 @@ void ScanSettingsPanel::bindSplitSettings()
 QWidget *ScanSettingsPanel::createButtons(QWidget *parent)
 {
     QWidget *buttons = new QWidget(parent);
-    QHBoxLayout *layout = new QHBoxLayout(buttons);
-    layout->setContentsMargins(0, 0, 0, 0);
+    // The preview's buttons get a row of their own: "清除选区" coming and going
+    // would otherwise widen and narrow the whole dock.
+    QVBoxLayout *rows = new QVBoxLayout(buttons);
+    rows->setContentsMargins(0, 0, 0, 0);
+    QHBoxLayout *previewRow = new QHBoxLayout();
+    QHBoxLayout *layout = new QHBoxLayout();
+    rows->addLayout(previewRow);
+    rows->addLayout(layout);
     delayScanButton = new QPushButton(tr("延时扫描"), buttons);
     delayScanButton->setObjectName(QStringLiteral("delayScanButton"));
     delayScanButton->setToolTip(tr("循环延时扫描，适合平板扫描仪多张扫描"));
@@ -299,8 +416,8 @@ QWidget *ScanSettingsPanel::createButtons(QWidget *parent)
     clearSelectionButton->setObjectName(QStringLiteral("clearSelectionButton"));
     clearSelectionButton->setToolTip(tr("清除预览上的选区，按页面大小扫描"));
     clearSelectionButton->hide();
-    layout->addWidget(previewButton);
-    layout->addWidget(clearSelectionButton);
+    previewRow->addWidget(previewButton);
+    previewRow->addWidget(clearSelectionButton);
     layout->addWidget(delayScanButton);
     layout->addWidget(scanButton);
     layout->addWidget(finishDelayScanButton);
@@ -384,6 +501,7 @@ void ScanSettingsPanel::bindSettings()
     }
 
     bindSplitSettings();
+    bindSaveOptions();
     textLanguageCombo->setCurrentIndex(qMax(0, textLanguageCombo->findData(AppSettings::textLanguages.read(store))));
     connect(textLanguageCombo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int index) {
         if (index >= 0)
@@ -393,7 +511,9 @@ void ScanSettingsPanel::bindSettings()
 
 void ScanSettingsPanel::choosePaperSource(const QString &label)
 {
-    const int index = paperSourceCombo->findText(label, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    // Earlier versions named the duplex feeder "双面自动进纸器"; a stored choice keeps working.
+    const QString shown = label == QStringLiteral("双面自动进纸器") ? tr("双面进纸器") : label;
+    const int index = paperSourceCombo->findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index >= 0)
         paperSourceCombo->setCurrentIndex(index);
 }

@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "document/saveoptions.h"
+
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -30,6 +32,12 @@ public:
     // While a preview's selection is set, "页面大小" shows "自定义" and the
     // selection can be cleared; without one it shows the stored page size.
     void showCustomArea(bool custom);
+    // How documents are written: compression, size limit, save resolution and
+    // JPEG quality as the save controls show them.
+    SaveOptions saveOptions() const;
+    // Shows a size limit in "大小上限:"; one that is not listed becomes the
+    // custom entry.
+    void setSizeLimit(qint64 bytes);
 
     QComboBox *scannerCombo = nullptr;
     QPushButton *findDeviceButton = nullptr;
@@ -42,6 +50,9 @@ public:
     QPushButton *browseButton = nullptr;
     QComboBox *saveFormatCombo = nullptr;
     QSlider *jpegQualitySlider = nullptr;
+    QComboBox *compressionCombo = nullptr;
+    QComboBox *sizeLimitCombo = nullptr;
+    QComboBox *saveResolutionCombo = nullptr;
     QComboBox *splitCombo = nullptr;
     QSpinBox *splitEverySpin = nullptr;
     QCheckBox *keepSeparatorCheck = nullptr;
@@ -60,6 +71,10 @@ public:
     QPushButton *clearSelectionButton = nullptr;
     QPushButton *finishDelayScanButton = nullptr;
 
+signals:
+    // Any of the controls saveOptions() reads changed.
+    void saveOptionsChanged();
+
 private:
     QWidget *createScannerGroup(QWidget *parent);
     QWidget *createParameterGroup(QWidget *parent);
@@ -67,7 +82,12 @@ private:
     QWidget *createSplitGroup(QWidget *parent);
     QWidget *createButtons(QWidget *parent);
     void bindSplitSettings();
+    void bindSaveOptions();
+    // Asks for a limit in MB when "自定义…" is chosen; a cancel goes back.
+    void chooseSizeLimit(int index);
     // Restores each control from the store and writes it back on every change.
     void bindSettings();
     void choosePaperSource(const QString &label);
+
+    qint64 shownSizeLimit = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMetaEnum>
@@ -17,9 +18,11 @@ AdvancedSettingsDialog::AdvancedSettingsDialog(QWidget *parent)
     QVBoxLayout *layout = new QVBoxLayout(this);
 
     QGroupBox *group = new QGroupBox(tr("图像处理功能"), this);
-    QVBoxLayout *groupLayout = new QVBoxLayout(group);
+    // Two columns: one column of sixteen buttons is taller than a 768-pixel screen leaves.
+    QGridLayout *groupLayout = new QGridLayout(group);
     const QMetaEnum commands = QMetaEnum::fromType<Command>();
-    auto addButton = [this, group, groupLayout, commands](
+    int placed = 0;
+    auto addButton = [this, group, groupLayout, commands, &placed](
                          const QString &text, const char *icon, const QString &tip, Command command) {
         QPushButton *button = new QPushButton(QIcon(QString::fromLatin1(icon)), text, group);
         button->setObjectName(QString::fromLatin1(commands.valueToKey(command)));
@@ -28,7 +31,8 @@ AdvancedSettingsDialog::AdvancedSettingsDialog(QWidget *parent)
             chosen = command;
             accept();
         });
-        groupLayout->addWidget(button);
+        groupLayout->addWidget(button, placed / 2, placed % 2);
+        ++placed;
         return button;
     };
     addButton(tr("角度调整"), ":/icons/auto-deskew.svg", tr("手动调整图像旋转角度（支持精确到0.1度）"), AngleCommand);
@@ -46,19 +50,23 @@ AdvancedSettingsDialog::AdvancedSettingsDialog(QWidget *parent)
     addButton(tr("黑白"), ":/icons/enhance-text.svg", tr("按自动计算的阈值将图像转换为黑白两色"), BinaryCommand);
     addButton(tr("自动色阶"), ":/icons/brightness.svg", tr("自动拉伸各颜色通道的色阶范围"), AutoLevelCommand);
     addButton(tr("识别文字"), ":/icons/enhance-text.svg", tr("显示当前页面识别出的文字"), RecognizeTextCommand);
+    addButton(tr("拆分多张原稿"), ":/icons/layout-columns.svg",
+        tr("把平板上同时扫描的多张原稿（收据、卡片、照片）各拆成一页，摆正并裁切"), SplitOriginalsCommand);
 
     QFrame *line = new QFrame(group);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    groupLayout->addWidget(line);
+    placed += placed % 2;
+    groupLayout->addWidget(line, placed / 2, 0, 1, 2);
+    placed += 2;
 
-    QPushButton *undo = addButton(
-        tr("撤销上一步操作"), ":/icons/undo.svg", tr("撤销最近一次的图像处理操作（最多可撤销10步）"), UndoCommand);
+    QPushButton *undo
+        = addButton(tr("撤销上一步操作"), ":/icons/undo.svg", tr("撤销最近一次的操作（最多100步）"), UndoCommand);
     undo->setStyleSheet(QStringLiteral("QPushButton { background-color: #FFA500; color: white; font-weight: bold; }"));
     layout->addWidget(group);
 
     QLabel *hint = new QLabel(tr("提示：这些高级功能将应用于当前选中的图像。\n处理可能需要一些时间，请耐心等待。\n"
-                                 "所有操作都支持撤销（最多10步）。"),
+                                 "所有操作都支持撤销（最多100步）。"),
         this);
     hint->setWordWrap(true);
     hint->setStyleSheet(QStringLiteral("QLabel { color: #666; font-size: 12px; }"));

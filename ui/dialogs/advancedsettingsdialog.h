@@ -26,6 +26,7 @@ public:
         StraightenCommand,
         CropPaperCommand,
         OrientCommand,
+        SplitOriginalsCommand,
     };
     Q_ENUM(Command)
 
