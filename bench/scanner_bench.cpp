@@ -453,7 +453,6 @@ void BM_QuirraPreviewWholeBed(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_QuirraPreviewWholeBed)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraColorPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareColorPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraGrayPage)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -461,6 +460,10 @@ BENCHMARK(BM_BareGrayPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraFeederRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareFeederRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraFeederRunGuiGaps)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Last: the preview's image arrives before its worker has closed the device, and
+// the test backend refuses a second open of a device still open, so a bare run
+// straight after it would fail to open.
+BENCHMARK(BM_QuirraPreviewWholeBed)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {
