@@ -18,7 +18,7 @@ bool InputPages::open(const QStringList &paths, QString *errorText)
     return true;
 }
 
-QImage InputPages::page(int index, QString *errorText) const
+QImage InputPages::page(int index, QString *errorText, QImage *reuse) const
 {
     if (index < 0 || index >= m_pages.size())
         return QImage();
@@ -26,7 +26,7 @@ QImage InputPages::page(int index, QString *errorText) const
     const Source &source = m_pages.at(index);
     QImage image;
     if (reader.open(source.path) == PageFileReader::Status::Opened)
-        image = reader.read(source.index);
+        image = reader.read(source.index, reuse);
     if (image.isNull() && errorText)
         *errorText = reader.errorText().isEmpty() ? tr("无法读取: %1").arg(source.path) : reader.errorText();
     return image;
@@ -36,8 +36,8 @@ ImageFileWriter::PageProvider InputPages::provider(
     const QVector<int> &indices, const std::function<QImage(const QImage &)> &change) const
 {
     const InputPages copy = *this;
-    return [copy, indices, change](int index, QImage *) {
-        const QImage image = copy.page(indices.value(index, -1));
+    return [copy, indices, change](int index, QImage *reuse) {
+        const QImage image = copy.page(indices.value(index, -1), nullptr, reuse);
         return change && !image.isNull() ? change(image) : image;
     };
 }

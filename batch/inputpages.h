@@ -25,7 +25,8 @@ public:
 
     // Page index of all files; null with *errorText when it cannot be read.
     // Safe to call from any thread: each call reads with a reader of its own.
-    QImage page(int index, QString *errorText = nullptr) const;
+    // reuse: see PageFileReader::read.
+    QImage page(int index, QString *errorText = nullptr, QImage *reuse = nullptr) const;
 
     // The pages at indices for the file writers, each passed through change
     // (on the writer's helper threads) when it is given.

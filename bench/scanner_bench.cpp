@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
@@ -378,9 +379,25 @@ BareRun runBare(const char *mode, const char *source, bool feeder)
     return run;
 }
 
+// A Quirra scan's image arrives before its worker has closed the device, and the
+// test backend refuses to open a device that is still open: the bare loop
+// waits, outside its timing, until the device is free.
+void waitUntilDeviceFree()
+{
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        SANE_Handle handle = nullptr;
+        if (sane_open("test:0", &handle) == SANE_STATUS_GOOD) {
+            sane_close(handle);
+            return;
+        }
+        QThread::msleep(10);
+    }
+}
+
 void bareScan(benchmark::State &state, const char *mode, const char *source, bool feeder)
 {
     readyController(); // keeps SANE initialised, as in the Quirra runs
+    waitUntilDeviceFree();
     double extraMiB = -1e9;
     double imageMiB = 0.0;
     double cpu = 0.0;
@@ -453,7 +470,6 @@ void BM_QuirraPreviewWholeBed(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_QuirraPreviewWholeBed)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraColorPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareColorPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraGrayPage)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -461,6 +477,7 @@ BENCHMARK(BM_BareGrayPage)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraFeederRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_BareFeederRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_QuirraFeederRunGuiGaps)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_QuirraPreviewWholeBed)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv)
 {

@@ -217,19 +217,17 @@ MrcEncoder::Layers MrcEncoder::split(const QImage &source, double dpi, const Lev
         ? source
         : source.convertToFormat(QImage::Format_RGB32);
 
-    // Brightness per pixel and its mean per ink cell.
+    // Mean brightness per ink cell. The brightness of a pixel is worked out again
+    // wherever it is needed rather than kept: a page-sized buffer costs more in
+    // fresh memory (thousands of page faults on each helper thread) than the sum.
     const int cellsAcross = (width + inkCell - 1) / inkCell;
     const int cellsDown = (height + inkCell - 1) / inkCell;
-    std::vector<uint8_t> grey(size_t(width) * height);
     std::vector<float> cellMean(size_t(cellsAcross) * cellsDown);
     for (int y = 0; y < height; ++y) {
         const QRgb *row = reinterpret_cast<const QRgb *>(page.constScanLine(y));
-        uint8_t *out = grey.data() + size_t(y) * width;
         float *cells = cellMean.data() + size_t(y / inkCell) * cellsAcross;
-        for (int x = 0; x < width; ++x) {
-            out[x] = uint8_t(greyOf(row[x]));
-            cells[x / inkCell] += out[x];
-        }
+        for (int x = 0; x < width; ++x)
+            cells[x / inkCell] += greyOf(row[x]);
     }
     for (int cy = 0; cy < cellsDown; ++cy) {
         const int rows = std::min(inkCell, height - cy * inkCell);
@@ -243,15 +241,15 @@ MrcEncoder::Layers MrcEncoder::split(const QImage &source, double dpi, const Lev
     qint64 inkPixels = 0;
     for (int y = 0; y < height; ++y) {
         const QRgb *row = reinterpret_cast<const QRgb *>(page.constScanLine(y));
-        const uint8_t *g = grey.data() + size_t(y) * width;
         uint8_t *out = ink.data() + size_t(y) * width;
         const float *around = paper.data() + size_t(y / inkCell) * cellsAcross;
         for (int x = 0; x < width; ++x) {
             const float p = around[x / inkCell];
-            const int darker = int(p) - g[x];
+            const int g = greyOf(row[x]);
+            const int darker = int(p) - g;
             if (darker < inkContrast)
                 continue;
-            if (g[x] < p * inkShare || chromaOf(row[x]) > inkChroma) {
+            if (g < p * inkShare || chromaOf(row[x]) > inkChroma) {
                 out[x] = 1;
                 ++inkPixels;
             }
@@ -304,13 +302,12 @@ MrcEncoder::Layers MrcEncoder::split(const QImage &source, double dpi, const Lev
         const uint8_t *below = y + 1 < height ? m + width : m;
         for (int x = 0; x < width; ++x)
             nearInk[x] = m[x] | above[x] | below[x];
-        const uint8_t *g = grey.data() + size_t(y) * width;
         const float *around = paper.data() + size_t(y / inkCell) * cellsAcross;
         const size_t inkRow = size_t(y / inkCell) * cellsAcross;
         const size_t paperRow = size_t(y / paperCell) * paperAcross;
         for (int x = 0; x < width; ++x) {
             if (m[x]) {
-                inkGrid.add(inkRow + x / inkCell, row[x], std::max(1.f, around[x / inkCell] - g[x]));
+                inkGrid.add(inkRow + x / inkCell, row[x], std::max(1.f, around[x / inkCell] - greyOf(row[x])));
                 continue;
             }
             if (nearInk[x] || (x > 0 && nearInk[x - 1]) || (x + 1 < width && nearInk[x + 1]))

@@ -109,13 +109,13 @@ int PageFileReader::pageCount() const
     return m_pageCount;
 }
 
-QImage PageFileReader::read(int index)
+QImage PageFileReader::read(int index, QImage *reuse)
 {
     m_refused = false;
     m_errorText.clear();
     if (index < 0 || index >= m_pageCount)
         return fail(tr("读取图像失败: %1").arg(m_path));
-    return m_pdf ? readPdfPage(index) : readImage(index);
+    return m_pdf ? readPdfPage(index) : readImage(index, reuse);
 }
 
 QImage PageFileReader::readPdfPage(int index)
@@ -195,7 +195,7 @@ QImage PageFileReader::decodeScan(int index, int dpi)
     return image;
 }
 
-QImage PageFileReader::readImage(int index)
+QImage PageFileReader::readImage(int index, QImage *reuse)
 {
     if (index > 0 && !m_reader->jumpToImage(index))
         return fail(tr("读取图像失败: %1").arg(m_reader->errorString()));
@@ -208,8 +208,13 @@ QImage PageFileReader::readImage(int index)
     if (!PageLimits::fits(size, widestFormat(m_reader->imageFormat())))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
-    QImage image = m_reader->read();
-    if (image.isNull())
+    // A fresh page-sized image costs thousands of page faults; the decoder
+    // overwrites one of the same size that nobody else holds (and allocates
+    // anew when its format differs).
+    QImage image;
+    if (reuse && reuse->size() == size && reuse->isDetached())
+        image.swap(*reuse);
+    if (!m_reader->read(&image) || image.isNull())
         return fail(tr("读取图像失败: %1").arg(m_reader->errorString()));
     // 1-bit pages have black at index 0 throughout the document, whatever the file
     // stored (a fax TIFF's "white is zero" comes the other way round).
@@ -222,6 +227,8 @@ QImage PageFileReader::readImage(int index)
     if (!PageLimits::fits(image.size(), image.format()))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
+    if (reuse)
+        *reuse = image;
     return image;
 }
 

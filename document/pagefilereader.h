@@ -38,7 +38,9 @@ public:
     int pageCount() const;
     // The page, or a null image with errorText() set. A refused page (over
     // the limit) leaves the file readable; refused() tells which it was.
-    QImage read(int index);
+    // An image file's page is decoded into reuse when that holds an image of
+    // the page's size that is shared with no one; reuse then holds the page.
+    QImage read(int index, QImage *reuse = nullptr);
     bool refused() const { return m_refused; }
     QString errorText() const { return m_errorText; }
 
@@ -47,7 +49,7 @@ private:
     // A scanned sheet's own JPEG, decoded instead of rendered: the same pixels,
     // a fraction of the time. Null when the page is not such a sheet.
     QImage decodeScan(int index, int dpi);
-    QImage readImage(int index);
+    QImage readImage(int index, QImage *reuse);
     // Index 0 black, 1 white, as every 1-bit page of the document.
     static QImage twoLevel(const QImage &rendered);
     QImage refuse(const QString &text);

@@ -181,11 +181,12 @@ QByteArray PdfTextLayer::pageContent(const PageText &text, const QTransform &toP
 
 ImageFileWriter::PageDecorator PdfTextLayer::decorator(const QVector<PageText> &texts)
 {
-    // The font is made once per file, on its first page with text; the handle
-    // belongs to that file's QPDF.
+    // The font is made once per file, on its first page with text. The handle
+    // belongs to that file's QPDF; a later file (another write, or the next
+    // pass of a size limit) may well have its QPDF at the same address, so the
+    // handle's owner tells, which qpdf clears when the QPDF is destroyed.
     struct Font
     {
-        QPDF *pdf = nullptr;
         QPDFObjectHandle handle;
     };
     auto font = std::make_shared<Font>();
@@ -195,10 +196,8 @@ ImageFileWriter::PageDecorator PdfTextLayer::decorator(const QVector<PageText> &
         const PageText &text = texts.at(index);
         if (text.isEmpty() || text.imageSize != page.size())
             return;
-        if (font->pdf != &canvas.pdf()) {
-            font->pdf = &canvas.pdf();
+        if (font->handle.getOwningQPDF() != &canvas.pdf())
             font->handle = makeFont(canvas.pdf());
-        }
         QPDFObjectHandle fonts = canvas.resources().getKey("/Font");
         if (!fonts.isDictionary()) {
             fonts = QPDFObjectHandle::newDictionary();

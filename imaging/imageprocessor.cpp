@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "imaging/paperbackground.h"
+
 #ifdef __linux__
 #include <sched.h>
 #endif
@@ -82,6 +84,25 @@ void ImageProcessor::runRows(int width, int height, int interval, const std::fun
     reportBelow(height);
     for (std::thread &helper : helpers)
         helper.join();
+}
+
+int ImageProcessor::samplePaper(const QImage &source, PaperBackground *paper)
+{
+    runRows(
+        source.width() * paper->blockSize(), paper->blockRows(), 0, [](int) { return 0; },
+        [&](int first, int end) { paper->sample(source, first, end); });
+    return paper->finish();
+}
+
+QImage ImageProcessor::monoLike(const QImage &like, int width, int height)
+{
+    QImage result(width, height, QImage::Format_Mono);
+    if (result.isNull())
+        return result;
+    result.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
+    result.setDotsPerMeterX(like.dotsPerMeterX());
+    result.setDotsPerMeterY(like.dotsPerMeterY());
+    return result;
 }
 
 QImage ImageProcessor::argb32Source(const QImage &image)

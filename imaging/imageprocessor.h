@@ -19,6 +19,8 @@
 // over helper threads internally, but signals, event processing and logging happen
 // on the calling thread only, and every result is the same
 // as a single-threaded run.
+class PaperBackground;
+
 class ImageProcessor : public QObject
 {
     Q_OBJECT
@@ -110,6 +112,12 @@ private:
     // one thread, so the result does not depend on the split.
     void runRows(int width, int height, int interval, const std::function<int(int)> &progressAt,
         const std::function<void(int, int)> &work);
+    // Samples the paper level of every block of source (on all cores) into paper
+    // and returns the sheet's overall level (PaperBackground::finish).
+    int samplePaper(const QImage &source, PaperBackground *paper);
+    // A new black-and-white image (0 black, 1 white) of this size carrying the
+    // resolution of like; null when it cannot be allocated.
+    static QImage monoLike(const QImage &like, int width, int height);
     // The input as ARGB32, shared rather than copied when it already is.
     static QImage argb32Source(const QImage &image);
     // A new uninitialised ARGB32 image of the source's size that carries its resolution,

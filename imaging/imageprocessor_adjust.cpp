@@ -340,12 +340,9 @@ QImage ImageProcessor::toBinary(const QImage &image, int threshold)
     qDebug() << "图像已转换为灰度";
     const int width = source.width();
     const int height = source.height();
-    QImage result(width, height, QImage::Format_Mono);
+    QImage result = monoLike(image, width, height);
     if (result.isNull())
         return result;
-    result.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
-    result.setDotsPerMeterX(image.dotsPerMeterX());
-    result.setDotsPerMeterY(image.dotsPerMeterY());
     const RowWriter rows(result);
     runRows(
         width, height, 20, [height](int y) { return y * 100 / height; },

@@ -110,10 +110,7 @@ QImage ImageProcessor::removeBackground(const QImage &image)
     // The paper level follows the sheet: an even level for a whole page that darkens
     // toward one edge would turn its darker part into "content" with a hard step.
     PaperBackground paper(source.size());
-    runRows(
-        width * paper.blockSize(), paper.blockRows(), 0, [](int) { return 0; },
-        [&](int first, int end) { paper.sample(source, first, end); });
-    const int background = paper.finish();
+    const int background = samplePaper(source, &paper);
     qDebug() << "检测到背景亮度:" << background;
 
     // Per paper level and brightness, the lift toward white (0..255) on the background
@@ -315,16 +312,10 @@ QImage ImageProcessor::toTwoLevelOnPaper(const QImage &image)
     // whole sheet loses thin strokes where the paper is light and fills the shadowed
     // part with black.
     PaperBackground paper(source.size());
-    runRows(
-        width * paper.blockSize(), paper.blockRows(), 0, [](int) { return 0; },
-        [&](int first, int end) { paper.sample(source, first, end); });
-    paper.finish();
-    QImage result(width, height, QImage::Format_Mono);
+    samplePaper(source, &paper);
+    QImage result = monoLike(image, width, height);
     if (result.isNull())
         return result;
-    result.setColorTable({ qRgb(0, 0, 0), qRgb(255, 255, 255) });
-    result.setDotsPerMeterX(image.dotsPerMeterX());
-    result.setDotsPerMeterY(image.dotsPerMeterY());
     const RowWriter rows(result);
     runRows(
         width, height, 20, [height](int y) { return y * 100 / height; },

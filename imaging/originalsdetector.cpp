@@ -387,10 +387,22 @@ QImage straightened(const QImage &page, const QPolygonF &corners)
     const double width = (QLineF(corners[0], corners[1]).length() + QLineF(corners[3], corners[2]).length()) / 2;
     const double height = (QLineF(corners[0], corners[3]).length() + QLineF(corners[1], corners[2]).length()) / 2;
     const QSize size(std::max(1, int(std::lround(width))), std::max(1, int(std::lround(height))));
-    QTransform toPage;
+    // An original on the glass is a rectangle seen straight on, so its corners
+    // nearly always form a parallelogram: then the map is affine, which the
+    // painter draws several times faster than a perspective one. Only corners
+    // that are clearly not one keep the perspective map.
+    const QPointF across = (corners[1] - corners[0] + corners[2] - corners[3]) / 2;
+    const QPointF down = (corners[3] - corners[0] + corners[2] - corners[1]) / 2;
+    const QPointF origin = (corners[0] + corners[1] + corners[2] + corners[3]) / 4 - (across + down) / 2;
+    const QPointF fitted[4] = { origin, origin + across, origin + across + down, origin + down };
+    double skew = 0;
+    for (int i = 0; i < 4; ++i)
+        skew = std::max(skew, QLineF(corners[i], fitted[i]).length());
+    QTransform toPage(across.x() / size.width(), across.y() / size.width(), down.x() / size.height(),
+        down.y() / size.height(), origin.x(), origin.y());
     const QPolygonF frame(
         { QPointF(0, 0), QPointF(size.width(), 0), QPointF(size.width(), size.height()), QPointF(0, size.height()) });
-    if (!QTransform::quadToQuad(frame, corners, toPage))
+    if (skew > 1 && !QTransform::quadToQuad(frame, corners, toPage))
         return QImage();
     QImage image(size, page.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image.fill(Qt::white);

@@ -42,6 +42,16 @@ QImage oneCard(QColor colour = cardC)
     return pageWith(QSize(200, 200), { { QRect(50, 50, 100, 100), colour } });
 }
 
+// Colour noise, which JPEG cannot make small: a page whose size follows the quality.
+QImage noise(QSize size, quint32 seed)
+{
+    QImage noisy(size, QImage::Format_RGB32);
+    for (int y = 0; y < noisy.height(); ++y)
+        for (int x = 0; x < noisy.width(); ++x)
+            noisy.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    return noisy;
+}
+
 bool contains(const QImage &image, QColor colour)
 {
     for (int y = 0; y < image.height(); ++y)
@@ -412,11 +422,7 @@ void MainWindowMergeSaveTest::multiPageSaveReportsPagesAndSize()
     QFETCH(QString, choice);
     QFETCH(QString, name);
     QFETCH(int, quality);
-    QImage noisy(400, 300, QImage::Format_RGB32);
-    quint32 seed = 7;
-    for (int y = 0; y < noisy.height(); ++y)
-        for (int x = 0; x < noisy.width(); ++x)
-            noisy.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    const QImage noisy = noise(QSize(400, 300), 7);
     addPages({ noisy, noisy, oneCard(cardC) });
     part<QSlider>(*window, "jpegQualitySlider")->setValue(quality);
     const QString path = scratch.filePath(name);
@@ -454,11 +460,7 @@ void MainWindowMergeSaveTest::sizeLimitIsAskedAbout()
     QFETCH(qint64, limit);
     QFETCH(QString, button);
     QFETCH(QStringList, files);
-    QImage noisy(600, 400, QImage::Format_RGB32);
-    quint32 seed = 11;
-    for (int y = 0; y < noisy.height(); ++y)
-        for (int x = 0; x < noisy.width(); ++x)
-            noisy.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) >> 8);
+    const QImage noisy = noise(QSize(600, 400), 11);
     addPages({ noisy, noisy, noisy });
     part<ScanSettingsPanel>(*window, "scanSettingsPanel")->setSizeLimit(limit);
     QDir folder(scratch.filePath(QStringLiteral("limit")));

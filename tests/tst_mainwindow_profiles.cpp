@@ -1,11 +1,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QInputDialog>
+#include <QListWidget>
+#include <QMenu>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QtTest>
 
+#include "document/documentmanager.h"
+#include "document/pdfdocument.h"
 #include "settings/scanprofilestore.h"
+#include "tests/support/barcodepages.h"
 #include "tests/support/modalanswerer.h"
 #include "tests/support/tempsettings.h"
 #include "tests/support/windowparts.h"
@@ -22,6 +27,7 @@ class MainWindowProfilesTest : public QObject
 private slots:
     void choosingAProfileFillsTheDockAndMarksChanges();
     void dockSavedAsProfileRoundTrips();
+    void pageMenuSplitsTheDocumentByRule();
     void managerChangesTheStore_data();
     void managerChangesTheStore();
 
@@ -102,6 +108,51 @@ void MainWindowProfilesTest::dockSavedAsProfileRoundTrips()
     QCOMPARE(stored->splitRule, SplitRule::EveryNPages);
     QCOMPARE(stored->splitEvery, 3);
     QCOMPARE(stored->fileNamePattern, QStringLiteral("合同_{序号}"));
+}
+
+// "按规则分割文档" in the page list's menu writes the document as one file per
+// part, named from the dock's pattern: a sheet with a QR code starts a part and
+// is dropped.
+void MainWindowProfilesTest::pageMenuSplitsTheDocumentByRule()
+{
+    settings.clear();
+    QTemporaryDir folder;
+    MainWindow window;
+    auto *rules = part<QComboBox>(window, "splitCombo");
+    rules->setCurrentIndex(rules->findData(int(SplitRule::Barcode)));
+    part<QLineEdit>(window, "fileNamePatternEdit")->setText(QStringLiteral("部分_{序号}"));
+    part<QLineEdit>(window, "savePathEdit")->setText(folder.path());
+    QImage plain(827, 1169, QImage::Format_RGB32); // A4 at 100 dpi
+    plain.fill(Qt::white);
+    auto *document = part<DocumentManager>(window, "documentManager");
+    for (const QImage &page : { plain, plain,
+             BarcodePages::separatorSheet(BarcodePages::Symbology::QrCode, QStringLiteral("SEP"), 200), plain })
+        document->addPage(page);
+    auto *list = part<QListWidget>(window, "pageList");
+    list->setCurrentRow(0);
+    bool offered = false;
+    QTimer::singleShot(50, this, [&offered]() {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        for (QAction *action : menu ? menu->actions() : QList<QAction *>()) {
+            if (action->text() == QStringLiteral("按规则分割文档")) {
+                offered = true;
+                menu->close();
+                action->trigger();
+            }
+        }
+    });
+    QMetaObject::invokeMethod(
+        &window, "showPagesListContextMenu", Q_ARG(QPoint, list->visualItemRect(list->item(0)).center()));
+    QVERIFY(offered);
+    const QStringList files = QDir(folder.path()).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(files, (QStringList { QStringLiteral("部分_001.pdf"), QStringLiteral("部分_002.pdf") }));
+    QList<int> pageCounts;
+    for (const QString &file : files) {
+        PdfDocument pdf;
+        pageCounts << (pdf.open(folder.filePath(file)) == PdfDocument::Status::Opened ? pdf.pageCount() : -1);
+    }
+    QCOMPARE(pageCounts, (QList<int> { 2, 1 }));
+    QCOMPARE(document->pageCount(), 4); // the document itself stays whole
 }
 
 void MainWindowProfilesTest::managerChangesTheStore_data()
