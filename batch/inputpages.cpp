@@ -18,7 +18,7 @@ bool InputPages::open(const QStringList &paths, QString *errorText)
     return true;
 }
 
-QImage InputPages::page(int index, QString *errorText, QImage *reuse) const
+QImage InputPages::page(int index, QString *errorText, QImage *reuse, StoredEncoding *original) const
 {
     if (index < 0 || index >= m_pages.size())
         return QImage();
@@ -26,7 +26,7 @@ QImage InputPages::page(int index, QString *errorText, QImage *reuse) const
     const Source &source = m_pages.at(index);
     QImage image;
     if (reader.open(source.path) == PageFileReader::Status::Opened)
-        image = reader.read(source.index, reuse);
+        image = reader.read(source.index, reuse, original);
     if (image.isNull() && errorText)
         *errorText = reader.errorText().isEmpty() ? tr("无法读取: %1").arg(source.path) : reader.errorText();
     return image;
@@ -37,7 +37,10 @@ ImageFileWriter::PageProvider InputPages::provider(
 {
     const InputPages copy = *this;
     return [copy, indices, change](int index, QImage *reuse) {
-        const QImage image = copy.page(indices.value(index, -1), nullptr, reuse);
-        return change && !image.isNull() ? change(image) : image;
+        StoredEncoding original;
+        const QImage image = copy.page(indices.value(index, -1), nullptr, reuse, change ? nullptr : &original);
+        if (change && !image.isNull())
+            return ImageFileWriter::ProvidedPage(change(image));
+        return ImageFileWriter::ProvidedPage(image, original);
     };
 }

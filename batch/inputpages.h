@@ -25,11 +25,13 @@ public:
 
     // Page index of all files; null with *errorText when it cannot be read.
     // Safe to call from any thread: each call reads with a reader of its own.
-    // reuse: see PageFileReader::read.
-    QImage page(int index, QString *errorText = nullptr, QImage *reuse = nullptr) const;
+    // reuse, original: see PageFileReader::read.
+    QImage page(
+        int index, QString *errorText = nullptr, QImage *reuse = nullptr, StoredEncoding *original = nullptr) const;
 
     // The pages at indices for the file writers, each passed through change
-    // (on the writer's helper threads) when it is given.
+    // (on the writer's helper threads) when it is given; unchanged pages come
+    // with the streams they were stored in, for the writer to copy.
     ImageFileWriter::PageProvider provider(
         const QVector<int> &indices, const std::function<QImage(const QImage &)> &change = {}) const;
 

@@ -395,7 +395,8 @@ ImageFileWriter::PageProvider DocumentManager::pageProvider(const QVector<int> &
     for (int index : indices)
         sources.append(m_store->source(index));
     return [sources](int index, QImage *reuse) {
-        return sources.at(index).load(reuse);
+        const PageStore::Source &source = sources.at(index);
+        return ImageFileWriter::ProvidedPage(source.load(reuse), source.original());
     };
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "document/saveoptions.h"
+#include "document/storedencoding.h"
 
 class PdfPageCanvas;
 
@@ -62,9 +63,24 @@ public:
     static bool writeImage(
         const QImage &image, const QString &path, const QByteArray &format, int quality, QString *errorText);
 
+    // A page as a provider hands it out: its pixels and, while an imported page
+    // is unedited, the stream it came in, which the PDF writer copies when it
+    // would choose that encoding anyway (PageEncoder::encode). Made from a bare
+    // image implicitly, so providers without streams simply return images.
+    struct ProvidedPage
+    {
+        ProvidedPage(QImage image = QImage(), StoredEncoding original = StoredEncoding())
+            : image(std::move(image))
+            , original(std::move(original))
+        {
+        }
+        QImage image;
+        StoredEncoding original;
+    };
+
     // Hands out page index; reuse is an image of an earlier page that the provider
     // may decode into instead of allocating a new one (it can be ignored).
-    using PageProvider = std::function<QImage(int index, QImage *reuse)>;
+    using PageProvider = std::function<ProvidedPage(int index, QImage *reuse)>;
 
     // One page per image, without margins, each in its own encoding (PageEncoder).
     // pageAt is asked for each page once, on helper threads and up to two pages ahead

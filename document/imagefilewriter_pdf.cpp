@@ -179,8 +179,9 @@ QPDFObjectHandle imageStream(QPDF &pdf, PageSpool &spool, qint64 offset, qint64 
     return image;
 }
 
-// G4 data as a PDF filter takes it: black coded as 1, decoded as 0.
-void setG4(QPDFObjectHandle &image, int width, int height)
+// G4 data as a PDF filter takes it: black coded as 1, decoded as 0 (unless the
+// data was copied from a stream that said otherwise).
+void setG4(QPDFObjectHandle &image, int width, int height, bool blackIs1 = false)
 {
     image.getDict().replaceKey("/Filter", name("/CCITTFaxDecode"));
     image.getDict().replaceKey("/DecodeParms",
@@ -188,7 +189,7 @@ void setG4(QPDFObjectHandle &image, int width, int height)
             { "/K", QPDFObjectHandle::newInteger(-1) },
             { "/Columns", QPDFObjectHandle::newInteger(width) },
             { "/Rows", QPDFObjectHandle::newInteger(height) },
-            { "/BlackIs1", QPDFObjectHandle::newBool(false) },
+            { "/BlackIs1", QPDFObjectHandle::newBool(blackIs1) },
         }));
 }
 
@@ -206,7 +207,7 @@ QPDFObjectHandle imageObject(QPDF &pdf, PageSpool &spool, const PageEncoder::Enc
     if (encoded.kind == PageEncoder::Kind::TwoLevel) {
         image.getDict().replaceKey("/ColorSpace", name("/DeviceGray"));
         image.getDict().replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(1));
-        setG4(image, encoded.width, encoded.height);
+        setG4(image, encoded.width, encoded.height, encoded.blackIs1);
     } else {
         setJpeg(image, encoded.kind == PageEncoder::Kind::Grey);
     }
@@ -309,13 +310,14 @@ bool assemblePages(QPDF &pdf, PageSpool &spool, int pageCount, const ImageFileWr
     const bool keepPage = bool(layout.decoratePage);
     const auto prepare = [&pageAt, &layout, &settings, keepPage](int index, QImage *reuse) {
         PreparedPage prepared;
-        const QImage page = pageAt(index, reuse);
+        const ImageFileWriter::ProvidedPage provided = pageAt(index, reuse);
+        const QImage &page = provided.image;
         if (page.isNull())
             return prepared;
         prepared.fetched = true;
         prepared.pixels = page.size();
         prepared.placement = placementOf(page, layout);
-        prepared.encoded = PageEncoder::encode(page, settings);
+        prepared.encoded = PageEncoder::encode(page, settings, provided.original);
         if (keepPage)
             prepared.page = page;
         return prepared;

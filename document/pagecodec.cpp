@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QVector>
 
+#include <climits>
 #include <cstring>
 #include <future>
 #include <vector>
@@ -37,6 +38,38 @@ struct Header
     qint32 bandCount;
 };
 
+// Ends a file that carries its page's original stream, right after that stream.
+constexpr char originalMagic[8] = { 'Q', 'R', 'O', 'R', 'I', 'G', '1', '\0' };
+
+struct OriginalTrailer
+{
+    qint64 length; // of the stream before this trailer
+    qint32 kind;
+    qint32 width;
+    qint32 height;
+    qint32 flags;
+    char magic[8];
+};
+
+enum OriginalFlag : qint32 {
+    GreyFlag = 1,
+    BlackIs1Flag = 2,
+};
+
+// Where the bands end in a file of size bytes whose last bytes are tail (at least
+// a trailer's worth when size allows): before the original stream when the file
+// carries one, at its end otherwise.
+qint64 bandsEnd(const uchar *tail, qint64 size, OriginalTrailer *trailer)
+{
+    if (size < qint64(sizeof(OriginalTrailer) + sizeof(Header)))
+        return size;
+    std::memcpy(trailer, tail, sizeof(OriginalTrailer));
+    if (std::memcmp(trailer->magic, originalMagic, sizeof originalMagic) != 0 || trailer->length <= 0
+        || trailer->length >= INT_MAX || trailer->length > size - qint64(sizeof(OriginalTrailer) + sizeof(Header)))
+        return size;
+    return size - qint64(sizeof(OriginalTrailer)) - trailer->length;
+}
+
 // 64-bit: the height comes from a file, and a header claiming a height near 2^31
 // must not overflow on the way to being refused.
 qint64 bandCountFor(qint64 height)
@@ -70,7 +103,7 @@ bool decodeBands(const uchar *base, const QVector<qint64> &offsets, const QVecto
 
 } // namespace
 
-bool PageCodec::writeFile(const QString &path, const QImage &source, QString *errorText)
+bool PageCodec::writeFile(const QString &path, const QImage &source, QString *errorText, const StoredEncoding &original)
 {
     // A file the reader would refuse is never written: such a page stays in
     // memory, where the store keeps every page it cannot write.
@@ -138,6 +171,20 @@ bool PageCodec::writeFile(const QString &path, const QImage &source, QString *er
         }
         sizes[band] = size;
         if (!writeAll(file, compressed.data(), size))
+            return fail();
+    }
+    // A stream that does not decode to this very page would be copied into saved
+    // files in place of it.
+    if (!original.isNull() && original.size == image.size()) {
+        OriginalTrailer trailer {};
+        trailer.length = original.bytes.size();
+        trailer.kind = qint32(original.kind);
+        trailer.width = original.size.width();
+        trailer.height = original.size.height();
+        trailer.flags = (original.grey ? GreyFlag : 0) | (original.blackIs1 ? BlackIs1Flag : 0);
+        std::memcpy(trailer.magic, originalMagic, sizeof originalMagic);
+        if (!writeAll(file, original.bytes.constData(), original.bytes.size())
+            || !writeAll(file, &trailer, sizeof trailer))
             return fail();
     }
     if (!file.seek(sizesAt) || !writeAll(file, sizes.constData(), sizes.size() * qint64(sizeof(qint32))))
@@ -252,10 +299,18 @@ bool PageCodec::inspect(const QString &path, qint64 *imageBytes)
     head += file.read(tableBytes);
     if (head.size() != qint64(sizeof(Header)) + tableBytes)
         return false;
+    const qint64 size = file.size();
+    QByteArray tail;
+    if (size >= qint64(sizeof(OriginalTrailer)) && file.seek(size - qint64(sizeof(OriginalTrailer))))
+        tail = file.read(sizeof(OriginalTrailer));
+    OriginalTrailer trailer {};
+    const qint64 end = tail.size() == int(sizeof(OriginalTrailer))
+        ? bandsEnd(reinterpret_cast<const uchar *>(tail.constData()), size, &trailer)
+        : size;
     QVector<QRgb> colors;
     QVector<qint32> sizes;
     QVector<qint64> offsets;
-    if (!parse(reinterpret_cast<const uchar *>(head.constData()), file.size(), &header, &colors, &sizes, &offsets))
+    if (!parse(reinterpret_cast<const uchar *>(head.constData()), end, &header, &colors, &sizes, &offsets))
         return false;
     *imageBytes = qint64(header.bytesPerLine) * header.height;
     return true;
@@ -275,7 +330,11 @@ QImage PageCodec::readFile(const QString &path, QString *errorText, QImage *reus
     QVector<QRgb> colors;
     QVector<qint32> sizes;
     QVector<qint64> offsets;
-    if (!data || !parse(data, size, &header, &colors, &sizes, &offsets)) {
+    OriginalTrailer trailer {};
+    const qint64 end = data && size >= qint64(sizeof(OriginalTrailer))
+        ? bandsEnd(data + size - qint64(sizeof(OriginalTrailer)), size, &trailer)
+        : size;
+    if (!data || !parse(data, end, &header, &colors, &sizes, &offsets)) {
         *errorText = QStringLiteral("not a complete page file");
         return QImage();
     }
@@ -316,4 +375,32 @@ QImage PageCodec::readFile(const QString &path, QString *errorText, QImage *reus
     if (reuse)
         *reuse = image;
     return image;
+}
+
+StoredEncoding PageCodec::readOriginal(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return StoredEncoding();
+    const qint64 size = file.size();
+    if (size < qint64(sizeof(OriginalTrailer)) || !file.seek(size - qint64(sizeof(OriginalTrailer))))
+        return StoredEncoding();
+    const QByteArray tail = file.read(sizeof(OriginalTrailer));
+    OriginalTrailer trailer {};
+    if (tail.size() != int(sizeof(OriginalTrailer))
+        || bandsEnd(reinterpret_cast<const uchar *>(tail.constData()), size, &trailer) == size)
+        return StoredEncoding();
+    if (trailer.kind != qint32(StoredEncoding::Kind::Jpeg) && trailer.kind != qint32(StoredEncoding::Kind::G4))
+        return StoredEncoding();
+    StoredEncoding original;
+    original.kind = StoredEncoding::Kind(trailer.kind);
+    original.size = QSize(trailer.width, trailer.height);
+    original.grey = trailer.flags & GreyFlag;
+    original.blackIs1 = trailer.flags & BlackIs1Flag;
+    if (!file.seek(size - qint64(sizeof(OriginalTrailer)) - trailer.length))
+        return StoredEncoding();
+    original.bytes = file.read(trailer.length);
+    if (original.bytes.size() != trailer.length || original.isNull())
+        return StoredEncoding();
+    return original;
 }

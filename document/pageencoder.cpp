@@ -225,6 +225,51 @@ PageEncoder::Encoded PageEncoder::encode(const QImage &source, const Settings &s
     return encoded;
 }
 
+namespace {
+
+// Whether original holds this very page in the encoding the writer would give it
+// at these settings: G4 for a two-level page, a JPEG of the page's own kind, and
+// no resolution to reduce.
+bool keepsOriginal(const QImage &page, const PageEncoder::Settings &settings, const StoredEncoding &original)
+{
+    if (original.isNull() || page.isNull() || original.size != page.size())
+        return false;
+    const double own = resolutionOf(page);
+    const auto reduces = [own](double dpi) {
+        return dpi > 0 && own > dpi * 1.01;
+    };
+    if (reduces(settings.saveDpi))
+        return false;
+    const PageEncoder::Kind kind = PageEncoder::kindOf(page);
+    if (original.kind == StoredEncoding::Kind::G4)
+        return kind == PageEncoder::Kind::TwoLevel
+            && (settings.compression == SaveOptions::Compression::Standard
+                || !reduces(MrcEncoder::level(settings.step).maskDpi));
+    return kind == (original.grey ? PageEncoder::Kind::Grey : PageEncoder::Kind::Colour);
+}
+
+} // namespace
+
+PageEncoder::Encoded PageEncoder::encode(const QImage &page, const Settings &settings, const StoredEncoding &original)
+{
+    if (!keepsOriginal(page, settings, original))
+        return encode(page, settings);
+    Encoded copied;
+    copied.kind = original.kind == StoredEncoding::Kind::G4 ? Kind::TwoLevel
+        : original.grey                                     ? Kind::Grey
+                                                            : Kind::Colour;
+    copied.width = original.size.width();
+    copied.height = original.size.height();
+    copied.bytes = original.bytes;
+    copied.blackIs1 = original.blackIs1;
+    copied.copied = true;
+    if (original.kind == StoredEncoding::Kind::G4 || settings.compression == SaveOptions::Compression::Standard)
+        return copied;
+    // Compact weighs the page's own JPEG against its layers: whichever is smaller.
+    const Encoded encoded = encode(page, settings);
+    return encoded.errorText.isEmpty() && encoded.size() < copied.size() ? encoded : copied;
+}
+
 PageEncoder::Kind PageEncoder::kindOf(const QImage &page)
 {
     if (isTwoLevel(page))

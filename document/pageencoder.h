@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "document/saveoptions.h"
+#include "document/storedencoding.h"
 
 // Compresses one page the way a PDF embeds it. Standard: two-level pages as CCITT
 // G4, grey pages as 8-bit grey JPEG, everything else as RGB JPEG; a page is judged
@@ -54,6 +55,10 @@ public:
         QColor inkColour;
         // Compact pages written continuous tone: why the layers did not pay.
         QString fallback;
+        // TwoLevel: the data codes black as 1 bits (PDF's BlackIs1).
+        bool blackIs1 = false;
+        // The bytes are the page's original stream, not encoded here.
+        bool copied = false;
 
         qint64 size() const { return bytes.size() + background.bytes.size() + foreground.bytes.size(); }
     };
@@ -62,6 +67,11 @@ public:
     // quality 0..100 for the JPEG pages; two-level pages are lossless.
     static Encoded encode(const QImage &page, int jpegQuality);
     static Encoded encode(const QImage &page, const Settings &settings);
+    // The same, copying original (the stream the page was imported from) instead
+    // when it is what these settings would write anyway: G4 at the page's own
+    // resolution, or a JPEG of the page's kind in standard compression (in compact
+    // when it is smaller than the layers).
+    static Encoded encode(const QImage &page, const Settings &settings, const StoredEncoding &original);
     // The page at no more than dpi, area-averaged; two-level pages stay two-level
     // by a threshold that keeps thin strokes. Pages of unknown or lower resolution
     // come back as they are.

@@ -11,6 +11,9 @@
 
 namespace {
 
+// JPEG files beyond this are decoded and encoded again rather than held whole.
+constexpr qint64 largestCopiedFile = qint64(1) << 28;
+
 // The format a page will be decoded to; when the reader cannot tell before
 // decoding, the widest there is, so that the limit holds whatever it turns out to be.
 QImage::Format widestFormat(QImage::Format announced)
@@ -109,16 +112,32 @@ int PageFileReader::pageCount() const
     return m_pageCount;
 }
 
-QImage PageFileReader::read(int index, QImage *reuse)
+QImage PageFileReader::read(int index, QImage *reuse, StoredEncoding *original)
 {
     m_refused = false;
     m_errorText.clear();
+    StoredEncoding found;
     if (index < 0 || index >= m_pageCount)
         return fail(tr("读取图像失败: %1").arg(m_path));
-    return m_pdf ? readPdfPage(index) : readImage(index, reuse);
+    const QImage image = m_pdf ? readPdfPage(index, original ? &found : nullptr)
+                               : readImage(index, reuse, original ? &found : nullptr);
+    if (original)
+        *original = matches(found, image) ? found : StoredEncoding();
+    return image;
 }
 
-QImage PageFileReader::readPdfPage(int index)
+bool PageFileReader::matches(const StoredEncoding &original, const QImage &image)
+{
+    if (original.isNull() || original.size != image.size())
+        return false;
+    const bool twoLevel = image.format() == QImage::Format_Mono;
+    const bool grey = image.format() == QImage::Format_Grayscale8;
+    if (original.kind == StoredEncoding::Kind::G4)
+        return twoLevel;
+    return !twoLevel && original.grey == grey;
+}
+
+QImage PageFileReader::readPdfPage(int index, StoredEncoding *original)
 {
     const QSizeF points = m_document.pageSize(index);
     if (points.isEmpty())
@@ -130,7 +149,7 @@ QImage PageFileReader::readPdfPage(int index)
     if (!(pixels <= double(maxPagePixels)))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
-    const QImage scan = m_surveyed && scanned > 0 ? decodeScan(index, dpi) : QImage();
+    const QImage scan = m_surveyed && scanned > 0 ? decodeScan(index, dpi, original) : QImage();
     if (!scan.isNull())
         return scan;
     const QImage image = m_document.render(index, dpi);
@@ -141,8 +160,11 @@ QImage PageFileReader::readPdfPage(int index)
     // would be written back at many times its size.
     if (scanned > 0) {
         const PdfPageSurvey::Page page = m_survey.page(index);
-        if (page.imageCount == 1 && page.largestIsTwoLevel)
+        if (page.imageCount == 1 && page.largestIsTwoLevel) {
+            if (original)
+                *original = m_survey.scanG4(index);
             return twoLevel(image);
+        }
         if (page.imageCount == 1 && page.largestIsGrey)
             return image.convertToFormat(QImage::Format_Grayscale8);
     }
@@ -168,7 +190,7 @@ QImage PageFileReader::twoLevel(const QImage &rendered)
     return mono;
 }
 
-QImage PageFileReader::decodeScan(int index, int dpi)
+QImage PageFileReader::decodeScan(int index, int dpi, StoredEncoding *original)
 {
     int rotation = 0;
     const QByteArray jpeg = m_survey.scanJpeg(index, &rotation);
@@ -189,13 +211,15 @@ QImage PageFileReader::decodeScan(int index, int dpi)
         return QImage();
     if (rotation != 0)
         image = image.transformed(QTransform().rotate(rotation));
+    else if (original)
+        *original = StoredEncoding::jpeg(jpeg);
     const int dotsPerMeter = qRound(dpi / 0.0254);
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
     return image;
 }
 
-QImage PageFileReader::readImage(int index, QImage *reuse)
+QImage PageFileReader::readImage(int index, QImage *reuse, StoredEncoding *original)
 {
     if (index > 0 && !m_reader->jumpToImage(index))
         return fail(tr("读取图像失败: %1").arg(m_reader->errorString()));
@@ -203,6 +227,8 @@ QImage PageFileReader::readImage(int index, QImage *reuse)
     // whatever the header claims. A page whose size cannot be known beforehand
     // is not read at all.
     const QSize size = m_reader->size();
+    // Asked before reading: the reader forgets the format once it has read.
+    const bool jpegFile = m_reader->format() == "jpeg" && m_reader->imageCount() <= 1;
     if (!size.isValid() || size.isEmpty())
         return fail(tr("读取图像失败: %1").arg(m_path));
     if (!PageLimits::fits(size, widestFormat(m_reader->imageFormat())))
@@ -227,6 +253,14 @@ QImage PageFileReader::readImage(int index, QImage *reuse)
     if (!PageLimits::fits(image.size(), image.format()))
         return refuse(
             tr("第%1页超过%2百万像素的上限，未导入: %3").arg(index + 1).arg(maxPagePixels / 1000000).arg(m_path));
+    // A JPEG file's own bytes, unless the reader turned its pixels by the file's
+    // orientation tag, which a PDF viewer would not.
+    if (original && jpegFile
+        && !(m_reader->autoTransform() && m_reader->transformation() != QImageIOHandler::TransformationNone)) {
+        QFile file(m_path);
+        if (file.open(QIODevice::ReadOnly) && file.size() < largestCopiedFile)
+            *original = StoredEncoding::jpeg(file.readAll());
+    }
     if (reuse)
         *reuse = image;
     return image;

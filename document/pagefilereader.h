@@ -10,6 +10,7 @@
 #include "document/pagelimits.h"
 #include "document/pdfdocument.h"
 #include "document/pdfpagesurvey.h"
+#include "document/storedencoding.h"
 
 // Reads the pages of one file, one page at a time: a PDF's pages rendered, or
 // every image of an image file (all pages of a multi-page TIFF). Refuses what
@@ -40,16 +41,21 @@ public:
     // the limit) leaves the file readable; refused() tells which it was.
     // An image file's page is decoded into reuse when that holds an image of
     // the page's size that is shared with no one; reuse then holds the page.
-    QImage read(int index, QImage *reuse = nullptr);
+    // original, when given, receives the stream the page was decoded from when
+    // a writer could embed it again as it is (a scanned sheet's JPEG or G4, a
+    // JPEG file), and is null otherwise.
+    QImage read(int index, QImage *reuse = nullptr, StoredEncoding *original = nullptr);
     bool refused() const { return m_refused; }
     QString errorText() const { return m_errorText; }
 
 private:
-    QImage readPdfPage(int index);
+    QImage readPdfPage(int index, StoredEncoding *original);
     // A scanned sheet's own JPEG, decoded instead of rendered: the same pixels,
     // a fraction of the time. Null when the page is not such a sheet.
-    QImage decodeScan(int index, int dpi);
-    QImage readImage(int index, QImage *reuse);
+    QImage decodeScan(int index, int dpi, StoredEncoding *original);
+    QImage readImage(int index, QImage *reuse, StoredEncoding *original);
+    // Whether original is the stream image was decoded from, pixel for pixel.
+    static bool matches(const StoredEncoding &original, const QImage &image);
     // Index 0 black, 1 white, as every 1-bit page of the document.
     static QImage twoLevel(const QImage &rendered);
     QImage refuse(const QString &text);

@@ -234,7 +234,8 @@ PageImporter::FileResult PageImporter::readFile(const std::shared_ptr<Job> &job,
         if (job->cancelled)
             break;
         emit job->owner->progress(i + 1, count, path);
-        const QImage image = reader.read(i);
+        StoredEncoding original;
+        const QImage image = reader.read(i, nullptr, &original);
         if (image.isNull()) {
             if (reader.refused()) {
                 result.refusals.append(reader.errorText());
@@ -247,7 +248,7 @@ PageImporter::FileResult PageImporter::readFile(const std::shared_ptr<Job> &job,
         page.file = QStringLiteral("%1/%2%3-%4.qpage").arg(job->folder, job->prefix).arg(job->results.size()).arg(i);
         page.imageBytes = image.sizeInBytes();
         QString errorText;
-        if (!PageCodec::writeFile(page.file, image, &errorText)) {
+        if (!PageCodec::writeFile(page.file, image, &errorText, original)) {
             qDebug() << "无法写入导入的页面: " << page.file << errorText;
             result.failure = tr("无法保存导入的页面: %1").arg(errorText);
             break;

@@ -293,6 +293,11 @@ QImage PageStore::Source::load(QImage *reuse) const
     return loaded;
 }
 
+StoredEncoding PageStore::Source::original() const
+{
+    return path.isEmpty() ? StoredEncoding() : PageCodec::readOriginal(path);
+}
+
 PageStore::PageStore(QObject *parent)
     : QObject(parent)
     , m_cacheBudget(defaultCacheBudget)
@@ -555,11 +560,12 @@ PageStore::Source PageStore::source(int index)
     if (index < 0 || index >= m_pages.size())
         return Source();
     const Record &record = m_pages.at(index);
+    const QString path = record.written ? pagePath(record.id) : QString();
     if (!record.memory.isNull())
-        return Source { record.memory, QString() };
+        return Source { record.memory, path };
     const auto cached = m_cache.constFind(record.id);
     if (cached != m_cache.constEnd())
-        return Source { *cached, QString() };
+        return Source { *cached, path };
     return Source { QImage(), pagePath(record.id) };
 }
 

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include "document/storedencoding.h"
+
 class QLockFile;
 class RecoverableFolder;
 
@@ -26,13 +28,16 @@ class PageStore : public QObject
 
 public:
     // A page in a form any thread can turn back into the image: the image itself
-    // while it is in memory, its file otherwise.
+    // while it is in memory, its file otherwise (the file is named whenever the
+    // page has been written, as it may carry the page's original stream).
     struct Source
     {
         QImage image;
         QString path;
         // reuse: see PageCodec::readFile.
         QImage load(QImage *reuse = nullptr) const;
+        // The stream an imported page came in while it is unedited; null otherwise.
+        StoredEncoding original() const;
     };
 
     explicit PageStore(QObject *parent = nullptr);

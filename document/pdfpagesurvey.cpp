@@ -159,6 +159,58 @@ PdfPageSurvey::Page PdfPageSurvey::page(int index) const
     return result;
 }
 
+namespace {
+
+// The one image a page shows when it shows nothing else and that image fills the
+// page upright (what scanners and image-to-PDF tools write), with the page's
+// rotation in degrees clockwise; a null handle for any other page.
+QPDFObjectHandle scanImageOf(QPDFPageObjectHelper &page, int *rotation)
+{
+    *rotation = 0;
+    // Annotations (stamps, form fields) are drawn over the page.
+    QPDFObjectHandle annotations = page.getObjectHandle().getKey("/Annots");
+    if (annotations.isArray() && annotations.getArrayNItems() > 0)
+        return QPDFObjectHandle();
+    PlacementParser parser;
+    page.parseContents(&parser);
+    if (!parser.plain || parser.matrix.size() != 6 || parser.image.empty())
+        return QPDFObjectHandle();
+    const QPDFObjectHandle::Rectangle box = page.getCropBox().getArrayAsRectangle();
+    const std::vector<double> &m = parser.matrix;
+    if (!near(m[1], 0) || !near(m[2], 0) || !near(m[0], box.urx - box.llx) || !near(m[3], box.ury - box.lly)
+        || !near(m[4], box.llx) || !near(m[5], box.lly))
+        return QPDFObjectHandle();
+    std::map<std::string, QPDFObjectHandle> images = page.getImages();
+    const auto found = images.find(parser.image);
+    if (found == images.end())
+        return QPDFObjectHandle();
+    QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
+    if (rotate.isInteger())
+        *rotation = int(((rotate.getIntValue() % 360) + 360) % 360);
+    if (*rotation % 90 != 0)
+        return QPDFObjectHandle();
+    return found->second;
+}
+
+// A filter and its parameters, either given alone or as an array of one.
+QPDFObjectHandle single(QPDFObjectHandle object)
+{
+    return object.isArray() && object.getArrayNItems() == 1 ? object.getArrayItem(0) : object;
+}
+
+QByteArray rawData(QPDFObjectHandle &image)
+{
+    const std::shared_ptr<Buffer> data = image.getRawStreamData();
+    return QByteArray(reinterpret_cast<const char *>(data->getBuffer()), int(data->getSize()));
+}
+
+bool isFalse(QPDFObjectHandle value)
+{
+    return value.isNull() || (value.isBool() && !value.getBoolValue());
+}
+
+} // namespace
+
 QByteArray PdfPageSurvey::scanJpeg(int index, int *rotation) const
 {
     *rotation = 0;
@@ -166,28 +218,11 @@ QByteArray PdfPageSurvey::scanJpeg(int index, int *rotation) const
         return QByteArray();
     try {
         QPDFPageObjectHelper page = m_data->pages.at(size_t(index));
-        // Annotations (stamps, form fields) are drawn over the page.
-        QPDFObjectHandle annotations = page.getObjectHandle().getKey("/Annots");
-        if (annotations.isArray() && annotations.getArrayNItems() > 0)
+        QPDFObjectHandle image = scanImageOf(page, rotation);
+        if (!image.isInitialized())
             return QByteArray();
-        PlacementParser parser;
-        page.parseContents(&parser);
-        if (!parser.plain || parser.matrix.size() != 6 || parser.image.empty())
-            return QByteArray();
-        const QPDFObjectHandle::Rectangle box = page.getCropBox().getArrayAsRectangle();
-        const std::vector<double> &m = parser.matrix;
-        if (!near(m[1], 0) || !near(m[2], 0) || !near(m[0], box.urx - box.llx) || !near(m[3], box.ury - box.lly)
-            || !near(m[4], box.llx) || !near(m[5], box.lly))
-            return QByteArray();
-
-        std::map<std::string, QPDFObjectHandle> images = page.getImages();
-        const auto found = images.find(parser.image);
-        if (found == images.end())
-            return QByteArray();
-        QPDFObjectHandle dictionary = found->second.getDict();
-        QPDFObjectHandle filter = dictionary.getKey("/Filter");
-        if (filter.isArray() && filter.getArrayNItems() == 1)
-            filter = filter.getArrayItem(0);
+        QPDFObjectHandle dictionary = image.getDict();
+        QPDFObjectHandle filter = single(dictionary.getKey("/Filter"));
         QPDFObjectHandle space = dictionary.getKey("/ColorSpace");
         const bool knownSpace = space.isName() && (space.getName() == "/DeviceRGB" || space.getName() == "/DeviceGray");
         // Anything that changes the pixels on their way to the page (masks,
@@ -196,16 +231,64 @@ QByteArray PdfPageSurvey::scanJpeg(int index, int *rotation) const
             || dictionary.getKey("/BitsPerComponent").getIntValueAsInt() != 8 || dictionary.hasKey("/SMask")
             || dictionary.hasKey("/Mask") || dictionary.hasKey("/Decode") || dictionary.hasKey("/ImageMask"))
             return QByteArray();
-
-        QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
-        if (rotate.isInteger())
-            *rotation = int(((rotate.getIntValue() % 360) + 360) % 360);
-        if (*rotation % 90 != 0)
-            return QByteArray();
-        const std::shared_ptr<Buffer> data = found->second.getRawStreamData();
-        return QByteArray(reinterpret_cast<const char *>(data->getBuffer()), int(data->getSize()));
+        return rawData(image);
     } catch (const std::exception &error) {
         qDebug() << "无法检查PDF页面图像: " << index << error.what();
         return QByteArray();
+    }
+}
+
+StoredEncoding PdfPageSurvey::scanG4(int index) const
+{
+    if (!m_data || index < 0 || size_t(index) >= m_data->pages.size())
+        return StoredEncoding();
+    try {
+        QPDFPageObjectHelper page = m_data->pages.at(size_t(index));
+        int rotation = 0;
+        QPDFObjectHandle image = scanImageOf(page, &rotation);
+        if (!image.isInitialized() || rotation != 0)
+            return StoredEncoding();
+        QPDFObjectHandle dictionary = image.getDict();
+        QPDFObjectHandle filter = single(dictionary.getKey("/Filter"));
+        QPDFObjectHandle parameters = single(dictionary.getKey("/DecodeParms"));
+        QPDFObjectHandle space = dictionary.getKey("/ColorSpace");
+        const int width = dictionary.getKey("/Width").getIntValueAsInt();
+        const int height = dictionary.getKey("/Height").getIntValueAsInt();
+        if (!filter.isName() || filter.getName() != "/CCITTFaxDecode" || !parameters.isDictionary() || !space.isName()
+            || space.getName() != "/DeviceGray" || dictionary.getKey("/BitsPerComponent").getIntValueAsInt() != 1
+            || dictionary.hasKey("/SMask") || dictionary.hasKey("/Mask") || dictionary.hasKey("/ImageMask"))
+            return StoredEncoding();
+        // Only pure two-dimensional coding of exactly this image, as written
+        // again with no parameters beyond these, is copied.
+        QPDFObjectHandle k = parameters.getKey("/K");
+        QPDFObjectHandle columns = parameters.getKey("/Columns");
+        QPDFObjectHandle rows = parameters.getKey("/Rows");
+        QPDFObjectHandle endOfBlock = parameters.getKey("/EndOfBlock");
+        if (!k.isInteger() || k.getIntValue() >= 0 || !columns.isInteger() || columns.getIntValue() != width
+            || (!rows.isNull() && (!rows.isInteger() || rows.getIntValue() != height))
+            || !isFalse(parameters.getKey("/EncodedByteAlign")) || !isFalse(parameters.getKey("/EndOfLine"))
+            || !(endOfBlock.isNull() || (endOfBlock.isBool() && endOfBlock.getBoolValue())))
+            return StoredEncoding();
+        QPDFObjectHandle blackIs1 = parameters.getKey("/BlackIs1");
+        if (!blackIs1.isNull() && !blackIs1.isBool())
+            return StoredEncoding();
+        bool black = blackIs1.isBool() && blackIs1.getBoolValue();
+        // A decode array of [1 0] turns the colours round, as BlackIs1 does.
+        QPDFObjectHandle decode = dictionary.getKey("/Decode");
+        if (!decode.isNull()) {
+            if (!decode.isArray() || decode.getArrayNItems() != 2 || !decode.getArrayItem(0).isNumber()
+                || !decode.getArrayItem(1).isNumber())
+                return StoredEncoding();
+            const double low = decode.getArrayItem(0).getNumericValue();
+            const double high = decode.getArrayItem(1).getNumericValue();
+            if (low == 1 && high == 0)
+                black = !black;
+            else if (low != 0 || high != 1)
+                return StoredEncoding();
+        }
+        return StoredEncoding::g4(rawData(image), QSize(width, height), black);
+    } catch (const std::exception &error) {
+        qDebug() << "无法检查PDF页面图像: " << index << error.what();
+        return StoredEncoding();
     }
 }

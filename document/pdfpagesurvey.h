@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "document/storedencoding.h"
+
 // What a PDF's pages are made of, read through qpdf without rendering: the
 // largest image a page draws and whether the page is a scanned sheet (one
 // image filling the page), so it can be rendered at that image's resolution.
@@ -32,6 +34,9 @@ public:
     // rotation in degrees clockwise; empty for any other page. Decoding it is
     // rendering the page at its image's resolution, pixel for pixel.
     QByteArray scanJpeg(int index, int *rotation) const;
+    // The same for a page that shows one upright 1-bit G4 image filling it, as
+    // a stream a PDF writer can embed again unchanged; null for any other page.
+    StoredEncoding scanG4(int index) const;
 
     PdfPageSurvey();
     ~PdfPageSurvey();

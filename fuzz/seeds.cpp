@@ -59,11 +59,11 @@ QList<QImage> pages()
         page(QImage::Format_Mono, 64, 520), page(QImage::Format_Indexed8, 16, 16), page(QImage::Format_ARGB32, 8, 8) };
 }
 
-QByteArray pageFile(const QImage &image)
+QByteArray pageFile(const QImage &image, const StoredEncoding &original = StoredEncoding())
 {
     const QString path = FuzzTargets::scratchFolder() + QStringLiteral("/seed.qpage");
     QString errorText;
-    PageCodec::writeFile(path, image, &errorText);
+    PageCodec::writeFile(path, image, &errorText, original);
     const QByteArray bytes = readAll(path);
     QFile::remove(path);
     return bytes;
@@ -85,6 +85,10 @@ void documentSeeds()
     for (int i = 0; i < all.size(); ++i)
         seed(QStringLiteral("page_file"), QStringLiteral("format-%1.qpage").arg(all.at(i).format()),
             pageFile(all.at(i)));
+    // An imported page with the JPEG it came in.
+    const ImageFileWriter::Encoded jpeg = ImageFileWriter::encode(all.at(0), "jpg", 75);
+    seed(QStringLiteral("page_file"), QStringLiteral("with-original.qpage"),
+        pageFile(all.at(0), StoredEncoding::jpeg(jpeg.bytes)));
     for (int count : { 0, 1, 3 })
         seed(QStringLiteral("page_index"), QStringLiteral("pages-%1.json").arg(count), indexFor(count));
     seed(QStringLiteral("recovery_folder"), QStringLiteral("one-page"),

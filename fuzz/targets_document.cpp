@@ -58,12 +58,16 @@ Outcome pageFile(const QByteArray &data)
     const bool inspected = PageCodec::inspect(path, &bytes);
     QString errorText;
     const QImage image = PageCodec::readFile(path, &errorText);
+    // The stream an imported page carries is read on its own, by the writers.
+    const StoredEncoding original = PageCodec::readOriginal(path);
     QFile::remove(path);
     // The quick look at start-up and the full read must agree on what a page is.
     if (inspected && !image.isNull() && image.sizeInBytes() != bytes)
         qFatal("inspect and readFile disagree on the size of a page");
     outcome.refused = image.isNull();
     outcome.message = outcome.refused ? errorText : QStringLiteral("%1 bytes").arg(image.sizeInBytes());
+    if (!original.isNull())
+        outcome.message += QStringLiteral(", original of %1 bytes").arg(original.bytes.size());
     return outcome;
 }
 

@@ -83,9 +83,14 @@ QImage thinStrokes(QImage::Format format, int dpi)
     return page;
 }
 
+// What happens to an imported page before it is saved.
+enum class Edit { None, Edited, EditUndone };
+
 } // namespace
 
 Q_DECLARE_METATYPE(SaveOptions::OverLimit)
+Q_DECLARE_METATYPE(SaveOptions)
+Q_DECLARE_METATYPE(Edit)
 
 class CompactPdfTest : public QObject
 {
@@ -103,6 +108,8 @@ private slots:
     void twoLevelPdfStaysTwoLevel();
     void saveResolution_data();
     void saveResolution();
+    void unchangedStreamsAreCopied_data();
+    void unchangedStreamsAreCopied();
 
 private:
     QTemporaryDir m_scratch;
@@ -366,6 +373,96 @@ void CompactPdfTest::saveResolution()
         dark = now;
     }
     QCOMPARE(strokes, 20);
+}
+
+void CompactPdfTest::unchangedStreamsAreCopied_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<SaveOptions>("options");
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<bool>("copied");
+    SaveOptions at200;
+    at200.saveDpi = 200;
+    QTest::newRow("G4 page of a PDF") << "g4.pdf" << SaveOptions() << Edit::None << true;
+    QTest::newRow("G4 page of a PDF, compact") << "g4.pdf" << compact() << Edit::None << true;
+    QTest::newRow("G4 page of a PDF, saved at 200 dpi") << "g4.pdf" << at200 << Edit::None << false;
+    QTest::newRow("JPEG page of a PDF") << "colour.pdf" << SaveOptions() << Edit::None << true;
+    QTest::newRow("grey JPEG file") << "grey.jpg" << SaveOptions() << Edit::None << true;
+    QTest::newRow("JPEG file, saved at 200 dpi") << "colour.jpg" << at200 << Edit::None << false;
+    QTest::newRow("JPEG file, edited") << "colour.jpg" << SaveOptions() << Edit::Edited << false;
+    QTest::newRow("JPEG file, edit undone") << "colour.jpg" << SaveOptions() << Edit::EditUndone << true;
+}
+
+// An imported page's own G4 or JPEG stream is written as it came, byte for byte,
+// while the page is unedited and the save would encode it that way anyway.
+void CompactPdfTest::unchangedStreamsAreCopied()
+{
+    QFETCH(QString, source);
+    QFETCH(SaveOptions, options);
+    QFETCH(Edit, edit);
+    QFETCH(bool, copied);
+    QImage colour = thinStrokes(QImage::Format_RGB32, 300);
+    QPainter(&colour).fillRect(300, 300, 200, 100, QColor(200, 30, 30));
+    const QString tiff = m_scratch.filePath(QStringLiteral("g4.tif"));
+    thinStrokes(QImage::Format_Mono, 300).save(tiff, "TIFF");
+    int exitCode = -1;
+    runTool(QStringLiteral("convert"), { tiff, "-compress", "Group4", tiff }, &exitCode);
+    QCOMPARE(exitCode, 0);
+    QVERIFY(colour.save(m_scratch.filePath(QStringLiteral("colour.jpg")), "JPEG", 80));
+    QVERIFY(
+        thinStrokes(QImage::Format_Grayscale8, 300).save(m_scratch.filePath(QStringLiteral("grey.jpg")), "JPEG", 80));
+    for (const QString &name : { QStringLiteral("g4"), QStringLiteral("colour") }) {
+        const QString image = m_scratch.filePath(name + (name == QLatin1String("g4") ? ".tif" : ".jpg"));
+        runTool(QStringLiteral("img2pdf"), { image, "-o", m_scratch.filePath(name + ".pdf") }, &exitCode);
+        QCOMPARE(exitCode, 0);
+    }
+    // The stream as the file stores it, and as the saved PDF does: pdfimages -all
+    // writes CCITT and JPEG streams out unchanged.
+    const auto streamOf = [this](const QString &file) {
+        const QString prefix = m_scratch.filePath(QFileInfo(file).completeBaseName() + "-stream");
+        runTool(QStringLiteral("pdfimages"), { "-all", file, prefix });
+        for (const char *suffix : { ".jpg", ".ccitt" }) {
+            QFile stream(prefix + "-000" + suffix);
+            if (stream.open(QIODevice::ReadOnly))
+                return stream.readAll();
+        }
+        return QByteArray();
+    };
+    const QString input = m_scratch.filePath(source);
+    QFile inputFile(input);
+    QVERIFY(inputFile.open(QIODevice::ReadOnly));
+    const QByteArray original = input.endsWith(".pdf") ? streamOf(input) : inputFile.readAll();
+    QVERIFY(!original.isEmpty());
+
+    DocumentManager document;
+    QVERIFY(document.loadDocument(input));
+    const PageId id = document.pageId(0);
+    if (edit != Edit::None) {
+        const quint64 before = document.replacePage(id, document.page(0).mirrored(true, false));
+        QVERIFY(before != 0);
+        if (edit == Edit::EditUndone)
+            QVERIFY(document.exchangeContent(id, before) != 0);
+    }
+    document.setSaveOptions(options);
+    const QString saved = m_scratch.filePath(QStringLiteral("copied.pdf"));
+    QVERIFY(document.saveDocument(saved));
+    QCOMPARE(streamOf(saved) == original, copied);
+    QCOMPARE(qpdfComplaint(saved), QString());
+    if (!copied)
+        return;
+    // A copied stream shows what the document holds (compared at a tenth of the
+    // size: a stroke one pixel wide may land a pixel over).
+    const auto small = [](const QImage &image) {
+        return image.convertToFormat(QImage::Format_Grayscale8)
+            .scaled(120, 160, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    const QImage page = small(document.page(0));
+    const QImage shown = small(rendered(saved, 0, 300));
+    int far = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            far += qAbs(page.constScanLine(y)[x] - shown.constScanLine(y)[x]) > 40;
+    QVERIFY2(far * 200 < page.width() * page.height(), qPrintable(QString::number(far)));
 }
 
 QTEST_MAIN(CompactPdfTest)

@@ -113,6 +113,9 @@ private slots:
             paths << files.filePath(QStringLiteral("page%1.png").arg(paths.size()));
             QVERIFY(noisePage(paths.size(), format, QSize(300 + paths.size(), 200)).save(paths.last()));
         }
+        // A JPEG page keeps the file it came in beside its pixels.
+        paths << files.filePath(QStringLiteral("page5.jpg"));
+        QVERIFY(noisePage(5, QImage::Format_Grayscale8, QSize(305, 200)).save(paths.last()));
         QProcess child; // this program again, killed once it says "ready"
         child.start(
             QCoreApplication::applicationFilePath(), QStringList { QStringLiteral("--child"), files.path() } + paths);
@@ -143,7 +146,7 @@ private slots:
             RecoveryOffer::run(&window, document, root());
             QCOMPARE(answerer.seen().size(), 1);
             QVERIFY2(answerer.seen().first().startsWith(
-                         QStringLiteral("恢复未保存的页面|上次运行时有 5 页扫描结果尚未保存（")),
+                         QStringLiteral("恢复未保存的页面|上次运行时有 6 页扫描结果尚未保存（")),
                 qPrintable(answerer.seen().first()));
             QCOMPARE(document->pageCount(), recovered ? paths.size() : 0);
             QCOMPARE(PageRecovery::find(root()).size(), offeredAgain ? 1 : 0);
@@ -151,6 +154,7 @@ private slots:
             if (recovered) {
                 for (int i = 0; i < paths.size(); ++i)
                     QVERIFY2(identical(document->page(i), QImage(paths.at(i))), qPrintable(QString::number(i)));
+                QCOMPARE(document->pageStore()->source(5).original().kind, StoredEncoding::Kind::Jpeg);
                 QCOMPARE(document->title(), QStringLiteral("report"));
                 QVERIFY(document->isModified());
                 QCOMPARE(document->currentPageIndex(), 0);

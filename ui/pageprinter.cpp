@@ -55,7 +55,7 @@ PagePrinter::Result PagePrinter::print(QPrinter &printer, int pageCount, const I
             painter.end();
             return { Outcome::Cancelled, QString() };
         }
-        page = pageAt(i, &page);
+        page = pageAt(i, &page).image;
         if (page.isNull()) {
             printer.abort();
             painter.end();
