@@ -71,12 +71,7 @@ void BM_WindowSave20Pages(benchmark::State &state)
     }
     state.counters["MB"] = double(QFileInfo(path).size()) / 1e6;
 }
-BENCHMARK(BM_WindowSave20Pages)
-    ->Arg(0)
-    ->Arg(1)
-    ->Unit(benchmark::kMillisecond)
-    ->MeasureProcessCPUTime()
-    ->UseRealTime();
+BENCHMARK(BM_WindowSave20Pages)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_Convert20Pages(benchmark::State &state)
 {

@@ -5,9 +5,58 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 namespace {
+
+// The mask's page-sized byte buffer, handed on from one page to the next: the
+// writer encodes each page on a fresh helper thread, where fresh memory of that
+// size costs thousands of page faults every time. Two are kept, one a core, up
+// to the size of an A3 page at 300 dpi: larger pages are rare enough to pay.
+class MaskBuffer
+{
+public:
+    explicit MaskBuffer(size_t size)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex());
+            if (!spares().empty()) {
+                m_bytes.swap(spares().back());
+                spares().pop_back();
+            }
+        }
+        m_bytes.assign(size, 0);
+    }
+    ~MaskBuffer()
+    {
+        if (m_bytes.capacity() > largestKept)
+            return;
+        std::lock_guard<std::mutex> lock(mutex());
+        if (spares().size() < 2)
+            spares().push_back(std::move(m_bytes));
+    }
+    MaskBuffer(const MaskBuffer &) = delete;
+    MaskBuffer &operator=(const MaskBuffer &) = delete;
+
+    uint8_t *data() { return m_bytes.data(); }
+
+private:
+    static constexpr size_t largestKept = size_t(20) << 20;
+
+    static std::mutex &mutex()
+    {
+        static std::mutex shared;
+        return shared;
+    }
+    static std::vector<std::vector<uint8_t>> &spares()
+    {
+        static std::vector<std::vector<uint8_t>> kept;
+        return kept;
+    }
+
+    std::vector<uint8_t> m_bytes;
+};
 
 // Measured on rendered office pages (bench/document_bench): the default keeps the
 // paper's tint and a photo region recognisable at about 100 kB a page; each later
@@ -237,7 +286,7 @@ MrcEncoder::Layers MrcEncoder::split(const QImage &source, double dpi, const Lev
     const std::vector<float> paper = paperLevel(cellMean, cellsAcross, cellsDown);
 
     // The mask, one byte a pixel while it is built.
-    std::vector<uint8_t> ink(size_t(width) * height);
+    MaskBuffer ink(size_t(width) * height);
     qint64 inkPixels = 0;
     for (int y = 0; y < height; ++y) {
         const QRgb *row = reinterpret_cast<const QRgb *>(page.constScanLine(y));
