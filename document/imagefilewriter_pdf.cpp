@@ -201,6 +201,14 @@ void setJpeg(QPDFObjectHandle &image, bool grey)
     dictionary.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
 }
 
+// A layer at a fraction of the page's resolution is drawn smoothed: a viewer that
+// magnifies it pixel by pixel (Chromium's does without this) shows the JPEG's
+// blocks on the paper at 300 %.
+void setSmoothed(QPDFObjectHandle &image)
+{
+    image.getDict().replaceKey("/Interpolate", QPDFObjectHandle::newBool(true));
+}
+
 QPDFObjectHandle imageObject(QPDF &pdf, PageSpool &spool, const PageEncoder::Encoded &encoded, qint64 offset)
 {
     QPDFObjectHandle image = imageStream(pdf, spool, offset, encoded.bytes.size(), encoded.width, encoded.height);
@@ -233,6 +241,7 @@ QByteArray addLayers(QPDF &pdf, PageSpool &spool, const PageEncoder::Encoded &en
     const PageEncoder::Layer &paper = encoded.background;
     QPDFObjectHandle background = imageStream(pdf, spool, at.background, paper.bytes.size(), paper.width, paper.height);
     setJpeg(background, paper.grey);
+    setSmoothed(background);
     xobjects.replaceKey("/Im0", background);
     QByteArray content = placed(rect, "/Im0");
     const PageEncoder::Layer &ink = encoded.foreground;
@@ -244,6 +253,7 @@ QByteArray addLayers(QPDF &pdf, PageSpool &spool, const PageEncoder::Encoded &en
     }
     QPDFObjectHandle foreground = imageStream(pdf, spool, at.foreground, ink.bytes.size(), ink.width, ink.height);
     setJpeg(foreground, ink.grey);
+    setSmoothed(foreground);
     foreground.getDict().replaceKey("/Mask", mask);
     xobjects.replaceKey("/Im1", foreground);
     return content + placed(rect, "/Im1");
