@@ -262,7 +262,6 @@ PageEncoder::Encoded PageEncoder::encode(const QImage &page, const Settings &set
     copied.height = original.size.height();
     copied.bytes = original.bytes;
     copied.blackIs1 = original.blackIs1;
-    copied.copied = true;
     if (original.kind == StoredEncoding::Kind::G4 || settings.compression == SaveOptions::Compression::Standard)
         return copied;
     // Compact weighs the page's own JPEG against its layers: whichever is smaller.

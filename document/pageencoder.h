@@ -57,8 +57,6 @@ public:
         QString fallback;
         // TwoLevel: the data codes black as 1 bits (PDF's BlackIs1).
         bool blackIs1 = false;
-        // The bytes are the page's original stream, not encoded here.
-        bool copied = false;
 
         qint64 size() const { return bytes.size() + background.bytes.size() + foreground.bytes.size(); }
     };
