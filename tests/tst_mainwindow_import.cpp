@@ -286,6 +286,7 @@ void MainWindowImportTest::dropInsertsAtPosition()
     QFETCH(QString, message);
     document->addPage(solid(Qt::cyan));
     document->addPage(solid(Qt::magenta));
+    QVERIFY(document->saveDocument(file("current.tif")));
     QMimeData data;
     QList<QUrl> urls;
     for (const QString &name : names)
@@ -316,6 +317,11 @@ void MainWindowImportTest::dropInsertsAtPosition()
     if (colours.contains(QStringLiteral("red")))
         QCOMPARE(list->currentRow(), colours.indexOf(QStringLiteral("red")));
     QCOMPARE(window->statusBar()->currentMessage(), message);
+    // The import is one step, and undoing it is back at the saved document.
+    QCOMPARE(document->isModified(), colours.size() > 2);
+    QVERIFY(QMetaObject::invokeMethod(window, "onUndoClicked"));
+    QCOMPARE(pageColours(document), (QStringList { "cyan", "magenta" }));
+    QVERIFY(!document->isModified());
 }
 
 // "扫描后自动保存" saves scans only: pictures added to the document write no file.

@@ -12,6 +12,7 @@
 #include <QStatusBar>
 
 #include "document/documentmanager.h"
+#include "ui/commands/documenthistory.h"
 #include "ui/commands/insertpagescommand.h"
 #include "document/pagefilereader.h"
 #include "ui/dialogs/importprogressdialog.h"
@@ -45,7 +46,13 @@ void MainWindow::connectImporter()
     connect(importer, &PageImporter::passwordRequired, this, &MainWindow::onImportPasswordRequired);
     // Each added page would make its row current, and each current row loads
     // and shows its page: the list stays quiet until every page is in.
-    connect(importer, &PageImporter::aboutToChangeDocument, this, [this]() { pageList->blockSignals(true); });
+    // Added pages become one step once they are in, which undo takes back to
+    // the saved document.
+    connect(importer, &PageImporter::aboutToChangeDocument, this, [this]() {
+        pageList->blockSignals(true);
+        if (!importReplaces)
+            history->expectStep();
+    });
     connect(importer, &PageImporter::finished, this, &MainWindow::onImportFinished);
 
     auto *viewDrop = new FileDrop(this);

@@ -46,8 +46,13 @@ DocumentHistory::~DocumentHistory()
 
 void DocumentHistory::push(PageCommand *command)
 {
+    const bool expected = expectingStep;
+    expectingStep = false;
     if (isBusy()) {
         delete command;
+        // The change it stood for is in the document, outside the history.
+        if (expected)
+            undoStack->resetClean();
         return;
     }
     applying = true;
@@ -151,9 +156,14 @@ void DocumentHistory::followDocument()
     document->setModified(!undoStack->isClean());
 }
 
+void DocumentHistory::expectStep()
+{
+    expectingStep = true;
+}
+
 void DocumentHistory::onPagesChangedOutside()
 {
-    if (applying)
+    if (applying || expectingStep)
         return;
     // Scanned or recovered pages are no step of the history: the saved state
     // cannot be reached by undoing any more.
@@ -163,6 +173,7 @@ void DocumentHistory::onPagesChangedOutside()
 void DocumentHistory::clearHistory()
 {
     applying = true;
+    expectingStep = false;
     undoStack->clear();
     // clear() leaves an empty stack as it was, and a page added outside it may
     // have made the clean state unreachable.

@@ -29,6 +29,9 @@ public:
     // Applies the command and records it; while busy, nothing happens and the
     // command is deleted.
     void push(PageCommand *command);
+    // The pages about to change are a step pushed once they have (an import
+    // that finishes later): undoing that step reaches the saved state again.
+    void expectStep();
     bool canUndo() const;
     bool canRedo() const;
     // The next step's name ("右旋转"); empty when there is none.
@@ -64,4 +67,5 @@ private:
     qint64 byteBudget = defaultByteBudget;
     int busyCount = 0;
     bool applying = false;
+    bool expectingStep = false;
 };
