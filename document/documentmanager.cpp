@@ -388,15 +388,16 @@ QString DocumentManager::title() const
     return m_title;
 }
 
-ImageFileWriter::PageProvider DocumentManager::pageProvider(const QVector<int> &indices) const
+ImageFileWriter::PageProvider DocumentManager::pageProvider(const QVector<int> &indices, Content content) const
 {
     QVector<PageStore::Source> sources;
     sources.reserve(indices.size());
     for (int index : indices)
         sources.append(m_store->source(index));
-    return [sources](int index, QImage *reuse) {
+    const bool streams = content == Content::WithStreams;
+    return [sources, streams](int index, QImage *reuse) {
         const PageStore::Source &source = sources.at(index);
-        return ImageFileWriter::ProvidedPage(source.load(reuse), source.original());
+        return ImageFileWriter::ProvidedPage(source.load(reuse), streams ? source.original() : StoredEncoding());
     };
 }
 

@@ -108,7 +108,11 @@ public:
     // pages on helper threads: pages on disk are read when asked for, so a long
     // run is never held in memory at once. Taken on the GUI thread; the provider
     // itself may be called from any thread and does not follow later changes.
-    ImageFileWriter::PageProvider pageProvider(const QVector<int> &indices) const;
+    // Pixels only leaves out the imported pages' original streams, which only
+    // the PDF writer copies (printing would read them for nothing).
+    enum class Content { WithStreams, PixelsOnly };
+    ImageFileWriter::PageProvider pageProvider(
+        const QVector<int> &indices, Content content = Content::WithStreams) const;
 
     // Persistence; the format follows the file name's suffix. Failures return false
     // and are reported through documentError; a failed save or load leaves the

@@ -42,8 +42,9 @@ void MainWindow::onPrintClicked()
     statusBarWidget->showMessage(tr("正在打印..."));
     startDeterminateProgress();
     history->setBusy(true);
-    const PagePrinter::Result result = PagePrinter::print(
-        printer, indices.size(), documentManager->pageProvider(indices), fit->scaling(), [this](int done, int total) {
+    const PagePrinter::Result result = PagePrinter::print(printer, indices.size(),
+        documentManager->pageProvider(indices, DocumentManager::Content::PixelsOnly), fit->scaling(),
+        [this](int done, int total) {
             progressBar->setValue(total > 0 ? done * 100 / total : 0);
             QCoreApplication::processEvents();
             return true;
